@@ -1,0 +1,28 @@
+# Thin wrapper: install what is missing, configure, build, then run or test.
+BUILD_DIR ?= build
+CMAKE_FLAGS ?=
+
+.PHONY: run test build configure deps bench clean
+
+deps:
+	@bash scripts/setup-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR)
+
+run: build
+	./$(BUILD_DIR)/app/ravelon
+
+test: build
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+
+bench: deps
+	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DRAVELON_BUILD_TESTS=OFF -DRAVELON_BUILD_BENCH=ON >/dev/null
+	@cmake --build build-bench
+	@for b in build-bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	rm -rf $(BUILD_DIR) build-bench
