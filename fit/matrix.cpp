@@ -46,25 +46,33 @@ void TMatrix::SetNrOfRows(int rows) {
 bool TMatrix::Resize(int columns, int rows) {
   columns = std::max(columns, 0);
   rows = std::max(rows, 0);
-  const std::size_t stored_columns = static_cast<std::size_t>(std::max(columns, 1));
-  const std::size_t stored_rows = static_cast<std::size_t>(std::max(rows, 1));
+  const std::size_t new_columns = static_cast<std::size_t>(std::max(columns, 1));
+  const std::size_t new_rows = static_cast<std::size_t>(std::max(rows, 1));
+  const std::size_t old_columns = cells_.size();
+  const std::size_t old_rows = cells_.front().size();
+  const std::size_t kept_columns = std::min(old_columns, new_columns);
 
-  if (stored_columns != cells_.size() || stored_rows != cells_.front().size()) {
-    // Build the new storage aside and swap it in, so a failed allocation changes nothing.
-    try {
-      std::vector<std::vector<double>> cells(stored_columns);
-      const std::size_t kept_columns = std::min(stored_columns, cells_.size());
-      for (std::size_t c = 0; c < stored_columns; ++c) {
-        cells[c].resize(stored_rows, 0.0);
-        if (c < kept_columns) {
-          const auto& old = cells_[c];
-          std::copy_n(old.begin(), std::min(stored_rows, old.size()), cells[c].begin());
-        }
-      }
-      cells_.swap(cells);
-    } catch (const std::bad_alloc&) {
-      ThrowOutOfMemory(name_);
+  // Everything that can fail happens first and is undone on failure, so the matrix is either
+  // resized completely or left as it was. Columns grow in place: their capacity grows
+  // geometrically, which keeps a table that grows by a fixed number of rows at amortised O(1)
+  // per row.
+  std::size_t resized = 0;
+  try {
+    std::vector<std::vector<double>> added;
+    if (new_columns > old_columns) {
+      added.reserve(new_columns - old_columns);
+      for (std::size_t c = old_columns; c < new_columns; ++c) added.emplace_back(new_rows, 0.0);
+      cells_.reserve(new_columns);
     }
+    for (; resized < kept_columns; ++resized) cells_[resized].resize(new_rows, 0.0);
+    cells_.resize(kept_columns);
+    for (auto& column : added) cells_.push_back(std::move(column));
+  } catch (const std::bad_alloc&) {
+    for (std::size_t c = 0; c < resized; ++c) cells_[c].resize(old_rows);
+    ThrowOutOfMemory(name_);
+  }
+  if (new_rows < old_rows) {
+    for (auto& column : cells_) column.shrink_to_fit();
   }
 
   nr_of_columns_ = columns;
