@@ -83,6 +83,9 @@ class TRovavAza {
   // is spare capacity and reads 0.
   const TMatrix& PointTable() const { return point_table_; }
 
+  // The fits, the smoothing spline and the export are members defined in their own files; they
+  // only read the store, except the spline, which fills its own state below.
+
  private:
   void AccumulateSums(double x, double y);
 
