@@ -43,6 +43,9 @@ class Canvas {
   virtual int TextHeight(const std::string& text) = 0;
   virtual void Draw(int x, int y, const Bitmap& bitmap) = 0;
   virtual void StretchDraw(const TRect& rect, const Bitmap& picture) = 0;
+  // Combines a bitmap with the picture under it by a bitwise AND of the colours, so that the
+  // bitmap's white parts leave that picture visible. The default works pixel by pixel.
+  virtual void DrawAnd(int x, int y, const Bitmap& bitmap);
 
   // Device resolution: vertical pixels per inch and the pixel aspect (horizontal, vertical).
   virtual int PixelsPerInchY() const { return 96; }
