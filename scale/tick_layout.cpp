@@ -237,7 +237,8 @@ int AutoLogDecimals(double low, double high, int decPlaces) {
 
 int TimeStepIndex(double low, double high, int minTicks) {
   if (minTicks <= 0) return 0;
-  const LD x = std::fabs(LD(high) - LD(low)) / minTicks;
+  // As a double, like the table: a range per tick of exactly 0.1 selects the 0.1 s step.
+  const double x = double(std::fabs(LD(high) - LD(low)) / minTicks);
   int index = 28;
   while (index > 0 && x < TimeStepTable[index - 1].Seconds) --index;
   return index;
