@@ -89,6 +89,13 @@ void RecordingCanvas::Draw(int x, int y, const platform::Bitmap& bitmap) {
   }
 }
 
+void RecordingCanvas::DrawAnd(int x, int y, const platform::Bitmap& bitmap) {
+  CanvasCall& c = Record("DrawAnd", {x, y, bitmap.Width(), bitmap.Height()});
+  if (const auto* rb = dynamic_cast<const RecordingBitmap*>(&bitmap)) {
+    c.BitmapCalls = rb->Recording().Calls();
+  }
+}
+
 void RecordingCanvas::StretchDraw(const platform::TRect& rect, const platform::Bitmap&) {
   Record("StretchDraw", {rect.Left, rect.Top, rect.Right, rect.Bottom});
 }

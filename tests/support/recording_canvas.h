@@ -58,6 +58,7 @@ class RecordingCanvas : public platform::Canvas {
   int TextHeight(const std::string& text) override;
   void Draw(int x, int y, const platform::Bitmap& bitmap) override;
   void StretchDraw(const platform::TRect& rect, const platform::Bitmap& picture) override;
+  void DrawAnd(int x, int y, const platform::Bitmap& bitmap) override;
 
   const std::vector<CanvasCall>& Calls() const { return calls_; }
   void Clear() { calls_.clear(); }
