@@ -11,7 +11,8 @@
 
 namespace {
 
-// UTF-8 bytes of the degree sign; the label's texts are UTF-8 throughout.
+// The label's texts are UTF-8 strings, as the canvas reads them; a single 8-bit degree byte
+// would not be a valid character there.
 constexpr const char* kDegreeSign = "\xC2\xB0";
 
 // Significant decimal digits of a finite a > 0: a = 0.d1d2... * 10^(Exponent + 1), i.e. the
@@ -252,6 +253,7 @@ std::string NumLabValueText(double v, const NumLabTextSettings& s) {
   const int p = std::clamp(s.Precision, 0, 15);
   std::string text;
   switch (s.DisplayType) {
+    // A number needs at least one digit, so no digits asked means one.
     case dtFloat:
       text = GeneralText(v, std::max(p, 1));
       break;
