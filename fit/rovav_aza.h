@@ -103,6 +103,12 @@ class TRovavAza {
   // y = k0*exp(k1*x), fitted as ln(y) = b0 + k1*x with k0 = exp(b0).
   void CalcExponentialFit(double& k0, double& k1, double& FitQual) const;
 
+  // Writes the points as an ASCII table with a five-line header, CR LF line ends. errorText
+  // receives the system's description when the file cannot be created (nothing is written then);
+  // a failure while writing or closing throws std::runtime_error.
+  void WriteAscFile(const std::string& fileName, const std::string& comment, int precision,
+                    std::string& errorText) const;
+
   // The fits, the smoothing spline and the export are members defined in their own files; they
   // only read the store, except the spline, which fills its own state below.
 
