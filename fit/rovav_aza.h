@@ -83,7 +83,8 @@ class TRovavAza {
   // is spare capacity and reads 0.
   const TMatrix& PointTable() const { return point_table_; }
 
-  // ln of the smallest positive double: an exponential intercept below it has no double value.
+  // About ln of the smallest positive double: below it an exponential intercept has no double
+  // value worth reporting.
   static constexpr long double LnMinDouble = -744.4281322176367L;
 
   // Least-squares fits over all points. Each sets its outputs to 0, refuses unsuitable data with

@@ -264,6 +264,15 @@ TEST(RegressionFits, ExponentialInterceptJustAboveTheLimitGivesASubnormalFactor)
   EXPECT_NEAR(out[2], 1, 1e-12);
 }
 
+TEST(RegressionFits, ExponentialTakesYValuesNearZeroThatArePositive) {
+  // ln y = 10 x - 90: every y lies below 1e-30, which only the reciprocal fits refuse.
+  const Outputs out =
+      FitOn(kExponential, {{1, std::exp(-80.0)}, {2, std::exp(-70.0)}, {3, std::exp(-60.0)}});
+  EXPECT_NEAR(out[0] / std::exp(-90.0), 1, 1e-12);
+  EXPECT_NEAR(out[1], 10, 1e-12);
+  EXPECT_NEAR(out[2], 1, 1e-12);
+}
+
 TEST(RegressionFits, FloatingPointFaultsAreRaisedNotReturned) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
