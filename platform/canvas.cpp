@@ -11,9 +11,7 @@ BitmapFactory& Factory() {
 }
 }  // namespace
 
-void SetBitmapFactory(BitmapFactory factory) {
-  Factory() = std::move(factory);
-}
+void SetBitmapFactory(BitmapFactory factory) { Factory() = std::move(factory); }
 
 std::unique_ptr<Bitmap> CreateBitmap(int width, int height) {
   if (!Factory()) throw std::logic_error("CreateBitmap: no bitmap implementation installed");
