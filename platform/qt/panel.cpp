@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "platform/qt/event_dispatch.h"
 #include "platform/qt/qt_canvas.h"
 
 namespace platform_qt {
@@ -13,6 +14,10 @@ Panel::Panel(QWidget* parent) : QWidget(parent) {
 void Panel::SetColor(platform::TColor color) {
   color_ = color;
   update();
+}
+
+void Panel::resizeEvent(QResizeEvent*) {
+  DispatchEvent(OnResize);
 }
 
 void Panel::paintEvent(QPaintEvent*) {

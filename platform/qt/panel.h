@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "platform/color.h"
 
@@ -16,8 +17,11 @@ class Panel : public QWidget {
   // Width of both bevels together.
   static constexpr int kBorder = 2;
 
+  std::function<void()> OnResize;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   platform::TColor color_ = platform::clBtnFace;
