@@ -100,6 +100,9 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
   setFont(PixelFont("Arial", 13));
   QPalette pal = palette();
   pal.setColor(QPalette::Window, platform_qt::ToQColor(platform::clBtnFace));
+  // Disabled captions must stay readable on the button face.
+  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    pal.setColor(QPalette::Disabled, role, platform_qt::ToQColor(platform::clGrayText));
   setPalette(pal);
   resize(kDesignWidth, kDesignHeight);
   setMinimumSize(kDesignWidth, kDesignHeight);
