@@ -35,15 +35,14 @@ TFormHilfe::TFormHilfe(QWidget* parent)
   Label3->setObjectName(QStringLiteral("Label3"));
   Label3->setGeometry(56, 88, 217, 209);
   Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  Label3->setWordWrap(true);
   Label3->setText(
       QStringLiteral("Version 0.6\n"
                      "\n"
-                     "Regression of (x, y) data points\n"
+                     "Fits a model to (x, y) points\n"
                      "entered in the chart or\n"
-                     "in the value table.\n"
-                     "\n"
-                     "Models: straight line, parabola,\n"
-                     "polynomial up to order 9,\n"
+                     "in the value table:\n"
+                     "line, parabola, polynomial,\n"
                      "reciprocal line, logarithm,\n"
                      "reciprocal logarithm,\n"
                      "exponential, smoothing spline.\n"

@@ -324,6 +324,7 @@ TEST_F(FrmMainTest, InfoShowsTheSameAboutBoxModallyEachTime) {
     EXPECT_EQ(box->size(), QSize(325, 374));
     EXPECT_EQ(box->Label1->text(), "Ravelon\nUnivariante Regression");
     EXPECT_TRUE(box->Label3->text().startsWith("Version 0.6\n\n"));
+    EXPECT_LE(box->Label3->heightForWidth(box->Label3->width()), box->Label3->height());
     EXPECT_EQ(box->Button1->text(), "Close");
     EXPECT_EQ(box->Button1->geometry(), QRect(128, 312, 75, 25));
     box->Button1->click();
