@@ -112,6 +112,7 @@ void ControlHostWidget::paintEvent(QPaintEvent*) {
 }
 
 void ControlHostWidget::mousePressEvent(QMouseEvent* event) {
+  if (!control_.Enabled()) return;
   const auto button = ToButton(event->button());
   if (!button) return;
   const QPoint pos = event->position().toPoint();
@@ -120,6 +121,7 @@ void ControlHostWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void ControlHostWidget::mouseReleaseEvent(QMouseEvent* event) {
+  if (!control_.Enabled()) return;
   const auto button = ToButton(event->button());
   if (!button) return;
   const QPoint pos = event->position().toPoint();
@@ -128,6 +130,7 @@ void ControlHostWidget::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ControlHostWidget::mouseMoveEvent(QMouseEvent* event) {
+  if (!control_.Enabled()) return;
   const QPoint pos = event->position().toPoint();
   const auto shift = ShiftOf(event);
   DispatchEvent([&] { control_.MouseMove(shift, pos.x(), pos.y()); });
@@ -136,6 +139,7 @@ void ControlHostWidget::mouseMoveEvent(QMouseEvent* event) {
 // The second press of a double click: the control hears of the double click first, then of
 // the press marked ssDouble.
 void ControlHostWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (!control_.Enabled()) return;
   const auto button = ToButton(event->button());
   if (!button) return;
   const QPoint pos = event->position().toPoint();

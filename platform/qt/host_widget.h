@@ -9,7 +9,8 @@
 namespace platform_qt {
 
 // Shows a platform control: owns its screen image, follows its bounds both ways, and forwards
-// paint, mouse, enter and leave events in client pixels. The control must outlive the host.
+// paint, mouse, enter and leave events in client pixels; a disabled control gets no mouse
+// buttons or moves. The control must outlive the host.
 class ControlHostWidget : public QWidget, public platform::ControlHost {
  public:
   explicit ControlHostWidget(platform::Control& control, QWidget* parent = nullptr);

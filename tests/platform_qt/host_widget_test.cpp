@@ -89,6 +89,11 @@ TEST(ControlHostWidget, ForwardsMouseEventsInClientPixelsWithTheShiftState) {
   const std::vector<std::string> doubleClick = {"down 1 16 3,4", "up 1 0 3,4", "dblclick",
                                                 "down 1 80 3,4", "up 1 0 3,4"};
   EXPECT_EQ(control.log, doubleClick);
+
+  control.log.clear();
+  control.SetEnabled(false);
+  QTest::mouseClick(&host, Qt::LeftButton, Qt::NoModifier, QPoint(3, 4));
+  EXPECT_TRUE(control.log.empty());
 }
 
 TEST(EventDispatch, OnlyTheOutermostHandlerCatchesAndReports) {
