@@ -50,7 +50,8 @@ void WarningBox(const std::string& text) {
     WarningHook()(text);
     return;
   }
-  auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, QString(), FromStd(text),
+  // A blank title: an empty one would be replaced by the application name.
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral(" "), FromStd(text),
                                            QMessageBox::Ok);
   box->setWindowModality(Qt::NonModal);
   QEventLoop loop;

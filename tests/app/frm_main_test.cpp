@@ -279,7 +279,7 @@ TEST_F(FrmMainTest, TheWarningBoxLeavesTheMainWindowUsable) {
       if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) box = b;
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), "Erst in einer späteren Version verfügbar");
-    EXPECT_TRUE(box->windowTitle().isEmpty());
+    EXPECT_TRUE(box->windowTitle().trimmed().isEmpty());
     EXPECT_EQ(box->icon(), QMessageBox::Warning);
     EXPECT_TRUE(box->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(box->parentWidget(), nullptr);
