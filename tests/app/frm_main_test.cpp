@@ -273,6 +273,7 @@ TEST_F(FrmMainTest, AnErrorThatEndsAUserEventIsShownInTheErrorBox) {
 TEST_F(FrmMainTest, TheWarningBoxLeavesTheMainWindowUsable) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
   bool checkedWhileOpen = false;
+  std::vector<std::string> errorsWhileOpen;
   QTimer::singleShot(0, [&] {
     QMessageBox* box = nullptr;
     for (auto* w : QApplication::topLevelWidgets())
@@ -286,12 +287,36 @@ TEST_F(FrmMainTest, TheWarningBoxLeavesTheMainWindowUsable) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     QTest::mouseClick(frm->SBNewPnts, Qt::LeftButton);
     EXPECT_TRUE(frm->SBNewPnts->Down());
+    // A handler run from the box's loop is outermost again: its error is shown, not thrown
+    // through the loop into the handler that opened the box.
+    SetErrorBoxHook([&](const std::string& t) { errorsWhileOpen.push_back(t); });
+    frm->SEPolyOrder->setEnabled(true);
+    frm->PolynomialCommand = [] { throw std::runtime_error("nested"); };
+    QTest::keyClicks(frm->SEPolyOrder->Editor(), "2");
+    SetErrorBoxHook(nullptr);
     checkedWhileOpen = true;
     box->button(QMessageBox::Ok)->click();
   });
   frm->Hilfe1->trigger();
   EXPECT_TRUE(checkedWhileOpen);
   EXPECT_TRUE(frm->SBNewPnts->Down());
+  EXPECT_EQ(errorsWhileOpen, std::vector<std::string>{"nested."});
+}
+
+TEST(ShowErrorBox, ShowsAModalErrorBoxWithTheProgramsTitle) {
+  bool inspected = false;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), "Ravelon");
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_EQ(box->text(), "CalcLinFit: not enough data points.");
+    EXPECT_EQ(box->windowModality(), Qt::ApplicationModal);
+    inspected = true;
+    box->button(QMessageBox::Ok)->click();
+  });
+  ShowErrorBox(std::runtime_error("CalcLinFit: not enough data points"));
+  EXPECT_TRUE(inspected);
 }
 
 TEST_F(FrmMainTest, MenuPlaceholdersWarnAndChangeNothing) {

@@ -13,6 +13,7 @@
 #include "platform/locale.h"
 #include "platform/qt/event_dispatch.h"
 #include "platform/qt/float_edit.h"
+#include "platform/qt/panel.h"
 #include "platform/qt/scroll_bar.h"
 #include "platform/qt/speed_button.h"
 #include "platform/qt/spin_edit.h"
@@ -247,6 +248,26 @@ TEST(ScrollBar, RangeAndChangesByCodeAndByTheUser) {
   EXPECT_THROW(bar.SetPosition(10), std::runtime_error);
   bar.triggerAction(QAbstractSlider::SliderSingleStepAdd);
   EXPECT_EQ(errors.messages, std::vector<std::string>{"moved to 11"});
+}
+
+TEST(Panel, HasALoweredOuterAndARaisedInnerBevel) {
+  Panel panel;
+  panel.resize(20, 10);
+  panel.SetColor(platform::clWhite);
+  int resizes = 0;
+  panel.OnResize = [&] { ++resizes; };
+  panel.show();
+  const QImage image = panel.grab().toImage();
+  const QRgb gray = qRgb(128, 128, 128), white = qRgb(255, 255, 255);
+  EXPECT_EQ(image.pixel(5, 0), gray);
+  EXPECT_EQ(image.pixel(5, 1), white);
+  EXPECT_EQ(image.pixel(5, 9), white);
+  EXPECT_EQ(image.pixel(5, 8), gray);
+  EXPECT_EQ(image.pixel(19, 5), white);
+  EXPECT_EQ(image.pixel(18, 5), gray);
+  EXPECT_EQ(image.pixel(5, 5), white);
+  panel.resize(30, 10);
+  EXPECT_GE(resizes, 1);
 }
 
 }  // namespace
