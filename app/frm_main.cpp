@@ -13,6 +13,7 @@
 #include "app/message_boxes.h"
 #include "platform/qt/event_dispatch.h"
 #include "platform/qt/float_edit.h"
+#include "platform/qt/host_widget.h"
 #include "platform/qt/panel.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/scroll_bar.h"
@@ -165,9 +166,34 @@ void TFrmMain::CreatePanel3Controls() {
   SBClear->setToolTip(QStringLiteral("Clear all data"));
   SBClear->setFont(tahoma);
   SBClear->SetGlyph(ClearGlyph());
-  // The numeric label's place; the label control takes it over.
-  NLabFitQual = Named(new QWidget(Panel3), "NLabFitQual");
-  NLabFitQual->setGeometry(608, 8, 193, 22);
+  SetUpFitQualityLabel();
+}
+
+void TFrmMain::SetUpFitQualityLabel() {
+  TNumLab& lab = NLabFitQual;
+  lab.SetBounds(608, 8, 193, 22);
+  lab.SetLeftSpace(120);
+  lab.SetLabelWidth(60);
+  lab.SetLeftText("Anpassungsgrad:  ");
+  lab.SetLeftTextAlignment(taRightJustify);
+  lab.SetDisplayType(dtFixP);
+  lab.SetPrecision(4);
+  lab.SetAlignment(taCenter);
+  lab.SetFrameStyle(fsLowered);
+  lab.SetColorScheme(csBWG);
+  lab.SetColorLabBakG(platform::clSilver);
+  lab.SetColorOutBakG(platform::clBtnFace);
+  lab.SetColorLabText(platform::clBlack);
+  lab.SetColorOutText(platform::clBlack);
+  lab.SetComma(false);
+  lab.SetForcePlusSign(false);
+  lab.SetTransparent(false);
+  lab.SetEmpty(false);
+  lab.SetStateText("undefined");
+  lab.SetOverflowIndicator("*********");
+  lab.SetDTFormat("mmm-dd, yyyy");
+  nLabFitQualHost_ = std::make_unique<platform_qt::ControlHostWidget>(lab, Panel3);
+  nLabFitQualHost_->setObjectName(QStringLiteral("NLabFitQual"));
 }
 
 void TFrmMain::CreatePanel1Controls() {

@@ -3,8 +3,10 @@
 #include <QMainWindow>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "fit/rovav_aza.h"
+#include "scale/num_lab.h"
 
 class QAction;
 class QLabel;
@@ -13,6 +15,7 @@ class QPushButton;
 class TFormHilfe;
 
 namespace platform_qt {
+class ControlHostWidget;
 class FloatEdit;
 class Panel;
 class ScrollBar;
@@ -53,7 +56,8 @@ class TFrmMain : public QMainWindow {
   QWidget* VArori1;
   platform_qt::SpeedButton* SBNewPnts;
   platform_qt::SpeedButton* SBClear;
-  QWidget* NLabFitQual;
+  // The goodness of fit: the fit commands set its Value, then Empty := false.
+  TNumLab NLabFitQual;
   QLabel* Label1;
   QLabel* LblFormula;
   QLabel* LblParams;
@@ -91,6 +95,7 @@ class TFrmMain : public QMainWindow {
  private:
   void CreatePanels();
   void CreatePanel3Controls();
+  void SetUpFitQualityLabel();
   void CreatePanel1Controls();
   void CreatePanel2Controls();
   void CreateMenu();
@@ -98,4 +103,7 @@ class TFrmMain : public QMainWindow {
   void AnchorTableControls();
 
   int designPanel2Height_ = 0;
+  // Shows NLabFitQual in Panel3. Declared after the label: the host is destroyed first, as the
+  // label must outlive it.
+  std::unique_ptr<platform_qt::ControlHostWidget> nLabFitQualHost_;
 };
