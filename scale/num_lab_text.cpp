@@ -125,7 +125,9 @@ std::string LowDigits(double v, int count, int bits, bool upperHex) {
 
 std::string ZeroIntText(double v, int minDigits) {
   const std::int64_t r = RoundToInteger(v);
-  std::string digits = std::to_string(r < 0 ? -r : r);
+  // The magnitude in unsigned arithmetic, so that -2^63 has one too.
+  const auto magnitude = r < 0 ? 0 - static_cast<std::uint64_t>(r) : static_cast<std::uint64_t>(r);
+  std::string digits = std::to_string(magnitude);
   if (static_cast<int>(digits.size()) < minDigits) digits.insert(0, minDigits - digits.size(), '0');
   return (r < 0 ? "-" : "") + digits;
 }

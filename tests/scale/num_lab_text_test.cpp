@@ -100,6 +100,8 @@ TEST(NumLabText, IntegerTypesRoundHalvesToEvenAndCheckTheirRanges) {
       {dtInt, 2, 3.5, "4"},
       {dtInt, 2, -2.5, "-2"},
       {dtInt, 0, 1e15, "1000000000000000"},
+      {dtInt, 0, -9223372036854775808.0, "-9223372036854775808"},
+      {dtInt, 0, 9223372036854775808.0, kOverflow},
       {dtInt, 0, 1e19, kOverflow},
       {dtInt, 0, kNan, kOverflow},
       {dtBin, 4, 10, "1010"},
