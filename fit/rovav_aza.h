@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "fit/matrix.h"
@@ -85,6 +87,15 @@ class TRovavAza {
 
   // The fits, the smoothing spline and the export are members defined in their own files; they
   // only read the store, except the spline, which fills its own state below.
+
+  // Least-squares polynomial of the given order: coefficients[0] is the constant term,
+  // coefficients[j] the factor of x^j; elements beyond the order are not touched. FitQual is
+  // the squared correlation of y and the fitted values. RankDeficient tells that singular values
+  // were dropped (minimum-norm solution). False only when the decomposition did not converge;
+  // the coefficients are then 0. Throws EKovixMath2Error when coefficients holds fewer than
+  // order + 1 elements.
+  bool CalcPolynomialFit(std::uint8_t order, std::span<double> coefficients, double& FitQual,
+                         bool& RankDeficient) const;
 
  private:
   void AccumulateSums(double x, double y);
