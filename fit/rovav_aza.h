@@ -97,6 +97,13 @@ class TRovavAza {
   bool CalcPolynomialFit(std::uint8_t order, std::span<double> coefficients, double& FitQual,
                          bool& RankDeficient) const;
 
+  // Value of the smoothing spline at x; the spline is computed first when the points or the
+  // smoothing factor changed since. valid is false and the result 0 outside the first..last
+  // knot. FitQual receives the spline's coefficient of determination. Throws EKovixMath2Error
+  // for fewer than two points or repeated x values; a failed computation is tried again on the
+  // next evaluation.
+  double SmoothSplineValue(double x, double& FitQual, bool& valid);
+
  private:
   void AccumulateSums(double x, double y);
 
@@ -116,4 +123,12 @@ class TRovavAza {
   std::vector<double> spline_b_;
   std::vector<double> spline_c_;
   std::vector<double> spline_d_;
+
+  void CalcSmoothSpline();
+  // Keeps spline_y_ in step with every exchange the sort makes in spline_x_.
+  void SplineSortExchange(TVector& sender, std::uint8_t exchg_what, int index1, int index2,
+                          int first, int last);
+  double MeanY() const;
+  // Slope and intercept of the straight-line fit, whose residual scales the smoothing.
+  void SplineLineFit(double& k, double& d) const;
 };
