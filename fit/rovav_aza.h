@@ -85,6 +85,33 @@ class TRovavAza {
   // is spare capacity and reads 0.
   const TMatrix& PointTable() const { return point_table_; }
 
+  // About ln of the smallest positive double: below it an exponential intercept has no double
+  // value worth reporting.
+  static constexpr long double LnMinDouble = -744.4281322176367L;
+
+  // Least-squares fits over all points. Each sets its outputs to 0, refuses unsuitable data with
+  // EKovixMath2Error and raises a floating-point error (EMathError) rather than hand out a value
+  // that is not finite; FitQual is the coefficient of determination of the regression solved.
+  // y = k*x + d, on the data centred on its means. All x equal gives k = d = FitQual = 0.
+  void CalcLinFit(double& k, double& d, double& FitQual) const;
+  // y = k0 + k1*x + k2*x^2, on the centred data.
+  void CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const;
+  // The next four fit a line z = b0 + b1*u in transformed coordinates from the running sums.
+  // y = 1/(k0 + k1*x)
+  void CalcReciLinFit(double& k0, double& k1, double& FitQual) const;
+  // y = k0 + k1*ln(x)
+  void CalcLogFit(double& k0, double& k1, double& FitQual) const;
+  // y = 1/(k0 + k1*ln(x))
+  void CalcReciLogFit(double& k0, double& k1, double& FitQual) const;
+  // y = k0*exp(k1*x), fitted as ln(y) = b0 + k1*x with k0 = exp(b0).
+  void CalcExponentialFit(double& k0, double& k1, double& FitQual) const;
+
+  // Writes the points as an ASCII table with a five-line header, CR LF line ends. errorText
+  // receives the system's description when the file cannot be created (nothing is written then);
+  // a failure while writing or closing throws std::runtime_error.
+  void WriteAscFile(const std::string& fileName, const std::string& comment, int precision,
+                    std::string& errorText) const;
+
   // The fits, the smoothing spline and the export are members defined in their own files; they
   // only read the store, except the spline, which fills its own state below.
 
