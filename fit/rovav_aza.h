@@ -156,6 +156,4 @@ class TRovavAza {
   void SplineSortExchange(TVector& sender, std::uint8_t exchg_what, int index1, int index2,
                           int first, int last);
   double MeanY() const;
-  // Slope and intercept of the straight-line fit, whose residual scales the smoothing.
-  void SplineLineFit(double& k, double& d) const;
 };

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "fit/float_check.h"
-#include "fit/kovix_errors.h"
 #include "fit/penalized_cubic_spline.h"
 #include "fit/rovav_aza.h"
 
@@ -75,9 +74,12 @@ void TRovavAza::CalcSmoothSpline() {
   std::vector<double> ys(size);
   std::vector<double> weights(size);
 
+  // The straight line's residual is the scale of the smoothing; it also refuses fewer than two
+  // points.
   double k = 0.0;
   double d = 0.0;
-  SplineLineFit(k, d);
+  double line_fit_qual = 0.0;
+  CalcLinFit(k, d, line_fit_qual);
 
   FloatCheck check;
   double rss = 0.0;
@@ -119,34 +121,4 @@ void TRovavAza::SplineSortExchange(TVector& /*sender*/, std::uint8_t /*exchg_wha
 double TRovavAza::MeanY() const {
   if (num_points_ == 0) return 0.0;
   return Store(sums_.SumY / num_points_);
-}
-
-void TRovavAza::SplineLineFit(double& k, double& d) const {
-  k = 0.0;
-  d = 0.0;
-  const int n = num_points_;
-  if (n < 2) throw EKovixMath2Error("CalcLinFit: not enough data points");
-  const double mean_x = point_table_.RegionMean(1, 1, 1, n);
-  const double mean_y = point_table_.RegionMean(2, 1, 2, n);
-  FloatCheck check;
-  double sx = 0.0;
-  double sy = 0.0;
-  double sxx = 0.0;
-  double sxy = 0.0;
-  for (int i = 1; i <= n; ++i) {
-    const Ext u = static_cast<Ext>(point_table_.Elem(1, i)) - mean_x;
-    const Ext v = static_cast<Ext>(point_table_.Elem(2, i)) - mean_y;
-    sx = Store(sx + u);
-    sy = Store(sy + v);
-    sxx = Store(sxx + u * u);
-    sxy = Store(sxy + u * v);
-  }
-  const Ext count = n;
-  const double det = Store(count * sxx - static_cast<Ext>(sx) * sx);
-  // All x equal: no line, and not an error.
-  if (det == 0) return;
-  k = Store((count * sxy - static_cast<Ext>(sx) * sy) / det);
-  d = Store((static_cast<Ext>(sxx) * sy - static_cast<Ext>(sx) * sxy) / det -
-            static_cast<Ext>(k) * mean_x + mean_y);
-  check.Check();
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -96,6 +97,35 @@ TEST(CalcPolynomialFit, NoPointsGivesZeros) {
   for (int j = 0; j <= 3; ++j) EXPECT_EQ(fit.k[static_cast<std::size_t>(j)], 0.0);
   EXPECT_EQ(fit.k[4], kUntouched);
   EXPECT_EQ(fit.fit_qual, 0.0);
+}
+
+TEST(CalcPolynomialFit, OrdersOneAndTwoAgreeWithTheLineAndParabolaFits) {
+  std::mt19937 gen(2024);
+  std::uniform_real_distribution<double> x_dist(-3.0, 7.0);
+  std::normal_distribution<double> noise(0.0, 2.0);
+  TRovavAza store;
+  for (int i = 0; i < 60; ++i) {
+    const double x = x_dist(gen);
+    store.AddPoint(x, 1.5 - 0.8 * x + 0.3 * x * x + noise(gen));
+  }
+  std::array<double, 11> k{};
+  double fit_qual = 0;
+  bool rank_deficient = true;
+
+  double slope = 0, intercept = 0, line_qual = 0;
+  store.CalcLinFit(slope, intercept, line_qual);
+  ASSERT_TRUE(store.CalcPolynomialFit(1, k, fit_qual, rank_deficient));
+  EXPECT_NEAR(k[0], intercept, 1e-12);
+  EXPECT_NEAR(k[1], slope, 1e-12);
+  EXPECT_NEAR(fit_qual, line_qual, 1e-12);
+
+  double k0 = 0, k1 = 0, k2 = 0, parabola_qual = 0;
+  store.CalcParabolFit(k0, k1, k2, parabola_qual);
+  ASSERT_TRUE(store.CalcPolynomialFit(2, k, fit_qual, rank_deficient));
+  EXPECT_NEAR(k[0], k0, 1e-12);
+  EXPECT_NEAR(k[1], k1, 1e-12);
+  EXPECT_NEAR(k[2], k2, 1e-12);
+  EXPECT_NEAR(fit_qual, parabola_qual, 1e-12);
 }
 
 struct ExactCase {
