@@ -43,14 +43,16 @@ bool Negligible(Ext x, double anorm) {
 // An n × n work matrix, 1-based, one contiguous column after the other.
 class SquareWork {
  public:
-  explicit SquareWork(int n)
-      : stride_(static_cast<std::size_t>(n) + 1), cells_(stride_ * stride_, 0.0) {}
+  void Reset(int n) {
+    stride_ = static_cast<std::size_t>(n) + 1;
+    cells_.assign(stride_ * stride_, 0.0);
+  }
   double& operator()(int r, int c) {
     return cells_[static_cast<std::size_t>(c) * stride_ + static_cast<std::size_t>(r)];
   }
 
  private:
-  std::size_t stride_;
+  std::size_t stride_ = 0;
   std::vector<double> cells_;
 };
 
@@ -61,30 +63,23 @@ bool TMatrix::SVDecompose(TMatrix& V, TVector& W) {
   const int n = nr_of_columns_;
   FloatCheck check;
 
-  std::vector<double*> column(static_cast<std::size_t>(n) + 1, nullptr);
+  std::vector<double*> column;
+  std::vector<double> w;
+  std::vector<double> e;  // superdiagonal; e[1] stays 0
+  SquareWork v;
+  try {
+    column.assign(static_cast<std::size_t>(n) + 1, nullptr);
+    w.assign(static_cast<std::size_t>(n) + 1, 0.0);
+    e.assign(static_cast<std::size_t>(n) + 1, 0.0);
+    v.Reset(n);
+  } catch (const std::bad_alloc&) {
+    throw EKovixMatrixError("Component \"" + name_ + "\": not enough memory on heap");
+  }
   for (int c = 1; c <= n; ++c) column[static_cast<std::size_t>(c)] = cells_[Index(c)].data();
   // a(r, c) for rows 1..m only; rows beyond m exist only as zeros and are never written.
   auto a = [&column](int r, int c) -> double& {
     return column[static_cast<std::size_t>(c)][static_cast<std::size_t>(r - 1)];
   };
-
-  std::vector<double> w;
-  std::vector<double> e;  // superdiagonal; e[1] stays 0
-  std::vector<double> v_cells;
-  try {
-    w.assign(static_cast<std::size_t>(n) + 1, 0.0);
-    e.assign(static_cast<std::size_t>(n) + 1, 0.0);
-  } catch (const std::bad_alloc&) {
-    throw EKovixMatrixError("Component \"" + name_ + "\": not enough memory on heap");
-  }
-  auto make_v = [&]() {
-    try {
-      return SquareWork(n);
-    } catch (const std::bad_alloc&) {
-      throw EKovixMatrixError("Component \"" + name_ + "\": not enough memory on heap");
-    }
-  };
-  SquareWork v = make_v();
   auto wk = [&w](int i) -> double& { return w[static_cast<std::size_t>(i)]; };
   auto ek = [&e](int i) -> double& { return e[static_cast<std::size_t>(i)]; };
 
@@ -313,7 +308,12 @@ void TMatrix::SVDBackSubstitute(const TMatrix& V, const TVector& W, const TVecto
   const int m = nr_of_rows_;
   const int n = nr_of_columns_;
   FloatCheck check;
-  std::vector<double> t(static_cast<std::size_t>(n) + 1, 0.0);
+  std::vector<double> t;
+  try {
+    t.assign(static_cast<std::size_t>(n) + 1, 0.0);
+  } catch (const std::bad_alloc&) {
+    throw EKovixMatrixError("Component \"" + name_ + "\": not enough memory on heap");
+  }
   for (int j = 1; j <= n; ++j) {
     const double wj = W.Elem(j);
     if (wj == 0) continue;

@@ -5,11 +5,14 @@
 #include <limits>
 #include <ostream>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "fit/float_check.h"
+#include "fit/kovix_errors.h"
 #include "fit/matrix.h"
 #include "fit/vector.h"
+#include "tests/fit/failing_allocation.h"
 
 namespace {
 
@@ -196,6 +199,34 @@ TEST(SVDecompose, InfiniteElementIsAnInvalidOperation) {
   TVector w;
   w.Resize(2);
   EXPECT_THROW(a.SVDecompose(v, w), EInvalidOp);
+}
+
+TEST(LeastSquaresSVD, OutOfMemoryRaisesTheContainerError) {
+  // 100 columns: V's column array is the first temporary above 2000 bytes; the decomposition's
+  // 101 × 101 work matrix is the first above 50000.
+  const struct {
+    std::size_t min_bytes;
+    std::string message;
+  } cases[] = {{2000, "Component \"\": not enough memory on heap"},
+               {50000, "Component \"Design\": not enough memory on heap"}};
+  for (const auto& c : cases) {
+    TMatrix a;
+    a.SetName("Design");
+    a.Resize(100, 2);
+    TVector b;
+    b.Resize(2);
+    TVector x;
+    x.Resize(100);
+    bool rank_deficient = false;
+    std::string message = "no error";
+    try {
+      FailNextAllocation fail(c.min_bytes);
+      a.LeastSquaresSVD(b, x, rank_deficient);
+    } catch (const EKovixMatrixError& e) {
+      message = e.what();
+    }
+    EXPECT_EQ(message, c.message) << c.min_bytes;
+  }
 }
 
 }  // namespace
