@@ -90,6 +90,16 @@ TEST(CalcPolynomialFit, TooFewDistinctXGivesMinimumNormSolution) {
   EXPECT_NEAR(fit.fit_qual, 0.75, 1e-13);
 }
 
+TEST(CalcPolynomialFit, FewerPointsThanCoefficientsPassThroughThePoints) {
+  const Fit fit = PolyFit({{1, 1}, {2, 3}}, 3);
+  EXPECT_TRUE(fit.ok);
+  EXPECT_TRUE(fit.rank_deficient);
+  for (const auto& [x, y] : {std::pair{1.0, 1.0}, std::pair{2.0, 3.0}}) {
+    EXPECT_NEAR(fit.k[0] + x * (fit.k[1] + x * (fit.k[2] + x * fit.k[3])), y, 1e-13);
+  }
+  EXPECT_NEAR(fit.fit_qual, 1.0, 1e-14);
+}
+
 TEST(CalcPolynomialFit, NoPointsGivesZeros) {
   const Fit fit = PolyFit({}, 3);
   EXPECT_TRUE(fit.ok);
