@@ -1,14 +1,101 @@
 #pragma once
 
 #include <QMainWindow>
+#include <array>
+#include <functional>
 
-// The main window. Its controls and handlers are added as their parts arrive.
+#include "fit/rovav_aza.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class TFormHilfe;
+
+namespace platform_qt {
+class FloatEdit;
+class Panel;
+class ScrollBar;
+class SpeedButton;
+class SpinEdit;
+class ValueGrid;
+}  // namespace platform_qt
+
+// The main window. Its controls carry their form names, as member and as object name; the
+// handlers of the commands are wired as their parts arrive.
 class TFrmMain : public QMainWindow {
-  Q_OBJECT
-
  public:
   static constexpr int kDesignWidth = 841;
   static constexpr int kDesignHeight = 657;
 
   explicit TFrmMain(QWidget* parent = nullptr);
+  ~TFrmMain() override;
+
+  // Disables the smoothing and the order controls.
+  void PrepareModelControls();
+  // After points were added: the polynomial order may not exceed the number of points less one
+  // (while there are at most 9). A clamp that changes the order's text runs the polynomial
+  // command at once.
+  void UpdateOrderLimit();
+  // The "later version" warning of the menu placeholders.
+  void LaterVersionMessage();
+
+  // The curve-fitting store the handlers work on.
+  TRovavAza Stats1;
+  // The polynomial command, run by every change of SEPolyOrder.
+  std::function<void()> PolynomialCommand;
+
+  std::array<platform_qt::SpeedButton*, 8> ModelButtons() const;
+
+  platform_qt::Panel* Panel3;
+  platform_qt::Panel* Panel1;
+  platform_qt::Panel* Panel2;
+  QWidget* VArori1;
+  platform_qt::SpeedButton* SBNewPnts;
+  platform_qt::SpeedButton* SBClear;
+  QWidget* NLabFitQual;
+  QLabel* Label1;
+  QLabel* LblFormula;
+  QLabel* LblParams;
+  platform_qt::SpeedButton* BButLinFit;
+  platform_qt::SpeedButton* BButLogFit;
+  platform_qt::SpeedButton* BButParabolFit;
+  platform_qt::SpeedButton* BButCalcReciprLine;
+  platform_qt::SpeedButton* SBRecipLog;
+  platform_qt::SpeedButton* SBExpo;
+  platform_qt::SpeedButton* BButPolynomial;
+  platform_qt::SpinEdit* SEPolyOrder;
+  QLabel* LblPolyOrder;
+  platform_qt::SpeedButton* BButSpline;
+  platform_qt::ScrollBar* SBarSmoothSpline;
+  QLabel* LblSmoothSpline;
+  platform_qt::FloatEdit* GraphXmaxEdit;
+  QLabel* GraphXmaxEditLabel;
+  platform_qt::FloatEdit* GraphYmaxEdit;
+  QLabel* GraphYmaxEditLabel;
+  QPushButton* ResetAxisButton;
+  QLabel* Label2;
+  platform_qt::ValueGrid* WerteTabelleGrid;
+  QPushButton* BitBtn2;
+  QPushButton* WerteUebernehmenBtn;
+
+  QMenu* Datei1;
+  QAction* ErgebnisAnClipboard;
+  QAction* WerteTabellespeichern1;
+  QAction* WerteTabelleladen1;
+  QAction* Ende1;
+  QAction* Hilfe1;
+  QAction* Info1;
+  TFormHilfe* FormHilfe;
+
+ private:
+  void CreatePanels();
+  void CreatePanel3Controls();
+  void CreatePanel1Controls();
+  void CreatePanel2Controls();
+  void CreateMenu();
+  // Keeps the table, its label and its buttons at their distance from Panel2's bottom.
+  void AnchorTableControls();
+
+  int designPanel2Height_ = 0;
 };

@@ -2,12 +2,15 @@
 
 #include <QApplication>
 
-// Widgets need an application object before the first test builds one.
+#include "platform/qt/install.h"
+
+// Widgets need an application object and the Qt platform before the first test builds one.
 int main(int argc, char* argv[]) {
-  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                   : qgetenv("QT_QPA_PLATFORM"));
+  qputenv("QT_QPA_PLATFORM",
+          qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Ravelon"));
+  platform_qt::InstallQtPlatform();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -1,0 +1,73 @@
+#include "app/message_boxes.h"
+
+#include <QEventLoop>
+#include <QMessageBox>
+#include <memory>
+
+#include "platform/qt/event_dispatch.h"
+
+namespace {
+
+std::function<void(const std::string&)>& ErrorHook() {
+  static std::function<void(const std::string&)> hook;
+  return hook;
+}
+
+std::function<void(const std::string&)>& WarningHook() {
+  static std::function<void(const std::string&)> hook;
+  return hook;
+}
+
+QString FromStd(const std::string& text) {
+  return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+}  // namespace
+
+std::string ErrorBoxText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+  return message;
+}
+
+void ShowErrorBox(const std::string& message) {
+  const std::string text = ErrorBoxText(message);
+  if (ErrorHook()) {
+    ErrorHook()(text);
+    return;
+  }
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("Ravelon"), FromStd(text), QMessageBox::Ok);
+  box.setWindowModality(Qt::ApplicationModal);
+  platform_qt::NestedEventLoopScope scope;
+  box.exec();
+}
+
+void ShowErrorBox(const std::exception& error) {
+  ShowErrorBox(std::string(error.what()));
+}
+
+void WarningBox(const std::string& text) {
+  if (WarningHook()) {
+    WarningHook()(text);
+    return;
+  }
+  // A blank title: an empty one would be replaced by the application name.
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral(" "), FromStd(text),
+                                           QMessageBox::Ok);
+  box->setWindowModality(Qt::NonModal);
+  QEventLoop loop;
+  QObject::connect(box.get(), &QMessageBox::finished, &loop, &QEventLoop::quit);
+  // The box settles its window flags when first shown, so the top-most flag comes after.
+  box->show();
+  box->setWindowFlag(Qt::WindowStaysOnTopHint);
+  box->show();
+  platform_qt::NestedEventLoopScope scope;
+  loop.exec();
+}
+
+void SetErrorBoxHook(std::function<void(const std::string&)> hook) {
+  ErrorHook() = std::move(hook);
+}
+
+void SetWarningBoxHook(std::function<void(const std::string&)> hook) {
+  WarningHook() = std::move(hook);
+}

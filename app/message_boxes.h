@@ -1,0 +1,24 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <string>
+
+// The text of the error box: the message with a full stop appended when its last character has
+// a code above that of ".".
+std::string ErrorBoxText(const std::string& message);
+
+// Shows an error that ended an event handler: modal for the whole program, caption "Ravelon",
+// error icon, OK button.
+void ShowErrorBox(const std::exception& error);
+void ShowErrorBox(const std::string& message);
+
+// A warning with no owner window, an empty caption, the exclamation icon and an OK button, kept
+// on top. It blocks only the calling handler: the main window takes input and runs its handlers
+// from the box's event loop until the box is closed.
+void WarningBox(const std::string& text);
+
+// Where a box would be shown, the hook gets its text instead (tests observe the boxes this way
+// without a user to close them). Passing nullptr shows real boxes again.
+void SetErrorBoxHook(std::function<void(const std::string& text)> hook);
+void SetWarningBoxHook(std::function<void(const std::string& text)> hook);

@@ -1,0 +1,236 @@
+#include <cmath>
+#include <initializer_list>
+
+#include "fit/float_check.h"
+#include "fit/kovix_errors.h"
+#include "fit/rovav_aza.h"
+
+namespace {
+
+using L = long double;
+
+[[noreturn]] void Refuse(const char* message) {
+  throw EKovixMath2Error(message);
+}
+
+// Raises the floating-point error of the arithmetic since `check` was made. A value that is not
+// finite although no flag was raised came from a NaN or infinity already in the store; it is
+// reported as the operation that would have produced it, so no fit ever hands one out.
+// Out of line so that every value is computed before the flags are read.
+[[gnu::noinline]] void Settle(const FloatCheck& check, std::initializer_list<L> values) {
+  check.Check();
+  for (const L v : values) {
+    if (std::isnan(v)) throw EInvalidOp();
+  }
+  for (const L v : values) {
+    if (std::isinf(v)) throw EOverflow();
+  }
+}
+
+// The sums of a straight line z = b0 + b1*u fitted in transformed coordinates.
+struct TransformedSums {
+  L u;   // sum of u
+  L uu;  // sum of u^2
+  L z;   // sum of z
+  L uz;  // sum of u*z
+  L zz;  // sum of z^2
+};
+
+struct LineResult {
+  double b0;
+  double b1;
+  double fit_qual;
+};
+
+// The line in transformed coordinates from the sums, O(1). All u equal makes the determinant 0;
+// the division then raises its floating-point error.
+LineResult TransformedLine(const TransformedSums& s, int num_points, bool exponential) {
+  FloatCheck check;
+  const L n = num_points;
+  const double det = static_cast<double>(n * s.uu - s.u * s.u);
+  const double b0 = static_cast<double>((s.uu * s.z - s.u * s.uz) / det);
+  const double b1 = static_cast<double>((n * s.uz - s.u * s.z) / det);
+  Settle(check, {det, b0, b1});
+
+  if (exponential && b0 < TRovavAza::LnMinDouble) {
+    Refuse("CalcExponentialFit: cannot fit function");
+  }
+
+  const L t = s.z * s.z / n;
+  const double spread = static_cast<double>(s.zz - t);
+  const double fit_qual =
+      spread == 0 ? 1.0 : static_cast<double>((s.z * b0 + s.uz * b1 - t) / spread);
+  Settle(check, {t, spread, fit_qual});
+  return {b0, b1, fit_qual};
+}
+
+}  // namespace
+
+void TRovavAza::CalcLinFit(double& k, double& d, double& FitQual) const {
+  k = 0;
+  d = 0;
+  FitQual = 0;
+  const int n = num_points_;
+  if (n < 2) Refuse("CalcLinFit: not enough data points");
+
+  const double mean_x = point_table_.RegionMean(1, 1, 1, n);
+  const double mean_y = point_table_.RegionMean(2, 1, 2, n);
+  FloatCheck check;
+  double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+  for (int r = 1; r <= n; ++r) {
+    const double u = point_table_.Elem(1, r) - mean_x;
+    const double v = point_table_.Elem(2, r) - mean_y;
+    sx += u;
+    sy += v;
+    sxx += u * u;
+    syy += v * v;
+    sxy += u * v;
+  }
+
+  const L ln = n;
+  const double det = static_cast<double>(ln * sxx - L{sx} * sx);
+  Settle(check, {sx, sy, sxx, syy, sxy, det});
+  // All x equal: no slope can be fitted, and that is not an error.
+  if (det == 0) return;
+
+  const double slope = static_cast<double>((ln * sxy - L{sx} * sy) / det);
+  const double intercept =
+      static_cast<double>((L{sxx} * sy - L{sx} * sxy) / det - L{slope} * mean_x + mean_y);
+  const L sy2n = L{sy} * sy / ln;
+  const double spread = static_cast<double>(syy - sy2n);
+  const double fit_qual =
+      spread == 0 ? 1.0 : static_cast<double>((L{intercept} * sy + L{slope} * sxy - sy2n) / spread);
+  Settle(check, {slope, intercept, spread, fit_qual});
+  k = slope;
+  d = intercept;
+  FitQual = fit_qual;
+}
+
+void TRovavAza::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const {
+  k0 = 0;
+  k1 = 0;
+  k2 = 0;
+  FitQual = 0;
+  const int n = num_points_;
+  if (n < 3) Refuse("CalcParabolFit: not enough data points");
+
+  const double mean_x = point_table_.RegionMean(1, 1, 1, n);
+  const double mean_y = point_table_.RegionMean(2, 1, 2, n);
+  FloatCheck check;
+  double su = 0, sv = 0, suu = 0, svv = 0, suv = 0, suuv = 0, suuu = 0, suuuu = 0;
+  for (int r = 1; r <= n; ++r) {
+    const double u = point_table_.Elem(1, r) - mean_x;
+    const double v = point_table_.Elem(2, r) - mean_y;
+    const double uu = u * u;
+    su += u;
+    sv += v;
+    suu += uu;
+    svv += v * v;
+    suv += u * v;
+    suuv += uu * v;
+    suuu += uu * u;
+    suuuu += uu * uu;
+  }
+
+  const L ln = n;
+  const double a = static_cast<double>(ln * suu - L{su} * su);
+  const double b = static_cast<double>(ln * suuv - L{suu} * sv);
+  const double c = static_cast<double>(ln * suuu - L{su} * suu);
+  const double e = static_cast<double>(ln * suv - L{su} * sv);
+  const double f = static_cast<double>(ln * suuuu - L{suu} * suu);
+  Settle(check, {su, sv, suu, svv, suv, suuv, suuu, suuuu, a, b, c, e, f});
+
+  // A zero determinant leaves the affected centred coefficient at 0.
+  const L af = L{a} * f;
+  const L cc = L{c} * c;
+  const double c2 = af == cc ? 0.0 : static_cast<double>((L{a} * b - L{c} * e) / (af - cc));
+  const double c1 = a == 0 ? 0.0 : static_cast<double>((e - L{c} * c2) / a);
+  const double c0 = static_cast<double>((sv - L{c1} * su - L{c2} * suu) / ln);
+  Settle(check, {af, cc, c2, c1, c0});
+
+  const double q2 = c2;
+  const double q1 = static_cast<double>(c1 - 2 * L{c2} * mean_x);
+  const double q0 = static_cast<double>(L{mean_x} * mean_x * c2 + c0 - L{c1} * mean_x + mean_y);
+  const L sv2n = L{sv} * sv / ln;
+  const double spread = static_cast<double>(svv - sv2n);
+  const double fit_qual =
+      spread == 0 ? 1.0
+                  : static_cast<double>((L{c0} * sv + L{c1} * suv + L{c2} * suuv - sv2n) / spread);
+  Settle(check, {q1, q0, spread, fit_qual});
+  k0 = q0;
+  k1 = q1;
+  k2 = q2;
+  FitQual = fit_qual;
+}
+
+void TRovavAza::CalcReciLinFit(double& k0, double& k1, double& FitQual) const {
+  k0 = 0;
+  k1 = 0;
+  FitQual = 0;
+  if (num_points_ < 3) Refuse("CalcReciLinFit: not enough data points");
+  if (HasFlag(TDataFlag::YNearZero)) Refuse("CalcReciLinFit: y values must not be zero");
+
+  const LineResult r = TransformedLine(
+      {sums_.SumX, sums_.SumX2, sums_.SumRecY, sums_.SumXRecY, sums_.SumRecY2}, num_points_, false);
+  k0 = r.b0;
+  k1 = r.b1;
+  FitQual = r.fit_qual;
+}
+
+void TRovavAza::CalcLogFit(double& k0, double& k1, double& FitQual) const {
+  k0 = 0;
+  k1 = 0;
+  FitQual = 0;
+  if (num_points_ < 3) Refuse("CalcLogFit: not enough data points");
+  if (HasFlag(TDataFlag::XNotPositive)) {
+    Refuse("CalcLogFit: x values must not be negative or zero");
+  }
+
+  const LineResult r = TransformedLine(
+      {sums_.SumLnX, sums_.SumLnX2, sums_.SumY, sums_.SumYLnX, sums_.SumY2}, num_points_, false);
+  k0 = r.b0;
+  k1 = r.b1;
+  FitQual = r.fit_qual;
+}
+
+void TRovavAza::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
+  k0 = 0;
+  k1 = 0;
+  FitQual = 0;
+  if (num_points_ < 3) Refuse("CalcReciLogFit: not enough data points");
+  if (HasFlag(TDataFlag::YNearZero) || HasFlag(TDataFlag::YNotPositive)) {
+    Refuse("CalcReciLogFit: y values must not be negative or zero");
+  }
+  if (HasFlag(TDataFlag::XNotPositive)) {
+    Refuse("CalcReciLogFit: x values must not be negative or zero");
+  }
+
+  const LineResult r = TransformedLine(
+      {sums_.SumLnX, sums_.SumLnX2, sums_.SumRecY, sums_.SumLnXRecY, sums_.SumRecY2}, num_points_,
+      false);
+  k0 = r.b0;
+  k1 = r.b1;
+  FitQual = r.fit_qual;
+}
+
+void TRovavAza::CalcExponentialFit(double& k0, double& k1, double& FitQual) const {
+  k0 = 0;
+  k1 = 0;
+  FitQual = 0;
+  if (num_points_ < 3) Refuse("CalcExponentialFit: not enough data points");
+  if (HasFlag(TDataFlag::YNotPositive)) {
+    Refuse("CalcExponentialFit: y values must not be negative or zero");
+  }
+  if (HasFlag(TDataFlag::XNotPositive)) {
+    Refuse("CalcExponentialFit: x values must not be negative or zero");
+  }
+
+  const LineResult r = TransformedLine(
+      {sums_.SumX, sums_.SumX2, sums_.SumLnY, sums_.SumXLnY, sums_.SumLnY2}, num_points_, true);
+  FloatCheck check;
+  const double factor = static_cast<double>(std::exp(L{r.b0}));
+  Settle(check, {factor});
+  k0 = factor;
+  k1 = r.b1;
+  FitQual = r.fit_qual;
+}

@@ -1,0 +1,84 @@
+#include "fit/rovav_aza.h"
+
+#include <cmath>
+
+TRovavAza::TRovavAza() {
+  point_table_.Resize(2, TableGrowth);
+  ClearData();
+}
+
+TRovavAza::~TRovavAza() = default;
+
+void TRovavAza::ClearData() {
+  sums_ = RunningSums{};
+  num_points_ = 0;
+  spline_fit_quality_ = 0.0;
+  // The spline belongs to the points just forgotten.
+  spline_valid_ = false;
+  point_table_.Fill(0.0);
+  min_x_ = EmptyMinX;
+  data_flags_.Clear();
+}
+
+void TRovavAza::AddPoint(double x, double y) {
+  // Grow first: it is the only step that can fail, and a failure must leave the sums, flags and
+  // count describing exactly the points in the table.
+  if (point_table_.NrOfRows() < num_points_ + 1) {
+    point_table_.Resize(2, point_table_.NrOfRows() + TableGrowth);
+  }
+  AccumulateSums(x, y);
+  ++num_points_;
+  point_table_.SetElem(1, num_points_, x);
+  point_table_.SetElem(2, num_points_, y);
+  spline_valid_ = false;
+}
+
+void TRovavAza::AccumulateSums(double x, double y) {
+  if (x < min_x_) min_x_ = x;
+
+  const long double lx = x;
+  const long double ly = y;
+  sums_.SumX += lx;
+  sums_.SumY += ly;
+  sums_.SumX2 += lx * lx;
+  sums_.SumY2 += ly * ly;
+
+  // Each logarithm and reciprocal is computed only behind its guard, so excluded points raise no
+  // floating-point flag.
+  if (std::fabs(ly) > NearZeroLimit) {
+    sums_.SumRecY += 1.0L / ly;
+    sums_.SumRecY2 += 1.0L / (ly * ly);
+    sums_.SumXRecY += lx / ly;
+  } else {
+    data_flags_.Include(TDataFlag::YNearZero);
+  }
+
+  if (lx > 0) {
+    const long double ln_x = std::log(lx);
+    sums_.SumLnX += ln_x;
+    sums_.SumLnX2 += ln_x * ln_x;
+    sums_.SumYLnX += ln_x * ly;
+    if (ly != 0) {
+      sums_.SumLnXRecY += ln_x / ly;
+    } else {
+      data_flags_.Include(TDataFlag::YNearZero);
+    }
+    if (ly <= 0) data_flags_.Include(TDataFlag::YNotPositive);
+  } else {
+    data_flags_.Include(TDataFlag::XNotPositive);
+  }
+
+  if (ly > 0) {
+    const long double ln_y = std::log(ly);
+    sums_.SumLnY += ln_y;
+    sums_.SumLnY2 += ln_y * ln_y;
+    sums_.SumXLnY += ln_y * lx;
+  } else {
+    data_flags_.Include(TDataFlag::YNotPositive);
+  }
+}
+
+void TRovavAza::SetSmoothingFactor(double value) {
+  smoothing_factor_ = value;
+  spline_valid_ = false;
+}

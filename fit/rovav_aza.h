@@ -1,0 +1,135 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "fit/matrix.h"
+#include "fit/vector.h"
+
+// The sums the transformed fits read, each accumulated in extended precision. The conditional
+// ones leave out points whose term has no value; a data flag then records the gap.
+struct RunningSums {
+  long double SumX = 0;
+  long double SumY = 0;
+  long double SumX2 = 0;
+  long double SumY2 = 0;
+  long double SumRecY = 0;     // |y| > NearZeroLimit
+  long double SumRecY2 = 0;    // |y| > NearZeroLimit
+  long double SumXRecY = 0;    // |y| > NearZeroLimit
+  long double SumLnX = 0;      // x > 0
+  long double SumLnX2 = 0;     // x > 0
+  long double SumYLnX = 0;     // x > 0
+  long double SumLnXRecY = 0;  // x > 0 and y != 0
+  long double SumLnY = 0;      // y > 0
+  long double SumLnY2 = 0;     // y > 0
+  long double SumXLnY = 0;     // y > 0
+
+  bool operator==(const RunningSums&) const = default;
+};
+
+enum class TDataFlag : unsigned {
+  XNotPositive = 1,  // some x <= 0
+  YNotPositive = 2,  // some y <= 0
+  YNearZero = 4,     // some |y| <= NearZeroLimit
+};
+
+// The set of data flags; only clearing the store removes one.
+class TDataFlags {
+ public:
+  bool Contains(TDataFlag flag) const { return (bits_ & static_cast<unsigned>(flag)) != 0; }
+  bool Empty() const { return bits_ == 0; }
+  void Include(TDataFlag flag) { bits_ |= static_cast<unsigned>(flag); }
+  void Clear() { bits_ = 0; }
+
+ private:
+  unsigned bits_ = 0;
+};
+
+// The curve-fitting component: an append-only store of (x, y) points with the running sums and
+// domain flags its fits read, and the lazily computed smoothing spline.
+class TRovavAza {
+ public:
+  static constexpr long double NearZeroLimit = 1e-30L;
+  static constexpr double EmptyMinX = 1.7e308;
+  // Initial capacity of the point table and the step it grows by.
+  static constexpr int TableGrowth = 1000;
+
+  TRovavAza();
+  ~TRovavAza();
+  TRovavAza(const TRovavAza&) = delete;
+  TRovavAza& operator=(const TRovavAza&) = delete;
+
+  // Adds one point to the table, the sums and the flags. Either the point is added completely
+  // or, when the table cannot grow, EKovixMatrixError is thrown and nothing has changed.
+  void AddPoint(double x, double y);
+  // Forgets all points; the table keeps its capacity, zeroed.
+  void ClearData();
+
+  int NumPoints() const { return num_points_; }
+  // Smallest x added since the last clear; EmptyMinX when there is none.
+  double MinX() const { return min_x_; }
+
+  double SmoothingFactor() const { return smoothing_factor_; }
+  // Not checked; always invalidates the spline, even for the same value.
+  void SetSmoothingFactor(double value);
+
+  bool SplineValid() const { return spline_valid_; }
+  double SplineFitQuality() const { return spline_fit_quality_; }
+
+  const RunningSums& Sums() const { return sums_; }
+  TDataFlags DataFlags() const { return data_flags_; }
+  bool HasFlag(TDataFlag flag) const { return data_flags_.Contains(flag); }
+  // Column 1 holds x, column 2 y; rows 1..NumPoints are the points in input order, the rest
+  // is spare capacity and reads 0.
+  const TMatrix& PointTable() const { return point_table_; }
+
+  // About ln of the smallest positive double: below it an exponential intercept has no double
+  // value worth reporting.
+  static constexpr long double LnMinDouble = -744.4281322176367L;
+
+  // Least-squares fits over all points. Each sets its outputs to 0, refuses unsuitable data with
+  // EKovixMath2Error and raises a floating-point error (EMathError) rather than hand out a value
+  // that is not finite; FitQual is the coefficient of determination of the regression solved.
+  // y = k*x + d, on the data centred on its means. All x equal gives k = d = FitQual = 0.
+  void CalcLinFit(double& k, double& d, double& FitQual) const;
+  // y = k0 + k1*x + k2*x^2, on the centred data.
+  void CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const;
+  // The next four fit a line z = b0 + b1*u in transformed coordinates from the running sums.
+  // y = 1/(k0 + k1*x)
+  void CalcReciLinFit(double& k0, double& k1, double& FitQual) const;
+  // y = k0 + k1*ln(x)
+  void CalcLogFit(double& k0, double& k1, double& FitQual) const;
+  // y = 1/(k0 + k1*ln(x))
+  void CalcReciLogFit(double& k0, double& k1, double& FitQual) const;
+  // y = k0*exp(k1*x), fitted as ln(y) = b0 + k1*x with k0 = exp(b0).
+  void CalcExponentialFit(double& k0, double& k1, double& FitQual) const;
+
+  // Writes the points as an ASCII table with a five-line header, CR LF line ends. errorText
+  // receives the system's description when the file cannot be created (nothing is written then);
+  // a failure while writing or closing throws std::runtime_error.
+  void WriteAscFile(const std::string& fileName, const std::string& comment, int precision,
+                    std::string& errorText) const;
+
+  // The fits, the smoothing spline and the export are members defined in their own files; they
+  // only read the store, except the spline, which fills its own state below.
+
+ private:
+  void AccumulateSums(double x, double y);
+
+  TMatrix point_table_;
+  int num_points_ = 0;
+  double min_x_ = EmptyMinX;
+  RunningSums sums_;
+  TDataFlags data_flags_;
+  double smoothing_factor_ = 0.5;
+
+  // Smoothing spline state, filled by the spline computation.
+  bool spline_valid_ = false;
+  double spline_fit_quality_ = 0.0;
+  std::unique_ptr<TVector> spline_x_;
+  std::unique_ptr<TVector> spline_y_;
+  std::vector<double> spline_a_;
+  std::vector<double> spline_b_;
+  std::vector<double> spline_c_;
+  std::vector<double> spline_d_;
+};

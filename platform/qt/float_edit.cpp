@@ -1,0 +1,30 @@
+#include "platform/qt/float_edit.h"
+
+#include <array>
+#include <charconv>
+
+#include "platform/locale.h"
+
+namespace platform_qt {
+
+FloatEdit::FloatEdit(QWidget* parent) : QLineEdit(parent) {
+  SetValue(10);
+}
+
+double FloatEdit::Value() const {
+  long double value = 0;
+  if (!platform::TryStrToFloat(text().toStdString(), platform::DecimalSeparator(), value)) return 0;
+  return double(value);
+}
+
+void FloatEdit::SetValue(double value) {
+  std::array<char, 400> buffer{};
+  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                    std::chars_format::fixed, decimals_);
+  std::string text(buffer.data(), result.ptr);
+  for (char& c : text)
+    if (c == '.') c = platform::DecimalSeparator();
+  setText(QString::fromStdString(text));
+}
+
+}  // namespace platform_qt

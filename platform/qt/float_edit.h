@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QLineEdit>
+
+namespace platform_qt {
+
+// An edit for a number typed with the locale's decimal separator. A text that holds no number
+// (empty, "-", anything else) reads as 0.
+class FloatEdit : public QLineEdit {
+ public:
+  explicit FloatEdit(QWidget* parent = nullptr);
+
+  double Value() const;
+  // Shows the value with Decimals places and the locale's separator.
+  void SetValue(double value);
+  int Decimals() const { return decimals_; }
+  void SetDecimals(int decimals) { decimals_ = decimals; }
+
+ private:
+  int decimals_ = 2;
+};
+
+}  // namespace platform_qt

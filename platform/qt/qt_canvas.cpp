@@ -1,0 +1,321 @@
+#include "platform/qt/qt_canvas.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPolygon>
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/qt/qt_bitmap.h"
+
+namespace platform_qt {
+
+using platform::TColor;
+using platform::TPoint;
+using platform::TRect;
+
+namespace {
+
+QRgb ToRgb(TColor color) {
+  const TColor c = platform::ResolveColor(color);
+  return qRgb(platform::RedOf(c), platform::GreenOf(c), platform::BlueOf(c));
+}
+
+// On/off run lengths of the thin line styles, starting with "on".
+std::vector<int> DashPattern(platform::TPenStyle style) {
+  switch (style) {
+    case platform::psDash:
+      return {18, 6};
+    case platform::psDot:
+      return {3, 3};
+    case platform::psDashDot:
+      return {9, 6, 3, 6};
+    case platform::psDashDotDot:
+      return {9, 3, 3, 3, 3, 3};
+    default:
+      return {};
+  }
+}
+
+Qt::PenStyle ToQtPenStyle(platform::TPenStyle style) {
+  switch (style) {
+    case platform::psDash:
+      return Qt::DashLine;
+    case platform::psDot:
+      return Qt::DotLine;
+    case platform::psDashDot:
+      return Qt::DashDotLine;
+    case platform::psDashDotDot:
+      return Qt::DashDotDotLine;
+    case platform::psClear:
+      return Qt::NoPen;
+    default:
+      return Qt::SolidLine;
+  }
+}
+
+}  // namespace
+
+QColor ToQColor(TColor color) {
+  return QColor::fromRgb(ToRgb(color));
+}
+
+QFont ToQFont(const platform::Font& font) {
+  QFont f(QString::fromStdString(font.Name));
+  f.setPixelSize(std::max(1, font.Height));
+  f.setBold(font.Style & platform::fsBold);
+  f.setItalic(font.Style & platform::fsItalic);
+  f.setUnderline(font.Style & platform::fsUnderline);
+  f.setStrikeOut(font.Style & platform::fsStrikeOut);
+  f.setStyleStrategy(QFont::NoAntialias);
+  return f;
+}
+
+bool QtCanvas::ThinPen() const {
+  return GetPen().Width <= 1;
+}
+
+void QtCanvas::Plot(int x, int y, QRgb rgb) {
+  if (!image_ || x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return;
+  auto* line = reinterpret_cast<QRgb*>(image_->scanLine(y));
+  if (GetPen().Mode == platform::pmXor)
+    line[x] = 0xFF000000u | ((line[x] ^ rgb) & 0x00FFFFFFu);
+  else
+    line[x] = rgb;
+}
+
+void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
+  const auto& pen = GetPen();
+  if (pen.Style == platform::psClear) return;
+  const QRgb rgb = ToRgb(pen.Color);
+  const std::vector<int> pattern = DashPattern(pen.Style);
+  std::size_t run = 0;
+  int left = pattern.empty() ? 0 : pattern[0];
+
+  const int dx = std::abs(x2 - x1);
+  const int dy = -std::abs(y2 - y1);
+  const int sx = x1 < x2 ? 1 : -1;
+  const int sy = y1 < y2 ? 1 : -1;
+  int err = dx + dy;
+  int x = x1;
+  int y = y1;
+  while (x != x2 || y != y2) {
+    if (pattern.empty() || run % 2 == 0) Plot(x, y, rgb);
+    if (!pattern.empty() && --left == 0) {
+      run = (run + 1) % pattern.size();
+      left = pattern[run];
+    }
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
+void QtCanvas::FillRect(int x1, int y1, int x2, int y2, QRgb rgb) {
+  for (int y = y1; y < y2; ++y)
+    for (int x = x1; x < x2; ++x) Plot(x, y, rgb);
+}
+
+void QtCanvas::PrepareShapePainter(QPainter& painter) const {
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  if (GetPen().Mode == platform::pmXor)
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  const auto& pen = GetPen();
+  QPen qpen(ToQColor(pen.Color), std::max(pen.Width, 1), ToQtPenStyle(pen.Style), Qt::RoundCap,
+            Qt::RoundJoin);
+  if (pen.Width <= 1) qpen.setCosmetic(true);
+  painter.setPen(qpen);
+  if (GetBrush().Style == platform::bsSolid)
+    painter.setBrush(ToQColor(GetBrush().Color));
+  else
+    painter.setBrush(Qt::NoBrush);
+}
+
+void QtCanvas::LineTo(int x, int y) {
+  const TPoint from = PenPos();
+  if (image_) {
+    if (ThinPen()) {
+      ThinLine(from.X, from.Y, x, y);
+    } else if (GetPen().Style != platform::psClear) {
+      QPainter p(image_);
+      PrepareShapePainter(p);
+      p.drawLine(from.X, from.Y, x, y);
+    }
+  }
+  SetPenPos({x, y});
+}
+
+void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  if (!image_) return;
+  if (x2 < x1) std::swap(x1, x2);
+  if (y2 < y1) std::swap(y1, y2);
+  const bool fill = GetBrush().Style == platform::bsSolid;
+  const QRgb brush = ToRgb(GetBrush().Color);
+  if (GetPen().Style == platform::psClear) {
+    // Without an outline the filled area is one pixel smaller, as callers of the classic
+    // drawing surface expect.
+    if (fill) FillRect(x1, y1, x2 - 1, y2 - 1, brush);
+    return;
+  }
+  const int w = std::max(GetPen().Width, 1);
+  if (fill) FillRect(x1 + w, y1 + w, x2 - w, y2 - w, brush);
+  if (w == 1) {
+    const TPoint saved = PenPos();
+    ThinLine(x1, y1, x2 - 1, y1);
+    ThinLine(x2 - 1, y1, x2 - 1, y2 - 1);
+    ThinLine(x2 - 1, y2 - 1, x1, y2 - 1);
+    ThinLine(x1, y2 - 1, x1, y1);
+    SetPenPos(saved);
+    if (x2 - x1 == 1 || y2 - y1 == 1) FillRect(x1, y1, x2, y2, ToRgb(GetPen().Color));
+    return;
+  }
+  // Wide outlines lie inside the bounds.
+  const QRgb pen = ToRgb(GetPen().Color);
+  FillRect(x1, y1, x2, std::min(y1 + w, y2), pen);
+  FillRect(x1, std::max(y2 - w, y1 + w), x2, y2, pen);
+  FillRect(x1, y1 + w, std::min(x1 + w, x2), y2 - w, pen);
+  FillRect(std::max(x2 - w, x1 + w), y1 + w, x2, y2 - w, pen);
+}
+
+void QtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+  if (!image_) return;
+  if (x2 < x1) std::swap(x1, x2);
+  if (y2 < y1) std::swap(y1, y2);
+  QPainter p(image_);
+  PrepareShapePainter(p);
+  // An outlined QRect(x, y, w, h) covers w + 1 columns; without an outline the fill covers w,
+  // one pixel less, as with the classic drawing surface.
+  p.drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+}
+
+void QtCanvas::Polygon(std::span<const TPoint> points) {
+  if (!image_ || points.empty()) return;
+  QPolygon poly;
+  for (const auto& pt : points) poly << QPoint(pt.X, pt.Y);
+  if (!ThinPen()) {
+    QPainter p(image_);
+    PrepareShapePainter(p);
+    p.drawPolygon(poly, Qt::OddEvenFill);
+    return;
+  }
+  if (GetBrush().Style == platform::bsSolid) {
+    QPainter p(image_);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    if (GetPen().Mode == platform::pmXor)
+      p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.setPen(Qt::NoPen);
+    p.setBrush(ToQColor(GetBrush().Color));
+    p.drawPolygon(poly, Qt::OddEvenFill);
+  }
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const TPoint& a = points[i];
+    const TPoint& b = points[(i + 1) % points.size()];
+    ThinLine(a.X, a.Y, b.X, b.Y);
+  }
+  if (points.size() == 1) Plot(points[0].X, points[0].Y, ToRgb(GetPen().Color));
+}
+
+void QtCanvas::Polyline(std::span<const TPoint> points) {
+  if (!image_ || points.size() < 2) return;
+  if (ThinPen()) {
+    for (std::size_t i = 1; i < points.size(); ++i)
+      ThinLine(points[i - 1].X, points[i - 1].Y, points[i].X, points[i].Y);
+    return;
+  }
+  if (GetPen().Style == platform::psClear) return;
+  QPolygon poly;
+  for (const auto& pt : points) poly << QPoint(pt.X, pt.Y);
+  QPainter p(image_);
+  PrepareShapePainter(p);
+  p.drawPolyline(poly);
+}
+
+void QtCanvas::SetPixel(int x, int y, TColor color) {
+  if (!image_ || x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return;
+  reinterpret_cast<QRgb*>(image_->scanLine(y))[x] = ToRgb(color);
+}
+
+TColor QtCanvas::GetPixel(int x, int y) const {
+  if (!image_ || x < 0 || y < 0 || x >= image_->width() || y >= image_->height())
+    return 0xFFFFFFFFu;
+  const QRgb rgb = image_->pixel(x, y);
+  return platform::RGB(std::uint8_t(qRed(rgb)), std::uint8_t(qGreen(rgb)),
+                       std::uint8_t(qBlue(rgb)));
+}
+
+void QtCanvas::DrawText(const TRect* clip, int x, int y, const std::string& text) {
+  const QFont font = ToQFont(GetFont());
+  const QFontMetrics metrics(font);
+  const QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
+  if (image_) {
+    QPainter p(image_);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    if (clip) p.setClipRect(QRect(clip->Left, clip->Top, clip->Width(), clip->Height()));
+    if (GetBrush().Style == platform::bsSolid)
+      p.fillRect(QRect(x, y, metrics.horizontalAdvance(s), metrics.height()),
+                 ToQColor(GetBrush().Color));
+    p.setFont(font);
+    p.setPen(ToQColor(GetFont().Color));
+    p.drawText(x, y + metrics.ascent(), s);
+  }
+  // The pen moves to the end of the text, as after the classic text output.
+  SetPenPos({x + metrics.horizontalAdvance(s), y});
+}
+
+void QtCanvas::TextOut(int x, int y, const std::string& text) {
+  DrawText(nullptr, x, y, text);
+}
+
+void QtCanvas::TextRect(const TRect& clip, int x, int y, const std::string& text) {
+  const TPoint saved = PenPos();
+  DrawText(&clip, x, y, text);
+  SetPenPos(saved);
+}
+
+int QtCanvas::TextWidth(const std::string& text) {
+  return QFontMetrics(ToQFont(GetFont()))
+      .horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
+}
+
+int QtCanvas::TextHeight(const std::string&) {
+  return QFontMetrics(ToQFont(GetFont())).height();
+}
+
+namespace {
+
+// Any bitmap as an image: the Qt one directly, another implementation pixel by pixel.
+QImage ImageOf(const platform::Bitmap& bitmap) {
+  if (const auto* qt = dynamic_cast<const QtBitmap*>(&bitmap)) return qt->Image();
+  QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
+  auto& canvas = const_cast<platform::Bitmap&>(bitmap).GetCanvas();
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, ToRgb(canvas.GetPixel(x, y)));
+  return image;
+}
+
+}  // namespace
+
+void QtCanvas::Draw(int x, int y, const platform::Bitmap& bitmap) {
+  if (!image_) return;
+  const QImage source = ImageOf(bitmap);
+  QPainter p(image_);
+  p.drawImage(x, y, source);
+}
+
+void QtCanvas::StretchDraw(const TRect& rect, const platform::Bitmap& picture) {
+  if (!image_) return;
+  const QImage source = ImageOf(picture);
+  QPainter p(image_);
+  p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  p.drawImage(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()), source);
+}
+
+}  // namespace platform_qt

@@ -1,0 +1,82 @@
+#include "platform/qt/spin_edit.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <algorithm>
+
+#include "platform/qt/event_dispatch.h"
+
+namespace platform_qt {
+
+SpinEdit::SpinEdit(QWidget* parent)
+    : QWidget(parent),
+      edit_(new QLineEdit(this)),
+      up_(new QToolButton(this)),
+      down_(new QToolButton(this)) {
+  edit_->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-+0-9]*")), edit_));
+  edit_->setText(QStringLiteral("0"));
+  edit_->installEventFilter(this);
+  up_->setArrowType(Qt::UpArrow);
+  down_->setArrowType(Qt::DownArrow);
+  for (auto* b : {up_, down_}) {
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setAutoRepeat(true);
+  }
+  setFocusProxy(edit_);
+  connect(edit_, &QLineEdit::textEdited, this, [this] { DispatchEvent(OnChange); });
+  connect(up_, &QToolButton::clicked, this,
+          [this] { DispatchEvent([this] { SetValue(Value() + 1); }); });
+  connect(down_, &QToolButton::clicked, this,
+          [this] { DispatchEvent([this] { SetValue(Value() - 1); }); });
+}
+
+int SpinEdit::Value() const {
+  bool ok = false;
+  const int value = edit_->text().trimmed().toInt(&ok);
+  return ok ? value : minValue_;
+}
+
+void SpinEdit::SetValue(int value) {
+  value = std::min(value, maxValue_);
+  value = std::max(value, minValue_);
+  SetText(QString::number(value));
+}
+
+QString SpinEdit::Text() const {
+  return edit_->text();
+}
+
+void SpinEdit::SetText(const QString& text) {
+  if (text == edit_->text()) return;
+  {
+    const QSignalBlocker block(edit_);
+    edit_->setText(text);
+  }
+  if (OnChange) OnChange();
+}
+
+void SpinEdit::resizeEvent(QResizeEvent*) {
+  const int buttonWidth = 15;
+  const int w = std::max(width() - buttonWidth, 0);
+  edit_->setGeometry(0, 0, w, height());
+  up_->setGeometry(w, 0, buttonWidth, height() / 2);
+  down_->setGeometry(w, height() / 2, buttonWidth, height() - height() / 2);
+}
+
+bool SpinEdit::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == edit_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
+      const int step = key == Qt::Key_Up ? 1 : -1;
+      DispatchEvent([this, step] { SetValue(Value() + step); });
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace platform_qt
