@@ -6,7 +6,11 @@
 #include <random>
 #include <vector>
 
+#include <QGuiApplication>
+
 #include "platform/canvas.h"
+#include "platform/qt/install.h"
+#include "platform/qt/qt_bitmap.h"
 #include "scale/scale.h"
 #include "scale/tick_labels.h"
 #include "scale/tick_layout.h"
@@ -82,6 +86,41 @@ void BM_RenderLogarithmicScale(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderLinearScale);
 BENCHMARK(BM_RenderLogarithmicScale);
+
+// The same through the Qt canvas: a bitmap per render, text and lines rasterised.
+void RenderScaleQt(benchmark::State& state, bool logarithmic) {
+  static int argc = 1;
+  static char name[] = "bench_scale";
+  static char* argv[] = {name, nullptr};
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QGuiApplication app(argc, argv);
+  platform_qt::InstallQtPlatform();
+  platform_qt::QtBitmap target(400, 400);
+  TScale scale;
+  scale.SetRenderTarget(&target.GetCanvas(), 0, 0);
+  scale.SetMinTicks(6);
+  if (logarithmic) {
+    scale.SetRangeLow(0.01);
+    scale.SetRangeHigh(1000);
+    scale.SetLogarithmic(true);
+  } else {
+    scale.SetRangeLow(-3.7);
+    scale.SetRangeHigh(12.4);
+  }
+  for (auto _ : state) {
+    scale.RenderNow();
+    benchmark::DoNotOptimize(target.Image().constBits());
+  }
+}
+
+void BM_RenderLinearScaleQt(benchmark::State& state) {
+  RenderScaleQt(state, false);
+}
+void BM_RenderLogarithmicScaleQt(benchmark::State& state) {
+  RenderScaleQt(state, true);
+}
+BENCHMARK(BM_RenderLinearScaleQt)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RenderLogarithmicScaleQt)->Unit(benchmark::kMicrosecond);
 
 std::vector<TickOptions> RandomRanges(int n) {
   std::mt19937_64 rng(42);
