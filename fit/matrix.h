@@ -45,6 +45,18 @@ class TMatrix {
   // first and never resized; the range is cut to the vector's length.
   void CopyColToVec(TVector* vector, int c, int r1, int r2) const;
 
+  // Singular value decomposition A = U·diag(W)·Vᵀ of this matrix (m rows, n columns), which is
+  // overwritten by U. V receives the n × n right factor and W the n singular values, unsorted;
+  // cells outside their sizes are skipped. Missing rows when m < n read as zeros. False when a
+  // singular value did not converge within 30 sweeps.
+  bool SVDecompose(TMatrix& V, TVector& W);
+  // x := V·diag(1/W)·Uᵀ·b with this matrix as U; singular values that are exactly 0 drop out.
+  void SVDBackSubstitute(const TMatrix& V, const TVector& W, const TVector& b, TVector& x) const;
+  // Minimum-norm least-squares solution of A·x = b; A is overwritten. Singular values below
+  // 1e-14 of the largest are zeroed and set RankDeficient. When the decomposition does not
+  // converge the result is false and x is left unchanged.
+  bool LeastSquaresSVD(const TVector& b, TVector& x, bool& RankDeficient);
+
   TNotifyEvent OnChange;
 
  private:

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "fit/matrix.h"
@@ -113,6 +115,22 @@ class TRovavAza {
   // The fits, the smoothing spline and the export are members defined in their own files; they
   // only read the store, except the spline, which fills its own state below.
 
+  // Least-squares polynomial of the given order: coefficients[0] is the constant term,
+  // coefficients[j] the factor of x^j; elements beyond the order are not touched. FitQual is
+  // the squared correlation of y and the fitted values. RankDeficient tells that singular values
+  // were dropped (minimum-norm solution). False only when the decomposition did not converge;
+  // the coefficients are then 0. Throws EKovixMath2Error when coefficients holds fewer than
+  // order + 1 elements.
+  bool CalcPolynomialFit(std::uint8_t order, std::span<double> coefficients, double& FitQual,
+                         bool& RankDeficient) const;
+
+  // Value of the smoothing spline at x; the spline is computed first when the points or the
+  // smoothing factor changed since. valid is false and the result 0 outside the first..last
+  // knot. FitQual receives the spline's coefficient of determination. Throws EKovixMath2Error
+  // for fewer than two points or repeated x values; a failed computation is tried again on the
+  // next evaluation.
+  double SmoothSplineValue(double x, double& FitQual, bool& valid);
+
  private:
   void AccumulateSums(double x, double y);
 
@@ -132,4 +150,10 @@ class TRovavAza {
   std::vector<double> spline_b_;
   std::vector<double> spline_c_;
   std::vector<double> spline_d_;
+
+  void CalcSmoothSpline();
+  // Keeps spline_y_ in step with every exchange the sort makes in spline_x_.
+  void SplineSortExchange(TVector& sender, std::uint8_t exchg_what, int index1, int index2,
+                          int first, int last);
+  double MeanY() const;
 };

@@ -55,7 +55,10 @@ class Control {
   bool Enabled() const { return enabled_; }
   virtual void SetEnabled(bool enabled);
 
-  void SetHost(ControlHost* host) { host_ = host; }
+  void SetHost(ControlHost* host) {
+    host_ = host;
+    HostChanged();
+  }
   ControlHost* Host() const { return host_; }
   bool HasCanvas() const { return host_ != nullptr; }
   // The screen image; only valid while a host is attached.
@@ -79,6 +82,8 @@ class Control {
  protected:
   // After the size changed.
   virtual void Resized() {}
+  // After a host was attached or detached.
+  virtual void HostChanged() {}
 
  private:
   int left_ = 0;

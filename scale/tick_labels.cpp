@@ -101,7 +101,8 @@ std::string ApplyInscript(const std::string& label, const std::string& inscript)
 
 std::string ClockText(double seconds, bool withMilliseconds) {
   using LD = long double;
-  const char sign = seconds >= 0 ? ' ' : '-';
+  // A tick a rounding error below zero reads as zero, not as "-00:00:00".
+  const char sign = seconds > -0.0005 ? ' ' : '-';
   const LD c = std::fabs(LD(seconds));
   LD h = std::trunc(c / 3600);
   int m = int(std::trunc((c - 3600 * h) / 60));

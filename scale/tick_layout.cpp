@@ -100,6 +100,9 @@ void LinearLayout(const TickOptions& o, TickLayout& out) {
   out.Kind = tlLinear;
   out.Decimals = AutoDecimals(o.RangeLow, o.RangeHigh, o.DecPlaces);
   Producer p(out);
+  const LD majors = std::fabs((H - L) / st.step) + 2;
+  out.Ticks.reserve(std::size_t(std::min<LD>(majors * (o.ShortTicks ? st.subdivisions + 1 : 1),
+                                             LD(kMaxTickList))));
   const bool labelled = o.LabelType != ftNoFigs;
   if (o.ShortTicks) {
     const LD start = st.first - st.step;

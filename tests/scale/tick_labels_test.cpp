@@ -53,6 +53,8 @@ TEST(ClockText, HoursMinutesSecondsAndMilliseconds) {
   EXPECT_EQ(ClockText(360000, false), " 100:00:00");
   // Milliseconds that round up to a full second carry into the seconds.
   EXPECT_EQ(ClockText(59.9996, true), " 00:01:00.000");
+  EXPECT_EQ(ClockText(-1e-18, true), " 00:00:00.000");
+  EXPECT_EQ(ClockText(-0.001, true), "-00:00:00.001");
 }
 
 TickOptions Options(double low, double high, int minTicks, int decPlaces = -2) {

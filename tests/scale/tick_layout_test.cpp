@@ -164,6 +164,13 @@ TEST(LinearLayout, TickListKeepsTheFirst250Positions) {
   EXPECT_EQ(l.TickList.back(), 249);
 }
 
+TEST(LinearLayout, AHugeRangeWithUnitStepsEnds) {
+  // MinTicks 0 keeps the step at 1 whatever the range: production stops at a fixed bound.
+  const TickLayout l = LayOutTicks(Linear(0, 1e12, 0, true));
+  EXPECT_LE(l.Ticks.size(), 200000u);
+  EXPECT_EQ(l.TickList.size(), 250u);
+}
+
 TEST(LinearLayout, EqualOrNonFiniteBoundsGiveNoTicks) {
   EXPECT_TRUE(LayOutTicks(Linear(5, 5, 6)).Ticks.empty());
   EXPECT_EQ(LayOutTicks(Linear(5, 5, 6)).Kind, tlNone);

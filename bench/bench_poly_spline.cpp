@@ -1,0 +1,118 @@
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "fit/rovav_aza.h"
+
+namespace {
+
+// n points on a noisy sine over [0, 10), distinct x added in a scrambled order so that the
+// spline's sort has work to do. Filled once per size, outside the timed loops.
+std::unique_ptr<TRovavAza> MakeStore(int n) {
+  auto store = std::make_unique<TRovavAza>();
+  const double step = 10.0 / n;
+  std::vector<std::pair<double, double>> points;
+  points.reserve(static_cast<std::size_t>(n));
+  unsigned state = 4242;
+  auto next = [&state] {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<double>(state >> 8) / 16777216.0;  // [0, 1)
+  };
+  for (int i = 0; i < n; ++i) {
+    const double x = (i + 0.5 * next()) * step;
+    points.emplace_back(x, std::sin(x) + 0.3 * (next() - 0.5));
+  }
+  for (int i = n - 1; i > 0; --i) {
+    const int j = static_cast<int>(next() * (i + 1));
+    std::swap(points[static_cast<std::size_t>(i)], points[static_cast<std::size_t>(j)]);
+  }
+  for (const auto& [x, y] : points) store->AddPoint(x, y);
+  return store;
+}
+
+TRovavAza& StoreOf(int n) {
+  static std::map<int, std::unique_ptr<TRovavAza>> stores;
+  auto& store = stores[n];
+  if (!store) store = MakeStore(n);
+  return *store;
+}
+
+void PerPoint(benchmark::State& state, int n) {
+  // Shown as seconds per point with an SI prefix ("4.5n" is 4.5 ns).
+  state.counters["per_point"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * n,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_CalcPolynomialFit(benchmark::State& state) {
+  const auto order = static_cast<std::uint8_t>(state.range(0));
+  const int n = static_cast<int>(state.range(1));
+  const TRovavAza& store = StoreOf(n);
+  std::array<double, 11> k{};
+  double q = 0;
+  bool rank_deficient = false;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(store.CalcPolynomialFit(order, k, q, rank_deficient));
+    benchmark::DoNotOptimize(k);
+  }
+  PerPoint(state, n);
+}
+BENCHMARK(BM_CalcPolynomialFit)
+    ->ArgNames({"order", "n"})
+    ->ArgsProduct({{1, 5, 9}, {1000, 100000}})
+    ->Unit(benchmark::kMillisecond);
+
+// A change of the factor followed by one evaluation: the full computation of the spline.
+void BM_SplineComputation(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  TRovavAza& store = StoreOf(n);
+  store.SetSmoothingFactor(0.5);
+  double q = 0;
+  bool valid = false;
+  for (auto _ : state) {
+    store.SetSmoothingFactor(0.5);
+    benchmark::DoNotOptimize(store.SmoothSplineValue(5.0, q, valid));
+  }
+  PerPoint(state, n);
+}
+BENCHMARK(BM_SplineComputation)
+    ->ArgName("n")
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
+// What a redraw asks of a computed spline: the value at MinX and at 200 further x values across
+// the range.
+void BM_SplineSweep(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  TRovavAza& store = StoreOf(n);
+  store.SetSmoothingFactor(0.5);
+  double q = 0;
+  bool valid = false;
+  store.SmoothSplineValue(5.0, q, valid);
+  const double lo = store.MinX();
+  const double width = 10.0 - lo;
+  for (auto _ : state) {
+    double sum = store.SmoothSplineValue(lo, q, valid);
+    for (int i = 1; i <= 200; ++i) sum += store.SmoothSplineValue(lo + width * i / 200, q, valid);
+    benchmark::DoNotOptimize(sum);
+  }
+  state.counters["per_value"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * 201,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_SplineSweep)
+    ->ArgName("n")
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,124 @@
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "fit/float_check.h"
+#include "fit/penalized_cubic_spline.h"
+#include "fit/rovav_aza.h"
+
+namespace {
+
+using Ext = long double;
+
+double Store(Ext value) {
+  return static_cast<double>(value);
+}
+
+Ext Square(Ext value) {
+  return value * value;
+}
+
+}  // namespace
+
+double TRovavAza::SmoothSplineValue(double x, double& FitQual, bool& valid) {
+  if (!spline_valid_) CalcSmoothSpline();
+  valid = false;
+  double result = 0.0;
+  const int n = num_points_;
+  const TVector& knots = *spline_x_;
+  if (!(x < knots.Elem(1) || x > knots.Elem(n))) {
+    valid = true;
+    // The last knot not above x. The knots increase strictly, so this is the piece a search
+    // down from the last knot finds, in O(log n).
+    int lo = 1;
+    int hi = n;
+    while (lo < hi) {
+      const int mid = lo + (hi - lo + 1) / 2;
+      if (knots.Elem(mid) > x) {
+        hi = mid - 1;
+      } else {
+        lo = mid;
+      }
+    }
+    const std::size_t i = static_cast<std::size_t>(lo);
+    const Ext t = Store(x - static_cast<Ext>(knots.Elem(lo)));
+    result = Store(((spline_d_[i] * t + spline_c_[i]) * t + spline_b_[i]) * t + spline_a_[i]);
+  }
+  FitQual = spline_fit_quality_;
+  return result;
+}
+
+void TRovavAza::CalcSmoothSpline() {
+  // Stays false unless everything below succeeds, so a failure is retried next time.
+  spline_valid_ = false;
+  const int n = num_points_;
+
+  spline_x_ = std::make_unique<TVector>();
+  spline_y_ = std::make_unique<TVector>();
+  spline_x_->SetNrOfElem(n);
+  spline_y_->SetNrOfElem(n);
+  point_table_.CopyColToVec(spline_x_.get(), 1, 1, n);
+  point_table_.CopyColToVec(spline_y_.get(), 2, 1, n);
+  spline_x_->OnSortExchange = [this](TVector& sender, std::uint8_t exchg_what, int index1,
+                                     int index2, int first, int last) {
+    SplineSortExchange(sender, exchg_what, index1, index2, first, last);
+  };
+  spline_x_->SortElems(true, 1, n);
+
+  const std::size_t size = static_cast<std::size_t>(n < 0 ? 0 : n) + 1;
+  spline_a_.resize(size);
+  spline_b_.resize(size);
+  spline_c_.resize(size);
+  spline_d_.resize(size);
+  std::vector<double> xs(size);
+  std::vector<double> ys(size);
+  std::vector<double> weights(size);
+
+  // The straight line's residual is the scale of the smoothing; it also refuses fewer than two
+  // points.
+  double k = 0.0;
+  double d = 0.0;
+  double line_fit_qual = 0.0;
+  CalcLinFit(k, d, line_fit_qual);
+
+  FloatCheck check;
+  double rss = 0.0;
+  for (int i = 1; i <= n; ++i) {
+    const std::size_t s = static_cast<std::size_t>(i);
+    xs[s] = spline_x_->Elem(i);
+    ys[s] = spline_y_->Elem(i);
+    weights[s] = 1.0;
+    rss = Store(rss + Square(ys[s] - static_cast<Ext>(k) * xs[s] - d));
+  }
+  PenalizedCubicSpline(1, n, xs, ys, weights, Store(rss * static_cast<Ext>(smoothing_factor_)),
+                       spline_a_, spline_b_, spline_c_, spline_d_);
+  // The last knot has no piece of its own; an evaluation there multiplies these by t = 0, which
+  // must not meet a non-finite leftover of an earlier computation.
+  spline_b_[size - 1] = 0.0;
+  spline_d_[size - 1] = 0.0;
+
+  const double mean = MeanY();
+  double q = 0.0;
+  double total = 0.0;
+  for (int i = 1; i <= n; ++i) {
+    const std::size_t s = static_cast<std::size_t>(i);
+    q = Store(q + Square(static_cast<Ext>(ys[s]) - spline_a_[s]));
+    total = Store(total + Square(static_cast<Ext>(ys[s]) - mean));
+  }
+  // With all y equal the spread is 0 and the residual sum stands in for the quality.
+  spline_fit_quality_ = total != 0 ? Store((static_cast<Ext>(total) - q) / total) : q;
+  check.Check();
+  spline_valid_ = true;
+}
+
+void TRovavAza::SplineSortExchange(TVector& /*sender*/, std::uint8_t /*exchg_what*/, int index1,
+                                   int index2, int /*first*/, int /*last*/) {
+  const double y1 = spline_y_->Elem(index1);
+  spline_y_->SetElem(index1, spline_y_->Elem(index2));
+  spline_y_->SetElem(index2, y1);
+}
+
+double TRovavAza::MeanY() const {
+  if (num_points_ == 0) return 0.0;
+  return Store(sums_.SumY / num_points_);
+}

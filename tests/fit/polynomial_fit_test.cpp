@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fit/float_check.h"
+#include "fit/kovix_errors.h"
+#include "fit/rovav_aza.h"
+
+namespace {
+
+constexpr double kUntouched = 99.0;
+
+struct Fit {
+  bool ok = false;
+  std::array<double, 11> k{};
+  double fit_qual = -1.0;
+  bool rank_deficient = false;
+};
+
+Fit PolyFit(std::initializer_list<std::pair<double, double>> points, std::uint8_t order) {
+  TRovavAza store;
+  for (const auto& [x, y] : points) store.AddPoint(x, y);
+  Fit fit;
+  fit.k.fill(kUntouched);
+  fit.ok = store.CalcPolynomialFit(order, fit.k, fit.fit_qual, fit.rank_deficient);
+  return fit;
+}
+
+TEST(CalcPolynomialFit, OrderOneThroughALine) {
+  const Fit fit = PolyFit({{1, 1}, {2, 3}, {3, 5}}, 1);
+  EXPECT_TRUE(fit.ok);
+  EXPECT_FALSE(fit.rank_deficient);
+  EXPECT_NEAR(fit.k[0], -1.0, 1e-14);
+  EXPECT_NEAR(fit.k[1], 2.0, 1e-14);
+  EXPECT_NEAR(fit.fit_qual, 1.0, 1e-15);
+  // Only indices 0..order are written.
+  for (std::size_t j = 2; j < fit.k.size(); ++j) EXPECT_EQ(fit.k[j], kUntouched);
+}
+
+TEST(CalcPolynomialFit, OrderTwoThroughAnExactParabola) {
+  // y = 1 + x².
+  const Fit fit = PolyFit({{0, 1}, {1, 2}, {2, 5}}, 2);
+  EXPECT_TRUE(fit.ok);
+  EXPECT_FALSE(fit.rank_deficient);
+  EXPECT_NEAR(fit.k[0], 1.0, 1e-14);
+  EXPECT_NEAR(fit.k[1], 0.0, 1e-14);
+  EXPECT_NEAR(fit.k[2], 1.0, 1e-14);
+  EXPECT_NEAR(fit.fit_qual, 1.0, 1e-15);
+}
+
+TEST(CalcPolynomialFit, OrderTwoLeastSquaresParabola) {
+  const Fit fit = PolyFit({{0, 1}, {1, 2}, {2, 5}, {3, 10.5}}, 2);
+  EXPECT_TRUE(fit.ok);
+  EXPECT_FALSE(fit.rank_deficient);
+  EXPECT_NEAR(fit.k[0], 1.025, 1e-13);
+  EXPECT_NEAR(fit.k[1], -0.225, 1e-13);
+  EXPECT_NEAR(fit.k[2], 1.125, 1e-13);
+  // 1 - SSE/SST with SSE = 0.0125 and SST = 54.6875.
+  EXPECT_NEAR(fit.fit_qual, 1.0 - 0.0125 / 54.6875, 1e-13);
+}
+
+TEST(CalcPolynomialFit, NoSpreadInYGivesZeroQuality) {
+  const Fit equal = PolyFit({{1, 2}, {2, 2}, {3, 2}}, 1);
+  EXPECT_TRUE(equal.ok);
+  EXPECT_NEAR(equal.k[0], 2.0, 1e-14);
+  EXPECT_NEAR(equal.k[1], 0.0, 1e-14);
+  EXPECT_EQ(equal.fit_qual, 0.0);
+
+  const Fit zero = PolyFit({{1, 0}, {2, 0}, {3, 0}, {4, 0}}, 2);
+  EXPECT_TRUE(zero.ok);
+  EXPECT_EQ(zero.fit_qual, 0.0);
+}
+
+TEST(CalcPolynomialFit, TooFewDistinctXGivesMinimumNormSolution) {
+  // Exact on the means (1.5 at x = 1, 3 at x = 2); the shortest (k1, k2, k0) doing that is
+  // (15, 9, 18) / 28.
+  const Fit fit = PolyFit({{1, 1}, {1, 2}, {2, 3}}, 2);
+  EXPECT_TRUE(fit.ok);
+  EXPECT_TRUE(fit.rank_deficient);
+  EXPECT_NEAR(fit.k[0], 18.0 / 28, 1e-13);
+  EXPECT_NEAR(fit.k[1], 15.0 / 28, 1e-13);
+  EXPECT_NEAR(fit.k[2], 9.0 / 28, 1e-13);
+  // y against fitted (1.5, 1.5, 3): r² = 0.75.
+  EXPECT_NEAR(fit.fit_qual, 0.75, 1e-13);
+}
+
+TEST(CalcPolynomialFit, FewerPointsThanCoefficientsPassThroughThePoints) {
+  const Fit fit = PolyFit({{1, 1}, {2, 3}}, 3);
+  EXPECT_TRUE(fit.ok);
+  EXPECT_TRUE(fit.rank_deficient);
+  for (const auto& [x, y] : {std::pair{1.0, 1.0}, std::pair{2.0, 3.0}}) {
+    EXPECT_NEAR(fit.k[0] + x * (fit.k[1] + x * (fit.k[2] + x * fit.k[3])), y, 1e-13);
+  }
+  EXPECT_NEAR(fit.fit_qual, 1.0, 1e-14);
+}
+
+TEST(CalcPolynomialFit, NoPointsGivesZeros) {
+  const Fit fit = PolyFit({}, 3);
+  EXPECT_TRUE(fit.ok);
+  EXPECT_FALSE(fit.rank_deficient);
+  for (int j = 0; j <= 3; ++j) EXPECT_EQ(fit.k[static_cast<std::size_t>(j)], 0.0);
+  EXPECT_EQ(fit.k[4], kUntouched);
+  EXPECT_EQ(fit.fit_qual, 0.0);
+}
+
+TEST(CalcPolynomialFit, OrdersOneAndTwoAgreeWithTheLineAndParabolaFits) {
+  std::mt19937 gen(2024);
+  std::uniform_real_distribution<double> x_dist(-3.0, 7.0);
+  std::normal_distribution<double> noise(0.0, 2.0);
+  TRovavAza store;
+  for (int i = 0; i < 60; ++i) {
+    const double x = x_dist(gen);
+    store.AddPoint(x, 1.5 - 0.8 * x + 0.3 * x * x + noise(gen));
+  }
+  std::array<double, 11> k{};
+  double fit_qual = 0;
+  bool rank_deficient = true;
+
+  double slope = 0, intercept = 0, line_qual = 0;
+  store.CalcLinFit(slope, intercept, line_qual);
+  ASSERT_TRUE(store.CalcPolynomialFit(1, k, fit_qual, rank_deficient));
+  EXPECT_NEAR(k[0], intercept, 1e-12);
+  EXPECT_NEAR(k[1], slope, 1e-12);
+  EXPECT_NEAR(fit_qual, line_qual, 1e-12);
+
+  double k0 = 0, k1 = 0, k2 = 0, parabola_qual = 0;
+  store.CalcParabolFit(k0, k1, k2, parabola_qual);
+  ASSERT_TRUE(store.CalcPolynomialFit(2, k, fit_qual, rank_deficient));
+  EXPECT_NEAR(k[0], k0, 1e-12);
+  EXPECT_NEAR(k[1], k1, 1e-12);
+  EXPECT_NEAR(k[2], k2, 1e-12);
+  EXPECT_NEAR(fit_qual, parabola_qual, 1e-12);
+}
+
+struct ExactCase {
+  std::vector<double> coefficients;
+  double lo;
+  double hi;
+  double tolerance;
+};
+
+TEST(CalcPolynomialFit, HighOrderRecoversExactPolynomial) {
+  // Exact data of known polynomials at 1001 points; the fit must return their coefficients. On
+  // [0, 10] the order-9 design matrix is badly conditioned: the tolerance there is what the
+  // extended-precision decomposition reaches with a margin, and double precision does not.
+  const std::vector<double> five = {0.5, -1.0, 2.0, 0.25, -3.0, 1.5};
+  const std::vector<double> nine = {1.0, -2.0, 0.5, 3.0, -1.0, 0.75, -0.5, 2.0, 1.25, -1.5};
+  const ExactCase cases[] = {{five, -1, 1, 1e-13}, {nine, -1, 1, 1e-12}, {nine, 0, 10, 1e-6}};
+  for (const ExactCase& c : cases) {
+    const int p = static_cast<int>(c.coefficients.size()) - 1;
+    TRovavAza store;
+    for (int i = 0; i <= 1000; ++i) {
+      const long double x = c.lo + (c.hi - c.lo) * i / 1000.0L;
+      long double y = 0;
+      for (int j = p; j >= 0; --j) y = y * x + c.coefficients[static_cast<std::size_t>(j)];
+      store.AddPoint(static_cast<double>(x), static_cast<double>(y));
+    }
+    std::array<double, 11> k{};
+    double fit_qual = 0;
+    bool rank_deficient = true;
+    ASSERT_TRUE(store.CalcPolynomialFit(static_cast<std::uint8_t>(p), k, fit_qual, rank_deficient));
+    EXPECT_FALSE(rank_deficient);
+    for (int j = 0; j <= p; ++j) {
+      EXPECT_NEAR(k[static_cast<std::size_t>(j)], c.coefficients[static_cast<std::size_t>(j)],
+                  c.tolerance)
+          << "order " << p << " on " << c.lo << ".." << c.hi << ", coefficient " << j;
+    }
+    EXPECT_NEAR(fit_qual, 1.0, 1e-14);
+  }
+}
+
+TEST(CalcPolynomialFit, RefusesTooShortCoefficientArray) {
+  TRovavAza store;
+  store.AddPoint(1, 1);
+  store.AddPoint(2, 3);
+  store.AddPoint(3, 4);
+  std::array<double, 3> k{kUntouched, kUntouched, kUntouched};
+  double fit_qual = -1;
+  bool rank_deficient = true;
+  try {
+    store.CalcPolynomialFit(3, k, fit_qual, rank_deficient);
+    FAIL() << "expected EKovixMath2Error";
+  } catch (const EKovixMath2Error& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "CalcPolynomialFit: coefficients must hold order + 1 elements");
+  }
+  for (double value : k) EXPECT_EQ(value, kUntouched);
+  EXPECT_EQ(fit_qual, -1);
+  // Exactly order + 1 elements is enough.
+  EXPECT_TRUE(store.CalcPolynomialFit(2, k, fit_qual, rank_deficient));
+}
+
+TEST(CalcPolynomialFit, PowerOverflowIsRaised) {
+  TRovavAza store;
+  store.AddPoint(1e40, 1);
+  store.AddPoint(2e40, 2);
+  std::array<double, 11> k{};
+  double fit_qual = 0;
+  bool rank_deficient = false;
+  EXPECT_THROW(store.CalcPolynomialFit(9, k, fit_qual, rank_deficient), EOverflow);
+}
+
+}  // namespace

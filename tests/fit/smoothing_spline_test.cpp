@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fit/float_check.h"
+#include "fit/kovix_errors.h"
+#include "fit/rovav_aza.h"
+
+namespace {
+
+using Points = std::vector<std::pair<double, double>>;
+
+void Add(TRovavAza& store, const Points& points) {
+  for (const auto& [x, y] : points) store.AddPoint(x, y);
+}
+
+struct Value {
+  double y = -1;
+  bool valid = false;
+  double fit_qual = -1;
+};
+
+Value Eval(TRovavAza& store, double x) {
+  Value v;
+  v.y = store.SmoothSplineValue(x, v.fit_qual, v.valid);
+  return v;
+}
+
+std::string ErrorOf(TRovavAza& store, double x) {
+  try {
+    Eval(store, x);
+  } catch (const EKovixMath2Error& e) {
+    return e.what();
+  }
+  return "";
+}
+
+const Points kZigZag = {{0, 0}, {1, 1}, {2, 0}, {3, 1}, {4, 0}};
+
+TEST(SmoothSplineValue, TwoPointsGiveTheLineWithItsRange) {
+  for (double factor : {0.0, 0.5, 1.0}) {
+    SCOPED_TRACE(factor);
+    TRovavAza store;
+    store.SetSmoothingFactor(factor);
+    Add(store, {{0, 0}, {2, 2}});
+    const struct {
+      double x;
+      bool valid;
+      double y;
+    } cases[] = {{1, true, 1},      {0, true, 0},     {2, true, 2},
+                 {2.5, false, 0},   {-0.5, false, 0}, {std::nextafter(2.0, 3.0), false, 0},
+                 {0.25, true, 0.25}};
+    for (const auto& c : cases) {
+      const Value v = Eval(store, c.x);
+      EXPECT_EQ(v.valid, c.valid) << "x = " << c.x;
+      EXPECT_NEAR(v.y, c.y, 1e-15) << "x = " << c.x;
+      EXPECT_EQ(v.fit_qual, 1.0) << "x = " << c.x;
+    }
+  }
+}
+
+TEST(SmoothSplineValue, FactorZeroInterpolates) {
+  TRovavAza store;
+  store.SetSmoothingFactor(0);
+  Add(store, {{0, 0}, {1, 1}, {2, 0}});
+  EXPECT_EQ(Eval(store, 1).y, 1.0);
+  EXPECT_NEAR(Eval(store, 0.5).y, 0.6875, 1e-15);
+  EXPECT_NEAR(Eval(store, 1.5).y, 0.6875, 1e-15);
+  EXPECT_EQ(Eval(store, 0.5).fit_qual, 1.0);
+}
+
+TEST(SmoothSplineValue, FactorOneOnALineGivesTheLine) {
+  TRovavAza store;
+  store.SetSmoothingFactor(1);
+  Add(store, {{0, 1}, {1, 3}, {3, 7}, {4, 9}, {7, 15}});
+  for (double x = 0; x <= 7; x += 0.25) {
+    const Value v = Eval(store, x);
+    EXPECT_TRUE(v.valid);
+    EXPECT_NEAR(v.y, 2 * x + 1, 1e-12) << "x = " << x;
+    EXPECT_NEAR(v.fit_qual, 1.0, 1e-15);
+  }
+}
+
+TEST(SmoothSplineValue, InputOrderDoesNotMatter) {
+  std::mt19937 gen(99);
+  std::uniform_real_distribution<double> dist(-5.0, 5.0);
+  Points ascending;
+  for (int i = 0; i < 40; ++i) ascending.emplace_back(i * 0.25, dist(gen));
+  Points descending(ascending.rbegin(), ascending.rend());
+  Points shuffled = ascending;
+  std::shuffle(shuffled.begin(), shuffled.end(), gen);
+
+  TRovavAza reference;
+  Add(reference, ascending);
+  for (const Points* order : {&descending, &shuffled}) {
+    TRovavAza store;
+    Add(store, *order);
+    for (int i = 0; i <= 200; ++i) {
+      const double x = -0.5 + i * 0.05;
+      const Value expected = Eval(reference, x);
+      const Value v = Eval(store, x);
+      EXPECT_EQ(v.valid, expected.valid) << "x = " << x;
+      EXPECT_NEAR(v.y, expected.y, 1e-12) << "x = " << x;
+      EXPECT_NEAR(v.fit_qual, expected.fit_qual, 1e-12);
+    }
+  }
+}
+
+TEST(SmoothSplineValue, RefusalsAreRaisedOnEveryEvaluation) {
+  const struct {
+    Points points;
+    std::string message;
+  } cases[] = {
+      {{{1, 1}, {1, 2}, {3, 4}}, "PenalizedCubicSpline: two or more x-values are identical"},
+      {{{5, 1}, {2, 2}, {4, 3}, {2, 9}},
+       "PenalizedCubicSpline: two or more x-values are identical"},
+      {{{1, 1}}, "CalcLinFit: not enough data points"},
+      {{}, "CalcLinFit: not enough data points"},
+  };
+  for (const auto& c : cases) {
+    TRovavAza store;
+    Add(store, c.points);
+    EXPECT_EQ(ErrorOf(store, 1.0), c.message);
+    EXPECT_FALSE(store.SplineValid());
+    EXPECT_EQ(ErrorOf(store, 1.0), c.message);
+  }
+}
+
+TEST(SmoothSplineValue, ClearDataForgetsTheSpline) {
+  TRovavAza store;
+  Add(store, kZigZag);
+  EXPECT_TRUE(Eval(store, 1).valid);
+  store.ClearData();
+  EXPECT_EQ(ErrorOf(store, 1.0), "CalcLinFit: not enough data points");
+  EXPECT_EQ(store.SplineFitQuality(), 0.0);
+}
+
+TEST(SmoothSplineValue, RecomputesAfterEveryChange) {
+  TRovavAza store;
+  store.SetSmoothingFactor(0);
+  Add(store, kZigZag);
+  EXPECT_EQ(Eval(store, 1).y, 1.0);
+  EXPECT_TRUE(store.SplineValid());
+
+  store.SetSmoothingFactor(0.5);
+  EXPECT_FALSE(store.SplineValid());
+  EXPECT_NE(Eval(store, 1).y, 1.0);
+  EXPECT_TRUE(store.SplineValid());
+
+  store.SetSmoothingFactor(0);
+  EXPECT_EQ(Eval(store, 1).y, 1.0);
+  store.SetSmoothingFactor(0);
+  EXPECT_FALSE(store.SplineValid());
+
+  store.AddPoint(5, 10);
+  EXPECT_FALSE(store.SplineValid());
+  EXPECT_EQ(Eval(store, 5).y, 10.0);
+  EXPECT_TRUE(Eval(store, 4.5).valid);
+}
+
+TEST(SmoothSplineValue, EqualYGiveTheConstantAndTheResidualAsQuality) {
+  TRovavAza store;
+  Add(store, {{0, 5}, {1, 5}, {2, 5}});
+  for (double x : {0.0, 0.3, 1.0, 1.7, 2.0}) {
+    const Value v = Eval(store, x);
+    EXPECT_EQ(v.y, 5.0);
+    EXPECT_EQ(v.fit_qual, 0.0);
+  }
+}
+
+TEST(SmoothSplineValue, FactorScalesTheLinesResidual) {
+  // The best line is y = 0.4 with a residual sum of 1.2, which is also the spread of y; a factor
+  // f allows the residual f·1.2, so the quality is 1 − f.
+  TRovavAza store;
+  store.SetSmoothingFactor(0.5);
+  Add(store, kZigZag);
+  const Value half = Eval(store, 1);
+  EXPECT_NEAR(half.fit_qual, 0.5, 1e-12);
+  EXPECT_NEAR(half.y, 0.608, 5e-4);
+
+  store.SetSmoothingFactor(1);
+  const Value full = Eval(store, 1);
+  EXPECT_NEAR(full.fit_qual, 0.0, 1e-9);
+  for (double x = 0; x <= 4; x += 0.5) EXPECT_NEAR(Eval(store, x).y, 0.4, 1e-9) << "x = " << x;
+}
+
+TEST(SmoothSplineValue, EveryKnotFindsItsOwnPiece) {
+  // With factor 0 the value at a knot is exactly its y through the piece starting there; the
+  // piece before it would only come close.
+  std::mt19937 gen(5);
+  std::uniform_real_distribution<double> gap(0.01, 3.0);
+  std::uniform_real_distribution<double> value(-100.0, 100.0);
+  Points points;
+  double x = -20;
+  for (int i = 0; i < 257; ++i) {
+    x += gap(gen);
+    points.emplace_back(x, value(gen));
+  }
+  TRovavAza store;
+  store.SetSmoothingFactor(0);
+  Add(store, points);
+  for (const auto& [knot, y] : points) {
+    const Value v = Eval(store, knot);
+    EXPECT_TRUE(v.valid);
+    EXPECT_EQ(v.y, y) << "knot " << knot;
+  }
+  EXPECT_FALSE(Eval(store, std::nextafter(points.front().first, -1e9)).valid);
+  EXPECT_FALSE(Eval(store, std::nextafter(points.back().first, 1e9)).valid);
+  EXPECT_EQ(Eval(store, std::nextafter(points.back().first, 1e9)).y, 0.0);
+}
+
+TEST(SmoothSplineValue, NaNDataIsAnInvalidOperationNotAHang) {
+  TRovavAza store;
+  Add(store, {{0, 0}, {1, std::numeric_limits<double>::quiet_NaN()}, {2, 0}, {3, 1}});
+  EXPECT_THROW(Eval(store, 0.5), EInvalidOp);
+  EXPECT_FALSE(store.SplineValid());
+  EXPECT_THROW(Eval(store, 0.5), EInvalidOp);
+}
+
+TEST(SmoothSplineValue, LastKnotIsSoundAfterAFailedComputation) {
+  // An interval of 1e-200 overflows the solver's set-up and leaves infinities in the coefficient
+  // arrays; a later spline whose last knot lands on such a slot must still evaluate there.
+  TRovavAza store;
+  Add(store, {{0, 0}, {1e-200, 1}, {1, 0}, {2, 1}});
+  EXPECT_THROW(Eval(store, 0.5), EOverflow);
+  store.ClearData();
+  Add(store, {{0, 0}, {1, 1}});
+  const Value v = Eval(store, 1);
+  EXPECT_TRUE(v.valid);
+  EXPECT_EQ(v.y, 1.0);
+}
+
+}  // namespace
