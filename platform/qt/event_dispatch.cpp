@@ -34,14 +34,21 @@ void DispatchEvent(const std::function<void()>& handler) {
     handler();
     return;
   }
+  // Nothing may leave here into Qt: not an exception of another kind, nor one of the reporter.
   try {
     DepthGuard guard;
     handler();
   } catch (const std::exception& e) {
-    if (Reporter())
-      Reporter()(e);
-    else
-      std::fprintf(stderr, "%s\n", e.what());
+    try {
+      if (Reporter()) {
+        Reporter()(e);
+        return;
+      }
+    } catch (...) {
+    }
+    std::fprintf(stderr, "%s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "unknown exception\n");
   }
 }
 

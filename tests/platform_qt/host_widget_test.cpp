@@ -119,6 +119,13 @@ TEST(EventDispatch, OnlyTheOutermostHandlerCatchesAndReports) {
   platform_qt::SetErrorReporter(nullptr);
 }
 
+TEST(EventDispatch, NothingLeavesTheOutermostDispatch) {
+  EXPECT_NO_THROW(platform_qt::DispatchEvent([] { throw 42; }));
+  platform_qt::SetErrorReporter([](const std::exception&) { throw std::runtime_error("box"); });
+  EXPECT_NO_THROW(platform_qt::DispatchEvent([] { throw std::runtime_error("handler"); }));
+  platform_qt::SetErrorReporter(nullptr);
+}
+
 TEST(ScreenCursor, TheQtBackendShowsEveryCursorNumber) {
   platform_qt::InstallQtPlatform();
   SetScreenCursor(crCross);
