@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <algorithm>
+#include <limits>
 
 #include "platform/qt/event_dispatch.h"
 
@@ -28,10 +29,8 @@ SpinEdit::SpinEdit(QWidget* parent)
   }
   setFocusProxy(edit_);
   connect(edit_, &QLineEdit::textEdited, this, [this] { DispatchEvent(OnChange); });
-  connect(up_, &QToolButton::clicked, this,
-          [this] { DispatchEvent([this] { SetValue(Value() + 1); }); });
-  connect(down_, &QToolButton::clicked, this,
-          [this] { DispatchEvent([this] { SetValue(Value() - 1); }); });
+  connect(up_, &QToolButton::clicked, this, [this] { DispatchEvent([this] { Step(1); }); });
+  connect(down_, &QToolButton::clicked, this, [this] { DispatchEvent([this] { Step(-1); }); });
 }
 
 int SpinEdit::Value() const {
@@ -44,6 +43,13 @@ void SpinEdit::SetValue(int value) {
   value = std::min(value, maxValue_);
   value = std::max(value, minValue_);
   SetText(QString::number(value));
+}
+
+void SpinEdit::Step(int delta) {
+  // A typed number may sit at the end of the int range; the step must not wrap around it.
+  const long long next = static_cast<long long>(Value()) + delta;
+  SetValue(static_cast<int>(std::clamp<long long>(next, std::numeric_limits<int>::min(),
+                                                  std::numeric_limits<int>::max())));
 }
 
 QString SpinEdit::Text() const {
@@ -72,7 +78,7 @@ bool SpinEdit::eventFilter(QObject* watched, QEvent* event) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
       const int step = key == Qt::Key_Up ? 1 : -1;
-      DispatchEvent([this, step] { SetValue(Value() + step); });
+      DispatchEvent([this, step] { Step(step); });
       return true;
     }
   }

@@ -35,6 +35,9 @@ class SpinEdit : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Value by one up or down, by the buttons and the arrow keys.
+  void Step(int delta);
+
   QLineEdit* edit_;
   QToolButton* up_;
   QToolButton* down_;

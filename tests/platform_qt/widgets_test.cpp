@@ -145,6 +145,14 @@ TEST(SpinEdit, UpAndDownKeepWithinTheBounds) {
   EXPECT_EQ(spin.Value(), 3);
   for (int i = 0; i < 4; ++i) spin.DownButton()->click();
   EXPECT_EQ(spin.Value(), 1);
+
+  // A typed number at the end of the integer range steps to the bound, not round the range.
+  spin.SetText(QStringLiteral("2147483647"));
+  spin.UpButton()->click();
+  EXPECT_EQ(spin.Text(), "3");
+  spin.SetText(QStringLiteral("-2147483648"));
+  spin.DownButton()->click();
+  EXPECT_EQ(spin.Text(), "1");
 }
 
 struct FloatCase {
