@@ -31,6 +31,9 @@ class ControlHost {
   virtual void FlushHost() = 0;
   // The control's bounds changed; the host follows them.
   virtual void BoundsChanged() = 0;
+  // Puts the parent's picture under the control into the screen image, for a control that lets
+  // the parent show through. A host without a parent leaves the image as it is.
+  virtual void CopyParentBackground() {}
 };
 
 // Base of the window-less controls (chart, scale, numeric label): bounds, visibility,
@@ -68,6 +71,10 @@ class Control {
   void Invalidate();
   // Paint now and show the result.
   void Repaint();
+  // The parent's picture under the control into the screen image (see ControlHost).
+  void CopyParentBackground() {
+    if (host_) host_->CopyParentBackground();
+  }
 
   // Draws the control onto its screen canvas; called by Repaint and by the host.
   virtual void Paint() {}

@@ -243,6 +243,7 @@ void TNumLab::Output(Canvas& screen) {
   // The parent must not show through the value box: ANDed onto the box colour a black text
   // keeps the box as it is; a coloured text needs white under it to keep its colour.
   const TColor under = colorLabText_ != clBlack ? clWhite : colorLabBakG_;
+  CopyParentBackground();
   SetPenAndBrush(screen, under, under);
   screen.Rectangle(leftSpace_ + 2, 2, leftSpace_ + labelWidth_, Height() - 2);
   screen.DrawAnd(0, 0, *bitmap_);

@@ -84,6 +84,14 @@ void ControlHostWidget::BoundsChanged() {
   update();
 }
 
+void ControlHostWidget::CopyParentBackground() {
+  QWidget* parent = parentWidget();
+  if (!parent) return;
+  SyncImageSize();
+  // The parent alone: its children, this host among them, are not part of its background.
+  parent->render(&screen_, QPoint(0, 0), QRegion(geometry()), QWidget::DrawWindowBackground);
+}
+
 void ControlHostWidget::FollowWidgetBounds() {
   if (syncing_) return;
   syncing_ = true;

@@ -23,6 +23,7 @@ class ControlHostWidget : public QWidget, public platform::ControlHost {
   void InvalidateHost() override;
   void FlushHost() override;
   void BoundsChanged() override;
+  void CopyParentBackground() override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

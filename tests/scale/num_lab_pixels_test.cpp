@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
 #include <algorithm>
 #include <climits>
@@ -7,6 +8,7 @@
 
 #include "platform/qt/host_widget.h"
 #include "platform/qt/install.h"
+#include "platform/qt/panel.h"
 #include "scale/num_lab.h"
 
 using namespace platform;
@@ -159,6 +161,33 @@ TEST_F(NumLabPixels, TransparentLabelLetsTheBackgroundThroughItsWhiteParts) {
   EXPECT_GT(InkOf(image, kBlack, 123, 2, 179, 19).count, 0);
   // The frame's gray ANDed with the parent.
   EXPECT_EQ(image.pixel(120, 10), Rgb(RGB(0x00, 0x80, 0x80)));
+}
+
+TEST(NumLabOnAParent, TransparentLabelShowsTheParentAndNotItsOwnEarlierPicture) {
+  platform_qt::InstallQtPlatform();
+  platform_qt::Panel parent;
+  parent.resize(260, 50);
+  const TColor back = RGB(0x30, 0xC0, 0x90);
+  parent.SetColor(back);
+  TNumLab lab;
+  lab.SetBounds(20, 10, 193, 22);
+  lab.SetLeftSpace(120);
+  lab.SetLabelWidth(60);
+  lab.SetLeftText("Anpassungsgrad:  ");
+  lab.SetColorLabBakG(clSilver);
+  platform_qt::ControlHostWidget host(lab, &parent);
+  parent.show();
+  // Through the host's paint, as a transparent label waits for the parent.
+  lab.SetTransparent(true);
+  QApplication::processEvents();
+  EXPECT_EQ(host.ScreenImage().pixel(5, 1), Rgb(back));
+  EXPECT_EQ(parent.grab().toImage().pixel(25, 11), Rgb(back));
+  EXPECT_GT(InkOf(host.ScreenImage(), kBlack, 0, 0, 118, 22).count, 0);
+  EXPECT_EQ(host.ScreenImage().pixel(125, 3), Rgb(clSilver));
+
+  lab.SetLeftText("");
+  EXPECT_EQ(InkOf(host.ScreenImage(), kBlack, 0, 0, 118, 22).count, 0);
+  EXPECT_EQ(host.ScreenImage().pixel(5, 1), Rgb(back));
 }
 
 }  // namespace
