@@ -54,6 +54,8 @@ void WarningBox(const std::string& text) {
   auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral(" "), FromStd(text),
                                            QMessageBox::Ok);
   box->setWindowModality(Qt::NonModal);
+  // Closing the main window ends the program, also while this owner-less box is open.
+  box->setAttribute(Qt::WA_QuitOnClose, false);
   QEventLoop loop;
   QObject::connect(box.get(), &QMessageBox::finished, &loop, &QEventLoop::quit);
   // The box settles its window flags when first shown, so the top-most flag comes after.

@@ -303,6 +303,33 @@ TEST_F(FrmMainTest, TheWarningBoxLeavesTheMainWindowUsable) {
   EXPECT_EQ(errorsWhileOpen, std::vector<std::string>{"nested."});
 }
 
+TEST_F(FrmMainTest, AnOpenWarningBoxDoesNotKeepTheProgramAliveWhenTheMainWindowCloses) {
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
+  bool warningReturned = false;
+  bool userHadToCloseTheBox = false;
+  // Should the box keep the program alive, the user closes it after a while.
+  QTimer userClosesTheBox;
+  userClosesTheBox.setSingleShot(true);
+  QObject::connect(&userClosesTheBox, &QTimer::timeout, [&] {
+    userHadToCloseTheBox = true;
+    for (auto* w : QApplication::topLevelWidgets())
+      if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible())
+        b->button(QMessageBox::Ok)->click();
+  });
+  QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, [&] {
+      frm->close();
+      userClosesTheBox.start(1000);
+    });
+    frm->Hilfe1->trigger();
+    warningReturned = true;
+  });
+  QApplication::exec();
+  userClosesTheBox.stop();
+  EXPECT_TRUE(warningReturned);
+  EXPECT_FALSE(userHadToCloseTheBox);
+}
+
 TEST(ShowErrorBox, ShowsAModalErrorBoxWithTheProgramsTitle) {
   bool inspected = false;
   QTimer::singleShot(0, [&] {
