@@ -128,7 +128,7 @@ class TRovavAza {
   // smoothing factor changed since. valid is false and the result 0 outside the first..last
   // knot. FitQual receives the spline's coefficient of determination. Throws EKovixMath2Error
   // for fewer than two points or repeated x values; a failed computation is tried again on the
-  // next evaluation.
+  // next evaluation. A NaN x raises EInvalidOp.
   double SmoothSplineValue(double x, double& FitQual, bool& valid);
 
  private:
