@@ -313,6 +313,17 @@ TEST(RegressionFits, FloatingPointFaultsAreRaisedNotReturned) {
   }
 }
 
+TEST(RegressionFits, TransformedFitsTreatAllXEqualAsAZeroDeterminant) {
+  // The squares and logarithms of these x round, so the determinant formed from the sums is
+  // rounding noise instead of 0 and would give parameters without meaning.
+  for (const double x : {0.1, 0.3, 7.7}) {
+    for (const Fit* fit : {&kReciLin, &kLog, &kReciLog, &kExponential}) {
+      SCOPED_TRACE(std::string(fit->name) + ", x = " + std::to_string(x));
+      EXPECT_NE(Failure<EMathError>(*fit, {{x, 1}, {x, 2}, {x, 3}}), "");
+    }
+  }
+}
+
 TEST(RegressionFits, LeaveTheStoreAndTheFloatingPointFlagsAlone) {
   TRovavAza store;
   Fill(store, {{1, 2}, {2, 3}, {4, 3.5}, {5, 7}});
