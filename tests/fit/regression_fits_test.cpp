@@ -322,6 +322,13 @@ TEST(RegressionFits, TransformedFitsTreatAllXEqualAsAZeroDeterminant) {
       EXPECT_NE(Failure<EMathError>(*fit, {{x, 1}, {x, 2}, {x, 3}}), "");
     }
   }
+  // Clearing forgets x values that differed before.
+  TRovavAza store;
+  Fill(store, {{1, 1}, {2, 2}});
+  store.ClearData();
+  Fill(store, {{0.3, 1}, {0.3, 2}, {0.3, 3}});
+  double k0 = 0, k1 = 0, q = 0;
+  EXPECT_THROW(store.CalcExponentialFit(k0, k1, q), EMathError);
 }
 
 TEST(RegressionFits, LeaveTheStoreAndTheFloatingPointFlagsAlone) {
