@@ -74,6 +74,10 @@ bool TMatrix::Resize(int columns, int rows) {
   if (new_rows < old_rows) {
     for (auto& column : cells_) column.shrink_to_fit();
   }
+  // With a count of 0 no cell is inside the size; the one the storage keeps must come back as 0.
+  if (columns == 0 || rows == 0) {
+    for (auto& column : cells_) std::fill(column.begin(), column.end(), 0.0);
+  }
 
   nr_of_columns_ = columns;
   nr_of_rows_ = rows;

@@ -42,12 +42,14 @@ struct LineResult {
   double fit_qual;
 };
 
-// The line in transformed coordinates from the sums, O(1). All u equal makes the determinant 0;
-// the division then raises its floating-point error.
-LineResult TransformedLine(const TransformedSums& s, int num_points, bool exponential) {
+// The line in transformed coordinates from the sums, O(1). All u equal makes the determinant 0,
+// also where the sums leave a rounding remainder; the division then raises its floating-point
+// error.
+LineResult TransformedLine(const TransformedSums& s, int num_points, bool u_varies,
+                           bool exponential) {
   FloatCheck check;
   const L n = num_points;
-  const double det = static_cast<double>(n * s.uu - s.u * s.u);
+  const double det = u_varies ? static_cast<double>(n * s.uu - s.u * s.u) : 0.0;
   const double b0 = static_cast<double>((s.uu * s.z - s.u * s.uz) / det);
   const double b1 = static_cast<double>((n * s.uz - s.u * s.z) / det);
   Settle(check, {det, b0, b1});
@@ -170,8 +172,9 @@ void TRovavAza::CalcReciLinFit(double& k0, double& k1, double& FitQual) const {
   if (num_points_ < 3) Refuse("CalcReciLinFit: not enough data points");
   if (HasFlag(TDataFlag::YNearZero)) Refuse("CalcReciLinFit: y values must not be zero");
 
-  const LineResult r = TransformedLine(
-      {sums_.SumX, sums_.SumX2, sums_.SumRecY, sums_.SumXRecY, sums_.SumRecY2}, num_points_, false);
+  const LineResult r =
+      TransformedLine({sums_.SumX, sums_.SumX2, sums_.SumRecY, sums_.SumXRecY, sums_.SumRecY2},
+                      num_points_, x_varies_, false);
   k0 = r.b0;
   k1 = r.b1;
   FitQual = r.fit_qual;
@@ -186,8 +189,9 @@ void TRovavAza::CalcLogFit(double& k0, double& k1, double& FitQual) const {
     Refuse("CalcLogFit: x values must not be negative or zero");
   }
 
-  const LineResult r = TransformedLine(
-      {sums_.SumLnX, sums_.SumLnX2, sums_.SumY, sums_.SumYLnX, sums_.SumY2}, num_points_, false);
+  const LineResult r =
+      TransformedLine({sums_.SumLnX, sums_.SumLnX2, sums_.SumY, sums_.SumYLnX, sums_.SumY2},
+                      num_points_, x_varies_, false);
   k0 = r.b0;
   k1 = r.b1;
   FitQual = r.fit_qual;
@@ -207,7 +211,7 @@ void TRovavAza::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
 
   const LineResult r = TransformedLine(
       {sums_.SumLnX, sums_.SumLnX2, sums_.SumRecY, sums_.SumLnXRecY, sums_.SumRecY2}, num_points_,
-      false);
+      x_varies_, false);
   k0 = r.b0;
   k1 = r.b1;
   FitQual = r.fit_qual;
@@ -225,8 +229,9 @@ void TRovavAza::CalcExponentialFit(double& k0, double& k1, double& FitQual) cons
     Refuse("CalcExponentialFit: x values must not be negative or zero");
   }
 
-  const LineResult r = TransformedLine(
-      {sums_.SumX, sums_.SumX2, sums_.SumLnY, sums_.SumXLnY, sums_.SumLnY2}, num_points_, true);
+  const LineResult r =
+      TransformedLine({sums_.SumX, sums_.SumX2, sums_.SumLnY, sums_.SumXLnY, sums_.SumLnY2},
+                      num_points_, x_varies_, true);
   FloatCheck check;
   const double factor = static_cast<double>(std::exp(L{r.b0}));
   Settle(check, {factor});

@@ -17,6 +17,7 @@ void TRovavAza::ClearData() {
   spline_valid_ = false;
   point_table_.Fill(0.0);
   min_x_ = EmptyMinX;
+  x_varies_ = false;
   data_flags_.Clear();
 }
 
@@ -34,6 +35,7 @@ void TRovavAza::AddPoint(double x, double y) {
 }
 
 void TRovavAza::AccumulateSums(double x, double y) {
+  if (num_points_ > 0 && x != point_table_.Elem(1, 1)) x_varies_ = true;
   if (x < min_x_) min_x_ = x;
 
   const long double lx = x;

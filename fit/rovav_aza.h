@@ -97,6 +97,7 @@ class TRovavAza {
   // y = k0 + k1*x + k2*x^2, on the centred data.
   void CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const;
   // The next four fit a line z = b0 + b1*u in transformed coordinates from the running sums.
+  // All x equal divides by a zero determinant and raises that floating-point error.
   // y = 1/(k0 + k1*x)
   void CalcReciLinFit(double& k0, double& k1, double& FitQual) const;
   // y = k0 + k1*ln(x)
@@ -128,7 +129,7 @@ class TRovavAza {
   // smoothing factor changed since. valid is false and the result 0 outside the first..last
   // knot. FitQual receives the spline's coefficient of determination. Throws EKovixMath2Error
   // for fewer than two points or repeated x values; a failed computation is tried again on the
-  // next evaluation.
+  // next evaluation. A NaN x raises EInvalidOp.
   double SmoothSplineValue(double x, double& FitQual, bool& valid);
 
  private:
@@ -137,6 +138,9 @@ class TRovavAza {
   TMatrix point_table_;
   int num_points_ = 0;
   double min_x_ = EmptyMinX;
+  // True once two x values differ. All x equal is exactly the case of a zero determinant in
+  // the transformed fits, whose sums alone cannot tell it from rounding noise.
+  bool x_varies_ = false;
   RunningSums sums_;
   TDataFlags data_flags_;
   double smoothing_factor_ = 0.5;

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstddef>
 #include <memory>
 #include <vector>
@@ -22,6 +23,8 @@ Ext Square(Ext value) {
 
 double TRovavAza::SmoothSplineValue(double x, double& FitQual, bool& valid) {
   if (!spline_valid_) CalcSmoothSpline();
+  // A NaN lies in no range: comparing it with the knots is an invalid operation.
+  if (std::isnan(x)) throw EInvalidOp();
   valid = false;
   double result = 0.0;
   const int n = num_points_;

@@ -19,7 +19,7 @@ namespace {
 using Ext = long double;
 
 constexpr int kMaxSweeps = 30;
-constexpr double kRelativeCutoff = 1e-14;
+constexpr Ext kRelativeCutoff = 1e-14L;
 
 // Plain √(a² + b²): the extended range cannot overflow for squares of doubles.
 Ext Hypot(Ext a, Ext b) {
@@ -341,7 +341,8 @@ bool TMatrix::LeastSquaresSVD(const TVector& b, TVector& x, bool& RankDeficient)
 
   double wmax = 0.0;
   for (int j = 1; j <= n; ++j) wmax = std::max(wmax, W.Elem(j));
-  const double threshold = kRelativeCutoff * wmax;
+  // Formed in extended precision and rounded once, like every stored value.
+  const double threshold = Store(kRelativeCutoff * wmax);
   for (int j = 1; j <= n; ++j) {
     if (W.Elem(j) < threshold) {
       W.SetElem(j, 0.0);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fit/float_check.h"
@@ -84,6 +85,14 @@ TEST(TMatrix, ResizeKeepsTheCellsInsideBothSizes) {
   EXPECT_EQ(m.Elem(3, 1), 0);
   m.Resize(3, 5);
   EXPECT_EQ(m.Elem(3, 1), 0) << "a column cut off comes back empty";
+
+  // A count of 0 leaves no cell inside the size, although the storage keeps one.
+  for (const auto& [columns, rows] : {std::pair{3, 0}, std::pair{0, 5}}) {
+    FillPattern(m);
+    m.Resize(columns, rows);
+    m.Resize(3, 5);
+    EXPECT_EQ(m.Elem(1, 1), 0) << "through " << columns << " x " << rows;
+  }
 }
 
 TEST(TMatrix, AccessOutsideTheCellsReadsZeroAndWritesNothing) {

@@ -313,6 +313,24 @@ TEST(RegressionFits, FloatingPointFaultsAreRaisedNotReturned) {
   }
 }
 
+TEST(RegressionFits, TransformedFitsTreatAllXEqualAsAZeroDeterminant) {
+  // The squares and logarithms of these x round, so the determinant formed from the sums is
+  // rounding noise instead of 0 and would give parameters without meaning.
+  for (const double x : {0.1, 0.3, 7.7}) {
+    for (const Fit* fit : {&kReciLin, &kLog, &kReciLog, &kExponential}) {
+      SCOPED_TRACE(std::string(fit->name) + ", x = " + std::to_string(x));
+      EXPECT_NE(Failure<EMathError>(*fit, {{x, 1}, {x, 2}, {x, 3}}), "");
+    }
+  }
+  // Clearing forgets x values that differed before.
+  TRovavAza store;
+  Fill(store, {{1, 1}, {2, 2}});
+  store.ClearData();
+  Fill(store, {{0.3, 1}, {0.3, 2}, {0.3, 3}});
+  double k0 = 0, k1 = 0, q = 0;
+  EXPECT_THROW(store.CalcExponentialFit(k0, k1, q), EMathError);
+}
+
 TEST(RegressionFits, LeaveTheStoreAndTheFloatingPointFlagsAlone) {
   TRovavAza store;
   Fill(store, {{1, 2}, {2, 3}, {4, 3.5}, {5, 7}});

@@ -224,6 +224,17 @@ TEST(SmoothSplineValue, NaNDataIsAnInvalidOperationNotAHang) {
   EXPECT_THROW(Eval(store, 0.5), EInvalidOp);
 }
 
+TEST(SmoothSplineValue, NaNArgumentIsAnInvalidOperation) {
+  // A NaN compares with neither end of the range; it must not come back as a valid value.
+  TRovavAza store;
+  Add(store, kZigZag);
+  EXPECT_THROW(Eval(store, std::numeric_limits<double>::quiet_NaN()), EInvalidOp);
+  EXPECT_TRUE(store.SplineValid());
+  const Value v = Eval(store, 2);
+  EXPECT_TRUE(v.valid);
+  EXPECT_NO_THROW(CheckFloatFlags());
+}
+
 TEST(SmoothSplineValue, LastKnotIsSoundAfterAFailedComputation) {
   // An interval of 1e-200 overflows the solver's set-up and leaves infinities in the coefficient
   // arrays; a later spline whose last knot lands on such a slot must still evaluate there.

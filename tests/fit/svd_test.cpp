@@ -81,6 +81,32 @@ TEST(LeastSquaresSVD, MinimumNormAmongThreeColumns) {
   EXPECT_NEAR(x.Elem(3), 18.0 / 28, 1e-13);
 }
 
+TEST(LeastSquaresSVD, CutOffIsTheExtendedProductRoundedOnce) {
+  // The threshold is 1e-14 times the largest singular value, formed in extended precision and
+  // rounded to double once. For this largest value the product of the two doubles rounds one
+  // step lower, which would keep the value just below the true threshold.
+  const double wmax = 1.0000000000001295;
+  const double threshold = 1.0000000000001295e-14;
+  const struct {
+    double w2;
+    bool rank_deficient;
+  } cases[] = {{std::nextafter(threshold, 0.0), true}, {threshold, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.w2);
+    TMatrix a;
+    SetRows(a, {{wmax, 0}, {0, c.w2}});
+    TVector b;
+    SetElems(b, {wmax, c.w2});
+    TVector x;
+    x.Resize(2);
+    bool rank_deficient = !c.rank_deficient;
+    EXPECT_TRUE(a.LeastSquaresSVD(b, x, rank_deficient));
+    EXPECT_EQ(rank_deficient, c.rank_deficient);
+    EXPECT_EQ(x.Elem(1), 1.0);
+    EXPECT_EQ(x.Elem(2), c.rank_deficient ? 0.0 : 1.0);
+  }
+}
+
 TEST(SVDecompose, DiagonalMatrixKeepsItsValuesInPlace) {
   // Singular values are not sorted; negative diagonal entries come out positive with the sign
   // moved into V.
