@@ -9,6 +9,13 @@ using platform::Canvas;
 using platform::TColor;
 using platform::TPoint;
 
+namespace {
+
+// What screen canvases report as their resolution.
+constexpr int kScreenPixelsPerInch = 96;
+
+}  // namespace
+
 TScale::TScale() {
   dateFormat_.OnChange = [this] { RefreshScale(); };
   SetBounds(0, 0, 400, 400);
@@ -400,9 +407,12 @@ bool TScale::Render() {
 
 void TScale::DrawAxis(Canvas& canvas, int a) {
   if (canvas.IsPrinter()) {
+    // Sized at the screen's resolution and only then given the printer's: the labels keep their
+    // pixel height, in proportion to an axis whose geometry is in pixels too.
     platform::Font f = canvas.GetFont();
-    f.PixelsPerInch = canvas.PixelsPerInchY();
+    f.PixelsPerInch = kScreenPixelsPerInch;
     f.SetSize(font_.Size());
+    f.PixelsPerInch = canvas.PixelsPerInchY();
     canvas.SetFont(f);
   }
   canvas.GetBrush().Style = transparent_ ? platform::bsClear : platform::bsSolid;

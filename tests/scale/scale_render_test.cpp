@@ -376,3 +376,35 @@ TEST(ScalePainting, DateFormatChangesRepaint) {
 }
 
 }  // namespace
+
+namespace {
+
+class PrinterCanvas : public RecordingCanvas {
+ public:
+  int PixelsPerInchY() const override { return 600; }
+  bool IsPrinter() const override { return true; }
+};
+
+TEST(ScalePrinting, LabelsKeepTheirScreenPixelHeight) {
+  // The axis is drawn in pixels, so on a printer its labels keep the pixel height they have on
+  // screen; the font only takes over the printer's resolution.
+  PrinterCanvas printer;
+  TScale scale;
+  scale.SetTransparent(true);
+  scale.SetEmbedded(true);
+  platform::Font font;
+  font.SetSize(12);  // 16 pixels at 96 per inch
+  scale.SetFont(font);
+  scale.SetRenderTarget(&printer, 0, 0);
+  scale.RenderNow();
+  bool sawText = false;
+  for (const CanvasCall& c : printer.Calls()) {
+    if (c.Op != "TextOut") continue;
+    sawText = true;
+    EXPECT_EQ(c.Font.Height, 16);
+    EXPECT_EQ(c.Font.PixelsPerInch, 600);
+  }
+  EXPECT_TRUE(sawText);
+}
+
+}  // namespace
