@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -405,6 +406,58 @@ TEST(ScalePrinting, LabelsKeepTheirScreenPixelHeight) {
     EXPECT_EQ(c.Font.PixelsPerInch, 600);
   }
   EXPECT_TRUE(sawText);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ScaleFarPixels, ALabelFarBeyondTheRangeIsStillPlacedByTheRules) {
+  // MinTicks 0 on a tiny range: the one major tick, 1, maps to the end of the int range.
+  RecordingCanvas target;
+  TScale scale;
+  scale.SetTransparent(true);
+  scale.SetEmbedded(true);
+  scale.SetShortTicks(false);
+  scale.SetMinTicks(0);
+  scale.SetRangeLow(0.2);
+  scale.SetRangeHigh(0.2000001);
+  scale.SetRenderTarget(&target, 0, 0);
+  scale.RenderNow();
+  auto texts = Texts(target.Calls());
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0].Text, " 1.0E+00");
+  EXPECT_EQ(texts[0].X, 400 - 48 - 2);  // past the right edge: moved inside
+
+  target.Clear();
+  scale.SetScaleType(sctYL);  // far above the top
+  scale.RenderNow();
+  texts = Texts(target.Calls());
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0].Y, std::numeric_limits<int>::min());
+}
+
+TEST(ScaleFarPixels, HugeMarginsAndCaptionOffsetsDoNotWrapAround) {
+  RecordingCanvas target;
+  TScale scale;
+  scale.SetTransparent(true);
+  scale.SetEmbedded(true);
+  scale.SetRenderTarget(&target, 0, 0);
+  const int big = std::numeric_limits<int>::max();
+  scale.SetMarginLeft(big);
+  scale.SetMarginRight(big);
+  EXPECT_EQ(scale.PixelsPerUnit(), 0);  // no usable length
+  EXPECT_EQ(scale.ValueToPixel(50), 200);
+  scale.SetCaption("c");
+  scale.SetCaptionAnchor(uaSclCenter);
+  scale.SetCaptionAlignment(taLeftJustify);
+  target.Clear();
+  scale.RenderNow();
+  EXPECT_EQ(Texts(target.Calls()).back().X, 200 + 4);  // the middle of the control
+  scale.SetCaptionPosX(big);
+  target.Clear();
+  scale.RenderNow();
+  EXPECT_EQ(Texts(target.Calls()).back().X, big);
 }
 
 }  // namespace
