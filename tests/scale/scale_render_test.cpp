@@ -346,6 +346,24 @@ TEST(ScalePainting, RefreshPaintsAtOnceOrInvalidates) {
   EXPECT_FALSE(host.canvas.Calls().empty());
 }
 
+TEST(ScalePainting, ANullTargetReturnsToTheOwnCanvasWithoutOffsets) {
+  InstallRecordingBitmaps();
+  RecordingHost host;
+  RecordingCanvas target;
+  TScale scale;
+  scale.SetHost(&host);
+  scale.SetRenderTarget(&target, 10, 20);
+  scale.SetRenderTarget(nullptr, 10, 20);
+  host.canvas.Clear();
+  scale.RenderNow();
+  EXPECT_TRUE(target.Calls().empty());
+  ASSERT_EQ(host.canvas.Calls().size(), 1u);
+  EXPECT_EQ(host.canvas.Calls()[0].Args[0], 0);
+  EXPECT_EQ(host.canvas.Calls()[0].Args[1], 0);
+  scale.SetScaleType(sctXB);  // unchanged: ignored, no repaint
+  EXPECT_EQ(host.canvas.Calls().size(), 1u);
+}
+
 TEST(ScalePainting, InvisibleOrLoadingScalesDrawNothing) {
   InstallRecordingBitmaps();
   RecordingCanvas target;
