@@ -156,6 +156,11 @@ TEST(ScaleMapping, Logarithmic) {
   EXPECT_EQ(s.ValueToPixel(10), 140);  // 20 + 359 / 3
   EXPECT_EQ(s.ValueToPixel(1e-101), 0);
   EXPECT_EQ(s.ValueToPixel(-5), 0);
+  s.SetScaleType(sctYL);  // vertical: the high value at the top margin
+  EXPECT_EQ(s.ValueToPixel(1000), 20);
+  EXPECT_EQ(s.ValueToPixel(1), 379);
+  EXPECT_EQ(s.ValueToPixel(10), 259);  // 20 + 2 * 359 / 3
+  s.SetScaleType(sctXB);
   s.SetRangeLow(2000);  // descending: values without a logarithm go to the far end
   EXPECT_EQ(s.ValueToPixel(0), 400);
   // A bound at zero leaves the mapping as it was.
