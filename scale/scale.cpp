@@ -22,6 +22,13 @@ int ClampPixel(Wide v) {
   return int(std::clamp<Wide>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
+// The bound that replaces one equal to x: x + 1, or where that rounds back to x the next double
+// above x (below it for infinity), so that the bounds always differ.
+double OtherBound(double x) {
+  if (x + 1 != x) return x + 1;
+  return std::nextafter(x, x < HUGE_VAL ? HUGE_VAL : 0.0);
+}
+
 }  // namespace
 
 TScale::TScale() {
@@ -38,14 +45,14 @@ TScale::~TScale() {
 
 void TScale::SetRangeLow(double v) {
   rangeLow_ = v;
-  if (v == rangeHigh_) rangeHigh_ = v + 1 != v ? v + 1 : std::nextafter(v, HUGE_VAL);
+  if (v == rangeHigh_) rangeHigh_ = OtherBound(v);
   UpdateMapping();
   RefreshScale();
 }
 
 void TScale::SetRangeHigh(double v) {
   rangeHigh_ = v;
-  if (v == rangeLow_) rangeLow_ = v + 1 != v ? v + 1 : std::nextafter(v, HUGE_VAL);
+  if (v == rangeLow_) rangeLow_ = OtherBound(v);
   UpdateMapping();
   RefreshScale();
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "scale/scale.h"
 
 namespace {
@@ -58,6 +60,9 @@ TEST(ScaleProperties, BoundsNeverEqual) {
   TScale u;
   u.SetRangeHigh(1e17);
   u.SetRangeLow(1e17);  // 1e17 + 1 is 1e17 again
+  EXPECT_NE(u.RangeLow(), u.RangeHigh());
+  u.SetRangeHigh(HUGE_VAL);
+  u.SetRangeLow(HUGE_VAL);  // nothing lies above infinity: the other bound goes below it
   EXPECT_NE(u.RangeLow(), u.RangeHigh());
 }
 
