@@ -2,12 +2,34 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "scale/tick_labels.h"
 
 using platform::Canvas;
 using platform::TColor;
 using platform::TPoint;
+
+namespace {
+
+// What screen canvases report as their resolution.
+constexpr int kScreenPixelsPerInch = 96;
+
+// Pixel arithmetic runs wide and is clamped: far-off ticks map to the ends of the int range, and
+// margins, offsets and caption positions may be anything an int holds.
+using Wide = long long;
+int ClampPixel(Wide v) {
+  return int(std::clamp<Wide>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// The bound that replaces one equal to x: x + 1, or where that rounds back to x the next double
+// above x (below it for infinity), so that the bounds always differ.
+double OtherBound(double x) {
+  if (x + 1 != x) return x + 1;
+  return std::nextafter(x, x < HUGE_VAL ? HUGE_VAL : 0.0);
+}
+
+}  // namespace
 
 TScale::TScale() {
   dateFormat_.OnChange = [this] { RefreshScale(); };
@@ -23,14 +45,14 @@ TScale::~TScale() {
 
 void TScale::SetRangeLow(double v) {
   rangeLow_ = v;
-  if (v == rangeHigh_) rangeHigh_ = v + 1 != v ? v + 1 : std::nextafter(v, HUGE_VAL);
+  if (v == rangeHigh_) rangeHigh_ = OtherBound(v);
   UpdateMapping();
   RefreshScale();
 }
 
 void TScale::SetRangeHigh(double v) {
   rangeHigh_ = v;
-  if (v == rangeLow_) rangeLow_ = v + 1 != v ? v + 1 : std::nextafter(v, HUGE_VAL);
+  if (v == rangeLow_) rangeLow_ = OtherBound(v);
   UpdateMapping();
   RefreshScale();
 }
@@ -110,8 +132,8 @@ void TScale::UpdateMapping() {
   const LD H = rangeHigh_;
   const bool vertical = IsVerticalScale(scaleType_);
   const int size = vertical ? Height() : Width();
-  const int u = vertical ? Height() - marginTop_ - marginBottom_ - 1
-                         : Width() - marginLeft_ - marginRight_ - 1;
+  const Wide u = vertical ? Wide(Height()) - marginTop_ - marginBottom_ - 1
+                          : Wide(Width()) - marginLeft_ - marginRight_ - 1;
   if (u <= 0) {
     pixelsPerUnit_ = 0;
     pixelOffset_ = size / 2.0;
@@ -347,13 +369,13 @@ TickOptions TScale::Options() const {
 int TScale::AxisPosition(int dx, int dy) const {
   switch (scaleType_) {
     case sctXB:
-      return dy + Height() - marginBottom_ - 1;
+      return ClampPixel(Wide(dy) + Height() - marginBottom_ - 1);
     case sctXT:
-      return dy + marginTop_;
+      return ClampPixel(Wide(dy) + marginTop_);
     case sctYL:
-      return dx + marginLeft_;
+      return ClampPixel(Wide(dx) + marginLeft_);
     case sctYR:
-      return dx + Width() - marginRight_ - 1;
+      return ClampPixel(Wide(dx) + Width() - marginRight_ - 1);
   }
   return 0;
 }
@@ -400,9 +422,12 @@ bool TScale::Render() {
 
 void TScale::DrawAxis(Canvas& canvas, int a) {
   if (canvas.IsPrinter()) {
+    // Sized at the screen's resolution and only then given the printer's: the labels keep their
+    // pixel height, in proportion to an axis whose geometry is in pixels too.
     platform::Font f = canvas.GetFont();
-    f.PixelsPerInch = canvas.PixelsPerInchY();
+    f.PixelsPerInch = kScreenPixelsPerInch;
     f.SetSize(font_.Size());
+    f.PixelsPerInch = canvas.PixelsPerInchY();
     canvas.SetFont(f);
   }
   canvas.GetBrush().Style = transparent_ ? platform::bsClear : platform::bsSolid;
@@ -423,22 +448,11 @@ void TScale::DrawAxis(Canvas& canvas, int a) {
     } else if (vertical && layout.Kind == tlLogarithmic) {
       length = 6;
     }
-    TPoint at = vertical ? TPoint{a, p} : TPoint{p, a};
+    // Inward: up for sctXB, left for sctYR, down or right for the others.
+    const int inward = scaleType_ == sctXB || scaleType_ == sctYR ? -length : length;
+    const TPoint at = vertical ? TPoint{a, p} : TPoint{p, a};
     TPoint end = at;
-    switch (scaleType_) {
-      case sctXB:
-        end.Y -= length;
-        break;
-      case sctXT:
-        end.Y += length;
-        break;
-      case sctYL:
-        end.X += length;
-        break;
-      case sctYR:
-        end.X -= length;
-        break;
-    }
+    (vertical ? end.X : end.Y) = ClampPixel(Wide(a) + inward);
     canvas.MoveTo(at.X, at.Y);
     canvas.LineTo(end.X, end.Y);
     auto tickDrawn = [&](double value) {
@@ -462,61 +476,61 @@ void TScale::DrawLabel(Canvas& canvas, const Tick& tick, int p, int a, int label
   if (OnBeforeTickLabel) OnBeforeTickLabel(*this, scaleType_, tick.LabelValue, text);
   if (text.empty()) return;
   if (IsVerticalScale(scaleType_)) {
-    const int x = scaleType_ == sctYL ? a + 8 : a - 8 - canvas.TextWidth(text);
-    canvas.TextOut(x, p - labelHeight / 2, text);
+    const Wide x = scaleType_ == sctYL ? Wide(a) + 8 : Wide(a) - 8 - canvas.TextWidth(text);
+    canvas.TextOut(ClampPixel(x), ClampPixel(Wide(p) - labelHeight / 2), text);
     return;
   }
-  int hw = canvas.TextWidth(text) / 2;
+  Wide hw = canvas.TextWidth(text) / 2;
   const int h = canvas.TextHeight(text);
-  int left;
-  if (p + hw >= Width() - 2) {
+  Wide left;
+  if (p + hw >= Wide(Width()) - 2) {
     left = Width() - 2 * hw - 2;
   } else {
-    hw = std::min(hw, p - 2);
+    hw = std::min(hw, p - Wide(2));
     left = p - hw;
   }
-  const int top = scaleType_ == sctXT ? a + 7 : a - 7 - h;
-  canvas.TextOut(left, top, text);
+  const Wide top = scaleType_ == sctXT ? Wide(a) + 7 : Wide(a) - 7 - h;
+  canvas.TextOut(ClampPixel(left), ClampPixel(top), text);
 }
 
 void TScale::DrawCaption(Canvas& canvas, int a) {
   const int w = canvas.TextWidth(caption_);
-  int x;
-  int y;
+  Wide x;
+  Wide y;
   if (IsVerticalScale(scaleType_)) {
-    int anchor = marginTop_;
+    Wide anchor = marginTop_;
     if (captionAnchor_ == uaSclCenter) {
-      anchor = marginTop_ + (Height() - marginTop_ - marginBottom_) / 2;
+      anchor = marginTop_ + (Wide(Height()) - marginTop_ - marginBottom_) / 2;
     } else if (captionAnchor_ == uaSclBotRgt) {
-      anchor = Height() - marginBottom_;
+      anchor = Wide(Height()) - marginBottom_;
     }
-    x = a + captionPosX_;
+    x = Wide(a) + captionPosX_;
     y = anchor + captionPosY_;
   } else {
-    int anchor = marginLeft_;
+    Wide anchor = marginLeft_;
     if (captionAnchor_ == uaSclCenter) {
-      anchor = marginLeft_ + (Width() - marginLeft_ - marginRight_) / 2;
+      anchor = marginLeft_ + (Wide(Width()) - marginLeft_ - marginRight_) / 2;
     } else if (captionAnchor_ == uaSclBotRgt) {
-      anchor = Width() - marginRight_;
+      anchor = Wide(Width()) - marginRight_;
     }
     x = anchor + captionPosX_;
-    y = a + captionPosY_;
+    y = Wide(a) + captionPosY_;
   }
   if (captionAlignment_ == taRightJustify) {
     x -= w;
   } else if (captionAlignment_ == taCenter) {
     x -= w / 2;
   }
-  canvas.TextOut(x, y, caption_);
+  canvas.TextOut(ClampPixel(x), ClampPixel(y), caption_);
 }
 
 void TScale::DrawBaseLine(Canvas& canvas, int a) {
   if (!showBaseLine_) return;
   if (IsVerticalScale(scaleType_)) {
     canvas.MoveTo(a, marginTop_);
-    canvas.LineTo(a, Height() - marginBottom_ - 1);
+    canvas.LineTo(a, ClampPixel(Wide(Height()) - marginBottom_ - 1));
   } else {
     canvas.MoveTo(marginLeft_, a);
-    canvas.LineTo(Width() - marginRight_ - 1, a);
+    canvas.LineTo(ClampPixel(Wide(Width()) - marginRight_ - 1), a);
   }
 }

@@ -104,10 +104,13 @@ std::string ClockText(double seconds, bool withMilliseconds) {
   // A tick a rounding error below zero reads as zero, not as "-00:00:00".
   const char sign = seconds > -0.0005 ? ' ' : '-';
   const LD c = std::fabs(LD(seconds));
-  LD h = std::trunc(c / 3600);
-  int m = int(std::trunc((c - 3600 * h) / 60));
-  int s = int(std::trunc(c - 3600 * h - 60 * m));
-  int ms = int(std::nearbyint(1000 * (c - std::trunc(c))));
+  // Remainders by fmod are exact at any size, where c - 3600 h is not; and nothing is converted
+  // to int, so no value is out of range.
+  const LD withinHour = std::fmod(c, 3600);
+  LD h = std::nearbyint((c - withinHour) / 3600);
+  LD m = std::trunc(withinHour / 60);
+  LD s = std::trunc(std::fmod(c, 60));
+  LD ms = std::nearbyint(1000 * (c - std::trunc(c)));
   // A fraction that rounds up to a whole second carries instead of reading ".1000".
   if (ms >= 1000) {
     ms -= 1000;
@@ -119,11 +122,11 @@ std::string ClockText(double seconds, bool withMilliseconds) {
       }
     }
   }
-  char buf[96];
+  char buf[400];  // room for the hours of the largest double
   if (withMilliseconds) {
-    std::snprintf(buf, sizeof buf, "%c%02.0Lf:%02d:%02d.%03d", sign, h, m, s, ms);
+    std::snprintf(buf, sizeof buf, "%c%02.0Lf:%02.0Lf:%02.0Lf.%03.0Lf", sign, h, m, s, ms);
   } else {
-    std::snprintf(buf, sizeof buf, "%c%02.0Lf:%02d:%02d", sign, h, m, s);
+    std::snprintf(buf, sizeof buf, "%c%02.0Lf:%02.0Lf:%02.0Lf", sign, h, m, s);
   }
   return buf;
 }

@@ -75,22 +75,16 @@ StepLD TickStepLD(double low, double high, int minTicks) {
   return r;
 }
 
-class Producer {
- public:
-  explicit Producer(TickLayout& layout) : layout_(layout) {}
-  void Add(LD value, bool major, bool labelled, bool recorded) {
-    Tick t;
-    t.Value = double(value);
-    t.LabelValue = t.Value;
-    t.Major = major;
-    t.Labelled = labelled;
-    t.Recorded = recorded;
-    layout_.Ticks.push_back(std::move(t));
-  }
-
- private:
-  TickLayout& layout_;
-};
+// Appends a produced tick; positions are stored as doubles.
+Tick& AddTick(TickLayout& out, LD value, bool major, bool labelled, bool recorded) {
+  Tick& t = out.Ticks.emplace_back();
+  t.Value = double(value);
+  t.LabelValue = t.Value;
+  t.Major = major;
+  t.Labelled = labelled;
+  t.Recorded = recorded;
+  return t;
+}
 
 void LinearLayout(const TickOptions& o, TickLayout& out) {
   const LD L = o.RangeLow;
@@ -99,10 +93,9 @@ void LinearLayout(const TickOptions& o, TickLayout& out) {
   const StepLD st = TickStepLD(o.RangeLow, o.RangeHigh, o.MinTicks);
   out.Kind = tlLinear;
   out.Decimals = AutoDecimals(o.RangeLow, o.RangeHigh, o.DecPlaces);
-  Producer p(out);
   const LD majors = std::fabs((H - L) / st.step) + 2;
-  out.Ticks.reserve(std::size_t(std::min<LD>(majors * (o.ShortTicks ? st.subdivisions + 1 : 1),
-                                             LD(kMaxTickList))));
+  out.Ticks.reserve(std::size_t(
+      std::min<LD>(majors * (o.ShortTicks ? st.subdivisions + 1 : 1), LD(kMaxTickList))));
   const bool labelled = o.LabelType != ftNoFigs;
   if (o.ShortTicks) {
     const LD start = st.first - st.step;
@@ -111,14 +104,14 @@ void LinearLayout(const TickOptions& o, TickLayout& out) {
       const LD pos = start + j * minor;
       if (s * (pos - H) > 0.001L * std::fabs(minor)) break;
       // Compared as stored, so that a short tick on the low end itself is kept.
-      if (s * double(pos) >= s * L) p.Add(pos, false, false, true);
+      if (s * double(pos) >= s * L) AddTick(out, pos, false, false, true);
     }
   }
   const bool recordMajors = o.Vertical || !o.ShortTicks;
   for (long i = 0; i < kMaxTicksPerPass; ++i) {
     const LD pos = st.first + i * st.step;
     if (i > 0 && s * (pos - H) > 0.001L * std::fabs(st.step)) break;
-    p.Add(pos, true, labelled, recordMajors);
+    AddTick(out, pos, true, labelled, recordMajors);
   }
 }
 
@@ -139,11 +132,9 @@ void LogarithmicLayout(const TickOptions& o, TickLayout& out) {
   const bool extra = o.MinTicks > std::fabs(D) + 0.5L;
   const bool labelled = o.LabelType != ftNoFigs;
   const LD base = PowerOfTen(std::floor(std::log10(lo * kNearOne)));
-  Producer p(out);
   auto candidate = [&](LD v, bool major, bool decade) {
     if (v / kNearOne > lo && kNearOne * v < hi) {
-      p.Add(v, major, major && labelled, true);
-      out.Ticks.back().Decade = decade;
+      AddTick(out, v, major, major && labelled, true).Decade = decade;
     }
   };
   LD m = 1;
@@ -190,11 +181,10 @@ void TimeLayout(const TickOptions& o, int index, TickLayout& out) {
   out.Kind = tlTime;
   out.Decimals = o.DecPlaces;
   out.TimeIndex = index;
-  Producer p(out);
   if (o.ShortTicks) {
     for (long i = 0; i <= count; ++i) {
       const LD v = start + i * minor;
-      if (within(v)) p.Add(v, false, false, true);
+      if (within(v)) AddTick(out, v, false, false, true);
     }
   }
   const bool recordMajors = o.Vertical || !o.ShortTicks;
@@ -202,7 +192,7 @@ void TimeLayout(const TickOptions& o, int index, TickLayout& out) {
     const LD v = start + i * minor;
     const LD q = v / step;
     const LD w = q >= 0 ? std::trunc(q + 0.5L) : std::trunc(q - 0.5L);
-    if (std::fabs(q - w) < 0.01L && within(v)) p.Add(v, true, true, recordMajors);
+    if (std::fabs(q - w) < 0.01L && within(v)) AddTick(out, v, true, true, recordMajors);
   }
 }
 

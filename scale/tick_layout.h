@@ -21,7 +21,8 @@ struct TickStep {
 // Major step of 1, 2 or 5 times a power of ten and the first major tick at or beyond low.
 TickStep ComputeTickStep(double low, double high, int minTicks);
 
-// Effective decimals of numeric labels: decPlaces unless automatic (-2, -3).
+// Effective decimals of numeric labels: decPlaces unless automatic (-2, -3). The bounds must be
+// finite, and for AutoLogDecimals positive, as the layouts ensure before they call these.
 int AutoDecimals(double low, double high, int decPlaces);
 int AutoLogDecimals(double low, double high, int decPlaces);
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "scale/scale.h"
 
 namespace {
@@ -58,6 +60,9 @@ TEST(ScaleProperties, BoundsNeverEqual) {
   TScale u;
   u.SetRangeHigh(1e17);
   u.SetRangeLow(1e17);  // 1e17 + 1 is 1e17 again
+  EXPECT_NE(u.RangeLow(), u.RangeHigh());
+  u.SetRangeHigh(HUGE_VAL);
+  u.SetRangeLow(HUGE_VAL);  // nothing lies above infinity: the other bound goes below it
   EXPECT_NE(u.RangeLow(), u.RangeHigh());
 }
 
@@ -156,6 +161,11 @@ TEST(ScaleMapping, Logarithmic) {
   EXPECT_EQ(s.ValueToPixel(10), 140);  // 20 + 359 / 3
   EXPECT_EQ(s.ValueToPixel(1e-101), 0);
   EXPECT_EQ(s.ValueToPixel(-5), 0);
+  s.SetScaleType(sctYL);  // vertical: the high value at the top margin
+  EXPECT_EQ(s.ValueToPixel(1000), 20);
+  EXPECT_EQ(s.ValueToPixel(1), 379);
+  EXPECT_EQ(s.ValueToPixel(10), 259);  // 20 + 2 * 359 / 3
+  s.SetScaleType(sctXB);
   s.SetRangeLow(2000);  // descending: values without a logarithm go to the far end
   EXPECT_EQ(s.ValueToPixel(0), 400);
   // A bound at zero leaves the mapping as it was.

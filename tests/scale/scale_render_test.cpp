@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -345,6 +346,24 @@ TEST(ScalePainting, RefreshPaintsAtOnceOrInvalidates) {
   EXPECT_FALSE(host.canvas.Calls().empty());
 }
 
+TEST(ScalePainting, ANullTargetReturnsToTheOwnCanvasWithoutOffsets) {
+  InstallRecordingBitmaps();
+  RecordingHost host;
+  RecordingCanvas target;
+  TScale scale;
+  scale.SetHost(&host);
+  scale.SetRenderTarget(&target, 10, 20);
+  scale.SetRenderTarget(nullptr, 10, 20);
+  host.canvas.Clear();
+  scale.RenderNow();
+  EXPECT_TRUE(target.Calls().empty());
+  ASSERT_EQ(host.canvas.Calls().size(), 1u);
+  EXPECT_EQ(host.canvas.Calls()[0].Args[0], 0);
+  EXPECT_EQ(host.canvas.Calls()[0].Args[1], 0);
+  scale.SetScaleType(sctXB);  // unchanged: ignored, no repaint
+  EXPECT_EQ(host.canvas.Calls().size(), 1u);
+}
+
 TEST(ScalePainting, InvisibleOrLoadingScalesDrawNothing) {
   InstallRecordingBitmaps();
   RecordingCanvas target;
@@ -373,6 +392,90 @@ TEST(ScalePainting, DateFormatChangesRepaint) {
   scale.DateFormat().SetYearLength(ylYY);     // no change
   scale.DateFormat().SetDateOrder(doDDMMYY);  // always
   EXPECT_EQ(target.Calls().size(), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+class PrinterCanvas : public RecordingCanvas {
+ public:
+  int PixelsPerInchY() const override { return 600; }
+  bool IsPrinter() const override { return true; }
+};
+
+TEST(ScalePrinting, LabelsKeepTheirScreenPixelHeight) {
+  // The axis is drawn in pixels, so on a printer its labels keep the pixel height they have on
+  // screen; the font only takes over the printer's resolution.
+  PrinterCanvas printer;
+  TScale scale;
+  scale.SetTransparent(true);
+  scale.SetEmbedded(true);
+  platform::Font font;
+  font.SetSize(12);  // 16 pixels at 96 per inch
+  scale.SetFont(font);
+  scale.SetRenderTarget(&printer, 0, 0);
+  scale.RenderNow();
+  bool sawText = false;
+  for (const CanvasCall& c : printer.Calls()) {
+    if (c.Op != "TextOut") continue;
+    sawText = true;
+    EXPECT_EQ(c.Font.Height, 16);
+    EXPECT_EQ(c.Font.PixelsPerInch, 600);
+  }
+  EXPECT_TRUE(sawText);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ScaleFarPixels, ALabelFarBeyondTheRangeIsStillPlacedByTheRules) {
+  // MinTicks 0 on a tiny range: the one major tick, 1, maps to the end of the int range.
+  RecordingCanvas target;
+  TScale scale;
+  scale.SetTransparent(true);
+  scale.SetEmbedded(true);
+  scale.SetShortTicks(false);
+  scale.SetMinTicks(0);
+  scale.SetRangeLow(0.2);
+  scale.SetRangeHigh(0.2000001);
+  scale.SetRenderTarget(&target, 0, 0);
+  scale.RenderNow();
+  auto texts = Texts(target.Calls());
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0].Text, " 1.0E+00");
+  EXPECT_EQ(texts[0].X, 400 - 48 - 2);  // past the right edge: moved inside
+
+  target.Clear();
+  scale.SetScaleType(sctYL);  // far above the top
+  scale.RenderNow();
+  texts = Texts(target.Calls());
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0].Y, std::numeric_limits<int>::min());
+}
+
+TEST(ScaleFarPixels, HugeMarginsAndCaptionOffsetsDoNotWrapAround) {
+  RecordingCanvas target;
+  TScale scale;
+  scale.SetTransparent(true);
+  scale.SetEmbedded(true);
+  scale.SetRenderTarget(&target, 0, 0);
+  const int big = std::numeric_limits<int>::max();
+  scale.SetMarginLeft(big);
+  scale.SetMarginRight(big);
+  EXPECT_EQ(scale.PixelsPerUnit(), 0);  // no usable length
+  EXPECT_EQ(scale.ValueToPixel(50), 200);
+  scale.SetCaption("c");
+  scale.SetCaptionAnchor(uaSclCenter);
+  scale.SetCaptionAlignment(taLeftJustify);
+  target.Clear();
+  scale.RenderNow();
+  EXPECT_EQ(Texts(target.Calls()).back().X, 200 + 4);  // the middle of the control
+  scale.SetCaptionPosX(big);
+  target.Clear();
+  scale.RenderNow();
+  EXPECT_EQ(Texts(target.Calls()).back().X, big);
 }
 
 }  // namespace

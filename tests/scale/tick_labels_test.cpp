@@ -55,6 +55,10 @@ TEST(ClockText, HoursMinutesSecondsAndMilliseconds) {
   EXPECT_EQ(ClockText(59.9996, true), " 00:01:00.000");
   EXPECT_EQ(ClockText(-1e-18, true), " 00:00:00.000");
   EXPECT_EQ(ClockText(-0.001, true), "-00:00:00.001");
+  // Far beyond the values where c - 3600 h is exact, minutes and seconds still come out right.
+  EXPECT_EQ(ClockText(1e22, false), " 2777777777777777777:46:40");
+  EXPECT_EQ(ClockText(-1e22, true), "-2777777777777777777:46:40.000");
+  EXPECT_TRUE(ClockText(1e300, false).ends_with(":36:00"));
 }
 
 TickOptions Options(double low, double high, int minTicks, int decPlaces = -2) {
