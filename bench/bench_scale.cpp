@@ -55,13 +55,9 @@ class CountingBitmap : public platform::Bitmap {
   int w_, h_;
 };
 
-void RenderScale(benchmark::State& state, bool logarithmic) {
-  platform::SetBitmapFactory([](int w, int h) -> std::unique_ptr<platform::Bitmap> {
-    return std::make_unique<CountingBitmap>(w, h);
-  });
-  CountingCanvas target;
-  TScale scale;
-  scale.SetRenderTarget(&target, 0, 0);
+// The two measured scales: a linear one with labels of one decimal, a logarithmic one over five
+// decades.
+void SetUpRange(TScale& scale, bool logarithmic) {
   scale.SetMinTicks(6);
   if (logarithmic) {
     scale.SetRangeLow(0.01);
@@ -71,6 +67,16 @@ void RenderScale(benchmark::State& state, bool logarithmic) {
     scale.SetRangeLow(-3.7);
     scale.SetRangeHigh(12.4);
   }
+}
+
+void RenderScale(benchmark::State& state, bool logarithmic) {
+  platform::SetBitmapFactory([](int w, int h) -> std::unique_ptr<platform::Bitmap> {
+    return std::make_unique<CountingBitmap>(w, h);
+  });
+  CountingCanvas target;
+  TScale scale;
+  scale.SetRenderTarget(&target, 0, 0);
+  SetUpRange(scale, logarithmic);
   for (auto _ : state) {
     scale.RenderNow();
     benchmark::DoNotOptimize(target.calls);
@@ -98,15 +104,7 @@ void RenderScaleQt(benchmark::State& state, bool logarithmic) {
   platform_qt::QtBitmap target(400, 400);
   TScale scale;
   scale.SetRenderTarget(&target.GetCanvas(), 0, 0);
-  scale.SetMinTicks(6);
-  if (logarithmic) {
-    scale.SetRangeLow(0.01);
-    scale.SetRangeHigh(1000);
-    scale.SetLogarithmic(true);
-  } else {
-    scale.SetRangeLow(-3.7);
-    scale.SetRangeHigh(12.4);
-  }
+  SetUpRange(scale, logarithmic);
   for (auto _ : state) {
     scale.RenderNow();
     benchmark::DoNotOptimize(target.Image().constBits());
