@@ -120,8 +120,29 @@ void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
 }
 
 void QtCanvas::FillRect(int x1, int y1, int x2, int y2, QRgb rgb) {
-  for (int y = y1; y < y2; ++y)
-    for (int x = x1; x < x2; ++x) Plot(x, y, rgb);
+  if (!image_) return;
+  x1 = std::max(x1, 0);
+  y1 = std::max(y1, 0);
+  x2 = std::min(x2, image_->width());
+  y2 = std::min(y2, image_->height());
+  const bool xorMode = GetPen().Mode == platform::pmXor;
+  for (int y = y1; y < y2; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image_->scanLine(y));
+    if (xorMode) {
+      for (int x = x1; x < x2; ++x) line[x] = 0xFF000000u | ((line[x] ^ rgb) & 0x00FFFFFFu);
+    } else if (x1 < x2) {
+      std::fill(line + x1, line + x2, rgb);
+    }
+  }
+}
+
+const QtCanvas::FontCache& QtCanvas::CurrentFont() const {
+  // Building a QFont and its metrics costs far more than a short label; most draws reuse one.
+  if (!fontCache_ || fontCache_->source != GetFont()) {
+    QFont font = ToQFont(GetFont());
+    fontCache_.emplace(FontCache{GetFont(), font, QFontMetrics(font)});
+  }
+  return *fontCache_;
 }
 
 void QtCanvas::PrepareShapePainter(QPainter& painter) const {
@@ -252,8 +273,8 @@ TColor QtCanvas::GetPixel(int x, int y) const {
 }
 
 void QtCanvas::DrawText(const TRect* clip, int x, int y, const std::string& text) {
-  const QFont font = ToQFont(GetFont());
-  const QFontMetrics metrics(font);
+  const QFont& font = CurrentFont().font;
+  const QFontMetrics& metrics = CurrentFont().metrics;
   const QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
   if (image_) {
     QPainter p(image_);
@@ -281,12 +302,12 @@ void QtCanvas::TextRect(const TRect& clip, int x, int y, const std::string& text
 }
 
 int QtCanvas::TextWidth(const std::string& text) {
-  return QFontMetrics(ToQFont(GetFont()))
-      .horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
+  return CurrentFont().metrics.horizontalAdvance(
+      QString::fromUtf8(text.data(), qsizetype(text.size())));
 }
 
 int QtCanvas::TextHeight(const std::string&) {
-  return QFontMetrics(ToQFont(GetFont())).height();
+  return CurrentFont().metrics.height();
 }
 
 namespace {

@@ -2,7 +2,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
+#include <optional>
 
 #include "platform/canvas.h"
 
@@ -45,7 +47,15 @@ class QtCanvas : public platform::Canvas {
   void PrepareShapePainter(class QPainter& painter) const;
   void DrawText(const platform::TRect* clip, int x, int y, const std::string& text);
 
+  struct FontCache {
+    platform::Font source;
+    QFont font;
+    QFontMetrics metrics;
+  };
+  const FontCache& CurrentFont() const;
+
   QImage* image_;
+  mutable std::optional<FontCache> fontCache_;
 };
 
 }  // namespace platform_qt

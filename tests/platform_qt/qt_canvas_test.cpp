@@ -181,6 +181,26 @@ TEST_F(QtCanvasTest, NothingIsAntialiased) {
     EXPECT_TRUE(c == clWhite || c == clRed || c == clLime || c == clBlue) << std::hex << c;
 }
 
+TEST_F(QtCanvasTest, RectanglesReachingPastTheImageAreClipped) {
+  canvas().GetBrush().Color = clRed;
+  canvas().GetPen().Style = psClear;
+  canvas().Rectangle(-10, -10, 100, 100);
+  EXPECT_EQ(Colours(), (std::set<TColor>{clRed}));
+}
+
+TEST_F(QtCanvasTest, TextMetricsFollowEveryFontChange) {
+  canvas().GetFont() = Font{"Liberation Sans", 13};
+  const int narrow = canvas().TextWidth("Hello");
+  const int low = canvas().TextHeight("Hello");
+  canvas().GetFont().Height = 26;
+  EXPECT_GT(canvas().TextWidth("Hello"), narrow);
+  EXPECT_GT(canvas().TextHeight("Hello"), low);
+  canvas().GetFont().Height = 13;
+  EXPECT_EQ(canvas().TextWidth("Hello"), narrow);
+  canvas().GetFont().Style = fsBold;
+  EXPECT_GT(canvas().TextWidth("Hello"), narrow);
+}
+
 TEST_F(QtCanvasTest, SystemColoursAreResolved) {
   canvas().SetPixel(1, 1, clBtnFace);
   EXPECT_EQ(At(1, 1), clSilver);
