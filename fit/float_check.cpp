@@ -17,7 +17,9 @@ EZeroDivide::~EZeroDivide() = default;
 EOverflow::EOverflow() : EMathError("Gleitkommaüberlauf") {}
 EOverflow::~EOverflow() = default;
 
-void ClearFloatFlags() { std::feclearexcept(kErrorFlags); }
+void ClearFloatFlags() {
+  std::feclearexcept(kErrorFlags);
+}
 
 void CheckFloatFlags() {
   const int raised = std::fetestexcept(kErrorFlags);

@@ -11,9 +11,15 @@ using TColor = std::uint32_t;
 constexpr TColor RGB(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
 }
-constexpr std::uint8_t RedOf(TColor c) { return std::uint8_t(c & 0xFF); }
-constexpr std::uint8_t GreenOf(TColor c) { return std::uint8_t((c >> 8) & 0xFF); }
-constexpr std::uint8_t BlueOf(TColor c) { return std::uint8_t((c >> 16) & 0xFF); }
+constexpr std::uint8_t RedOf(TColor c) {
+  return std::uint8_t(c & 0xFF);
+}
+constexpr std::uint8_t GreenOf(TColor c) {
+  return std::uint8_t((c >> 8) & 0xFF);
+}
+constexpr std::uint8_t BlueOf(TColor c) {
+  return std::uint8_t((c >> 16) & 0xFF);
+}
 
 // The 16 standard colours.
 inline constexpr TColor clBlack = 0x000000;
@@ -61,7 +67,9 @@ inline constexpr TColor cl3DLight = kSystemColorBit | 22;
 inline constexpr TColor clInfoText = kSystemColorBit | 23;
 inline constexpr TColor clInfoBk = kSystemColorBit | 24;
 
-constexpr bool IsSystemColor(TColor c) { return (c & kSystemColorBit) == kSystemColorBit; }
+constexpr bool IsSystemColor(TColor c) {
+  return (c & kSystemColorBit) == kSystemColorBit;
+}
 
 // A plain RGB colour for any TColor: system colours map to a fixed classic scheme so that
 // pictures do not depend on the desktop theme.

@@ -24,18 +24,39 @@ std::string MessageOf(void (*operation)()) {
 }
 
 TEST(FloatCheck, RaisesTheGermanMessageOfTheOperation) {
-  EXPECT_EQ(MessageOf([] { volatile double r = one / zero; (void)r; }),
+  EXPECT_EQ(MessageOf([] {
+              volatile double r = one / zero;
+              (void)r;
+            }),
             "Gleitkommadivision durch Null");
-  EXPECT_EQ(MessageOf([] { volatile double r = zero / zero; (void)r; }),
+  EXPECT_EQ(MessageOf([] {
+              volatile double r = zero / zero;
+              (void)r;
+            }),
             "Ungültige Gleitkommaoperation");
-  EXPECT_EQ(MessageOf([] { volatile double r = std::log(-one); (void)r; }),
+  EXPECT_EQ(MessageOf([] {
+              volatile double r = std::log(-one);
+              (void)r;
+            }),
             "Ungültige Gleitkommaoperation");
-  EXPECT_EQ(MessageOf([] { volatile double r = huge * huge; (void)r; }), "Gleitkommaüberlauf");
+  EXPECT_EQ(MessageOf([] {
+              volatile double r = huge * huge;
+              (void)r;
+            }),
+            "Gleitkommaüberlauf");
 }
 
 TEST(FloatCheck, UnderflowAndInexactAreNoErrors) {
-  EXPECT_EQ(MessageOf([] { volatile double r = 1e-308 * 1e-308 * one; (void)r; }), "");
-  EXPECT_EQ(MessageOf([] { volatile double r = one / 3.0; (void)r; }), "");
+  EXPECT_EQ(MessageOf([] {
+              volatile double r = 1e-308 * 1e-308 * one;
+              (void)r;
+            }),
+            "");
+  EXPECT_EQ(MessageOf([] {
+              volatile double r = one / 3.0;
+              (void)r;
+            }),
+            "");
 }
 
 TEST(FloatCheck, ClearsTheFlagsSoTheNextCheckPasses) {
