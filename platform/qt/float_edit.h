@@ -7,6 +7,8 @@ namespace platform_qt {
 // An edit for a number typed with the locale's decimal separator. A text that holds no number
 // (empty, "-", anything else) reads as 0.
 class FloatEdit : public QLineEdit {
+  Q_OBJECT
+
  public:
   explicit FloatEdit(QWidget* parent = nullptr);
 

@@ -12,6 +12,8 @@ namespace platform_qt {
 // paint, mouse, enter and leave events in client pixels; a disabled control gets no mouse
 // buttons or moves. The control must outlive the host.
 class ControlHostWidget : public QWidget, public platform::ControlHost {
+  Q_OBJECT
+
  public:
   explicit ControlHostWidget(platform::Control& control, QWidget* parent = nullptr);
   ~ControlHostWidget() override;

@@ -9,6 +9,8 @@ namespace platform_qt {
 
 // A plain container with a lowered outer and a raised inner bevel, one pixel each.
 class Panel : public QWidget {
+  Q_OBJECT
+
  public:
   explicit Panel(QWidget* parent = nullptr);
 

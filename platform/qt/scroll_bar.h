@@ -8,6 +8,8 @@ namespace platform_qt {
 // A horizontal scroll bar whose position changes fire OnChange: a change by code as a direct
 // call, one by the user through the event dispatch.
 class ScrollBar : public QScrollBar {
+  Q_OBJECT
+
  public:
   explicit ScrollBar(QWidget* parent = nullptr);
 

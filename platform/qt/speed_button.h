@@ -10,6 +10,10 @@ namespace platform_qt {
 // keeps it down when all-up is not allowed), releases the others of its group, then fires
 // OnClick. Setting Down by code fires nothing.
 class SpeedButton : public QPushButton {
+  // Its own meta-object, so that finding the group's buttons among the children sees only
+  // speed buttons.
+  Q_OBJECT
+
  public:
   explicit SpeedButton(QWidget* parent = nullptr);
 

@@ -12,6 +12,8 @@ namespace platform_qt {
 // clamps to MaxValue first and then to MinValue, so the minimum wins. Every change of the
 // text fires OnChange: a change by code as a direct call, so its error reaches the caller.
 class SpinEdit : public QWidget {
+  Q_OBJECT
+
  public:
   explicit SpinEdit(QWidget* parent = nullptr);
 

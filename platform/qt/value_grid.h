@@ -9,6 +9,8 @@ namespace platform_qt {
 // edited in place with a numeric editor of limited length; Tab moves to the next cell.
 // Rows and columns are counted as in the grid, row 0 being the header.
 class ValueGrid : public QTableWidget {
+  Q_OBJECT
+
  public:
   static constexpr int kMaxEditLength = 12;
 

@@ -73,6 +73,20 @@ TEST(SpeedButton, APressTogglesReleasesTheGroupAndThenFires) {
   EXPECT_TRUE(other.Down());
 }
 
+TEST(SpeedButton, APressLeavesOtherButtonsOfTheParentAlone) {
+  QWidget parent;
+  auto* plain = new QPushButton(&parent);
+  plain->setCheckable(true);
+  plain->setChecked(true);
+  auto* a = new SpeedButton(&parent);
+  a->SetGroupIndex(1);
+  // Only speed buttons take part in a group; the plain button must not even be looked at as one.
+  EXPECT_EQ(parent.findChildren<SpeedButton*>(), QList<SpeedButton*>{a});
+  a->click();
+  EXPECT_TRUE(a->Down());
+  EXPECT_TRUE(plain->isChecked());
+}
+
 TEST(SpeedButton, AnErrorInThePressEventIsReportedAtTheDispatch) {
   ReportedErrors errors;
   SpeedButton button;
