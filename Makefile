@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: run test build configure deps bench clean
+.PHONY: run test build configure deps bench sanitize clean
 
 deps:
 	@bash scripts/setup-deps
@@ -24,5 +24,12 @@ bench: deps
 	@cmake --build build-bench
 	@for b in build-bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
+# Every test again under AddressSanitizer and UndefinedBehaviorSanitizer (slower; not part of CI).
+sanitize: deps
+	@cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+		-DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer" >/dev/null
+	@cmake --build build-sanitize
+	cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+
 clean:
-	rm -rf $(BUILD_DIR) build-bench
+	rm -rf $(BUILD_DIR) build-bench build-sanitize
