@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 
+#include "fit/float_check.h"
 #include "platform/locale.h"
 
 namespace platform_qt {
@@ -14,7 +15,11 @@ FloatEdit::FloatEdit(QWidget* parent) : QLineEdit(parent) {
 double FloatEdit::Value() const {
   long double value = 0;
   if (!platform::TryStrToFloat(text().toStdString(), platform::DecimalSeparator(), value)) return 0;
-  return double(value);
+  // A typed number beyond the double range overflows when it is stored, like any other overflow.
+  FloatCheck check;
+  const double result = static_cast<double>(value);
+  check.Check();
+  return result;
 }
 
 void FloatEdit::SetValue(double value) {

@@ -5,7 +5,7 @@
 namespace platform_qt {
 
 // An edit for a number typed with the locale's decimal separator. A text that holds no number
-// (empty, "-", anything else) reads as 0.
+// (empty, "-", anything else) reads as 0; a number beyond the double range raises EOverflow.
 class FloatEdit : public QLineEdit {
   Q_OBJECT
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fit/float_check.h"
 #include "platform/locale.h"
 #include "platform/qt/event_dispatch.h"
 #include "platform/qt/float_edit.h"
@@ -188,6 +189,22 @@ TEST(FloatEdit, ReadsTheGermanSeparatorAndGivesZeroForNonNumbers) {
   edit.SetValue(2.5);
   EXPECT_EQ(edit.text(), "2,50");
   platform::LoadLocale("C");
+}
+
+TEST(FloatEdit, ANumberBeyondTheDoubleRangeOverflowsAndATinyOneBecomesZero) {
+  ASSERT_TRUE(platform::LoadLocale("C"));
+  FloatEdit edit;
+  edit.setText(QStringLiteral("-1e400"));
+  try {
+    (void)edit.Value();
+    ADD_FAILURE() << "no overflow";
+  } catch (const EOverflow& e) {
+    EXPECT_STREQ(e.what(), "Gleitkommaüberlauf");
+  }
+  edit.setText(QStringLiteral("1e-400"));
+  EXPECT_EQ(edit.Value(), 0.0);
+  edit.setText(QStringLiteral("1.7976931348623157e308"));
+  EXPECT_EQ(edit.Value(), 1.7976931348623157e308);
 }
 
 TEST(FloatEdit, ReadsTheCSeparator) {
