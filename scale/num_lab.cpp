@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "scale/bevel_frame.h"
+
 using namespace platform;
 
 namespace {
@@ -87,8 +89,9 @@ void TNumLab::SetFrameStyle(TFrameStyle style) {
 void TNumLab::SetColorScheme(TColorScheme scheme) {
   if (scheme == colorScheme_) return;
   colorScheme_ = scheme;
-  shadowColor_ = scheme == csSystem ? clBtnShadow : TColor(0x808080);
-  highlightColor_ = scheme == csSystem ? clBtnHighlight : TColor(0xFFFFFF);
+  const FrameColors colors = FrameColorsFor(scheme);
+  shadowColor_ = colors.Shadow;
+  highlightColor_ = colors.Highlight;
   Repaint();
 }
 
