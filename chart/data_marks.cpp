@@ -44,21 +44,23 @@ constexpr PixelMask kPixelMasks[] = {
     {25, {0x63, 0x77, 0x3E, 0x1C, 0x3E, 0x77, 0x63}},  // bold diagonal cross
 };
 
-// Ellipses and rectangles by their bounds relative to the centre, right and bottom exclusive.
+// Ellipses and rectangles by their bounds relative to the centre, right and bottom exclusive,
+// some with an upright plus over them reaching `plusArm` pixels from the centre.
 struct Box {
   std::uint8_t shape;
   bool ellipse;
   Fill fill;
   int left, top, right, bottom;
+  int plusArm = 0;
 };
 
 constexpr Box kBoxes[] = {
-    {7, false, Fill::kFilled, -1, -1, 2, 2}, {8, false, Fill::kFilled, -2, -2, 3, 3},
-    {9, false, Fill::kFilled, -3, -3, 4, 4}, {16, true, Fill::kOpen, -2, -2, 3, 3},
-    {17, true, Fill::kOpen, -3, -3, 4, 4},   {24, true, Fill::kFilled, -3, -3, 4, 4},
-    {26, true, Fill::kFilled, -2, -2, 3, 3}, {27, true, Fill::kOpen, -2, -2, 2, 2},
-    {28, true, Fill::kFilled, -2, -2, 2, 2}, {39, true, Fill::kOpen, -3, -3, 4, 4},
-    {48, false, Fill::kOpen, -3, -3, 4, 4},  {49, false, Fill::kOpen, -2, -2, 3, 3},
+    {7, false, Fill::kFilled, -1, -1, 2, 2},   {8, false, Fill::kFilled, -2, -2, 3, 3},
+    {9, false, Fill::kFilled, -3, -3, 4, 4},   {16, true, Fill::kOpen, -2, -2, 3, 3},
+    {17, true, Fill::kOpen, -3, -3, 4, 4},     {24, true, Fill::kFilled, -3, -3, 4, 4},
+    {26, true, Fill::kFilled, -2, -2, 3, 3},   {27, true, Fill::kOpen, -2, -2, 2, 2},
+    {28, true, Fill::kFilled, -2, -2, 2, 2},   {39, true, Fill::kOpen, -3, -3, 4, 4, 3},
+    {48, false, Fill::kOpen, -3, -3, 4, 4, 3}, {49, false, Fill::kOpen, -2, -2, 3, 3, 4},
 };
 
 // Triangles and the filled diamonds by their corners relative to the centre.
@@ -151,8 +153,7 @@ void DrawShape(Canvas& canvas, std::uint8_t shape, int x, int y) {
   if (const Corners* corners = Find(kPolygons, shape)) return DrawPolygon(canvas, *corners, x, y);
   if (const Box* box = Find(kBoxes, shape)) {
     DrawBox(canvas, *box, x, y);
-    if (shape == 39 || shape == 48) Plus(canvas, x, y, 3);
-    if (shape == 49) Plus(canvas, x, y, 4);
+    if (box->plusArm > 0) Plus(canvas, x, y, box->plusArm);
     return;
   }
   switch (shape) {
