@@ -115,6 +115,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
   CreatePanel3Controls();
   CreatePanel1Controls();
   CreatePanel2Controls();
+  WireChartCommands();
   FormHilfe = Named(new TFormHilfe(this), "FormHilfe");
 }
 
@@ -140,12 +141,10 @@ void TFrmMain::CreatePanels() {
   auto* row = new QHBoxLayout;
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(0);
-  // The chart's place; the chart control takes it over.
-  VArori1 = Named(new QWidget(client), "VArori1");
-  VArori1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  SetUpChart(client);
   Panel2 = Named(new platform_qt::Panel(client), "Panel2");
   Panel2->setFixedWidth(kPanel2Width);
-  row->addWidget(VArori1, 1);
+  row->addWidget(VArori1Host, 1);
   row->addWidget(Panel2);
   column->addLayout(row, 1);
 
@@ -194,6 +193,66 @@ void TFrmMain::SetUpFitQualityLabel() {
   lab.SetDTFormat("mmm-dd, yyyy");
   nLabFitQualHost_ = std::make_unique<platform_qt::ControlHostWidget>(lab, Panel3);
   nLabFitQualHost_->setObjectName(QStringLiteral("NLabFitQual"));
+}
+
+void TFrmMain::SetUpChart(QWidget* parent) {
+  TVArori& c = VArori1;
+  c.BeginLoading();
+  c.SetAllocSize(1000);
+  c.SetAutoRedraw(true);
+  c.SetMarginRight(16);
+  c.SetMarginTop(20);
+  c.SetMarginBottom(40);
+  platform::Font font;
+  font.Name = "Microsoft Sans Serif";
+  font.Height = 17;
+  c.SetFont(font);
+  c.SetGridStyle(gsDotLines);
+  c.SetGridColor(platform::clSilver);
+  c.SetDataColor(platform::clGreen);
+  c.SetClassDefault(0);
+  c.SetIsometric(false);
+  c.SetMouseAction(maPan);
+  c.SetMouseCursorFixed(false);
+  for (int i = 1; i <= TVArori::kNumCrossHairs; ++i) c.CrossHair(i).SetMode(chOff);
+  c.SetShadowStyle(ssFlying);
+  c.SetShadowColor(platform::clGray);
+  c.SetShadowBakColor(platform::clSilver);
+  c.SetCaptionPosY(-16);
+  c.SetCaptionAlignment(taCenter);
+  platform::Font scaleFont;
+  scaleFont.Name = "MS Sans Serif";
+  scaleFont.Height = 13;
+  for (TScaleProps* p : {static_cast<TScaleProps*>(&c.Scale1X()),
+                         static_cast<TScaleProps*>(&c.Scale1Y())}) {
+    p->SetRangeLow(0);
+    p->SetRangeHigh(10);
+    p->SetMinTicks(6);
+    p->SetMinRange(1e-10);
+    p->SetDecPlaces(-2);
+    p->SetLabelType(ftNum);
+    p->SetLogarithmic(false);
+    p->SetShortTicks(false);
+    p->SetVisible(true);
+    p->SetColorScale(platform::clBlack);
+    p->SetFont(scaleFont);
+    p->SetCaption("");
+  }
+  c.Scale1X().SetScaleLocation(slBottom);
+  c.Scale1Y().SetScaleLocation(slLeft);
+  for (int n = 2; n <= 4; ++n) {
+    for (TScaleProps* p : {static_cast<TScaleProps*>(&c.ScaleX(n)),
+                           static_cast<TScaleProps*>(&c.ScaleY(n))}) {
+      p->SetVisible(false);
+      p->SetMinTicks(3);
+      p->SetShortTicks(true);
+    }
+  }
+  c.Loaded();
+  varori1Host_ = std::make_unique<platform_qt::ControlHostWidget>(c, parent);
+  VArori1Host = Named(varori1Host_.get(), "VArori1");
+  VArori1Host->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  VArori1Host->setMinimumSize(1, 1);
 }
 
 void TFrmMain::CreatePanel1Controls() {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "chart/varori.h"
 #include "fit/rovav_aza.h"
 #include "scale/num_lab.h"
 
@@ -42,6 +43,8 @@ class TFrmMain : public QMainWindow {
   void UpdateOrderLimit();
   // The "later version" warning of the menu placeholders.
   void LaterVersionMessage();
+  // Drops the items after the newest data mark: the curve of the last fit. Does not redraw.
+  void RemoveFittedCurve();
 
   // The curve-fitting store the handlers work on.
   TRovavAza Stats1;
@@ -53,7 +56,9 @@ class TFrmMain : public QMainWindow {
   platform_qt::Panel* Panel3;
   platform_qt::Panel* Panel1;
   platform_qt::Panel* Panel2;
-  QWidget* VArori1;
+  // The chart. Its window is VArori1Host, which fills the area below Panel1 beside Panel2.
+  TVArori VArori1;
+  platform_qt::ControlHostWidget* VArori1Host = nullptr;
   platform_qt::SpeedButton* SBNewPnts;
   platform_qt::SpeedButton* SBClear;
   // The goodness of fit: the fit commands set its Value, then Empty := false.
@@ -96,9 +101,16 @@ class TFrmMain : public QMainWindow {
   void CreatePanels();
   void CreatePanel3Controls();
   void SetUpFitQualityLabel();
+  void SetUpChart(QWidget* parent);
   void CreatePanel1Controls();
   void CreatePanel2Controls();
   void CreateMenu();
+  // Chart commands.
+  void WireChartCommands();
+  void ChartMouseDown(int x, int y);
+  void GrafikClear();
+  void TestEingabe();
+  void ResetAxis();
   // Keeps the table, its label and its buttons at their distance from Panel2's bottom.
   void AnchorTableControls();
 
@@ -106,4 +118,6 @@ class TFrmMain : public QMainWindow {
   // Shows NLabFitQual in Panel3. Declared after the label: the host is destroyed first, as the
   // label must outlive it.
   std::unique_ptr<platform_qt::ControlHostWidget> nLabFitQualHost_;
+  // Likewise the chart's host, declared after the chart.
+  std::unique_ptr<platform_qt::ControlHostWidget> varori1Host_;
 };

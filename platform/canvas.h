@@ -73,6 +73,9 @@ class Bitmap {
   virtual void SetSize(int width, int height) = 0;
   void SetWidth(int width) { SetSize(width, Height()); }
   void SetHeight(int height) { SetSize(Width(), height); }
+  // Replaces the picture by the image file's; false, with the picture unchanged, when the file
+  // cannot be read as an image.
+  virtual bool LoadFromFile(const std::string& /*fileName*/) { return false; }
 };
 
 // Bitmaps come from the one installed implementation (the Qt one in the program, a test double

@@ -1,9 +1,13 @@
 #include "platform/qt/install.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMessageBox>
 #include <QPixmap>
 
+#include "platform/message_box.h"
+#include "platform/qt/event_dispatch.h"
 #include "platform/qt/qt_bitmap.h"
 
 namespace platform_qt {
@@ -51,6 +55,11 @@ void InstallQtPlatform() {
     return std::make_unique<QtBitmap>(width, height);
   });
   platform::SetCursorBackend(ApplyCursor);
+  platform::SetInformationBoxBackend([](const std::string& text) {
+    NestedEventLoopScope nested;
+    QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(),
+                             QString::fromStdString(text), QMessageBox::Ok);
+  });
 }
 
 }  // namespace platform_qt

@@ -23,4 +23,11 @@ void QtBitmap::SetSize(int width, int height) {
   image_ = ResizedImage(image_, width, height);
 }
 
+bool QtBitmap::LoadFromFile(const std::string& fileName) {
+  QImage loaded;
+  if (fileName.empty() || !loaded.load(QString::fromStdString(fileName))) return false;
+  image_ = loaded.convertToFormat(QImage::Format_RGB32);
+  return true;
+}
+
 }  // namespace platform_qt

@@ -17,6 +17,7 @@ class QtBitmap : public platform::Bitmap {
   int Width() const override { return image_.width(); }
   int Height() const override { return image_.height(); }
   void SetSize(int width, int height) override;
+  bool LoadFromFile(const std::string& fileName) override;
   const QImage& Image() const { return image_; }
 
  private:

@@ -1,4 +1,5 @@
 #include "app/frm_main.h"
+#include "platform/qt/host_widget.h"
 
 #include <gtest/gtest.h>
 
@@ -110,8 +111,11 @@ TEST_F(FrmMainTest, EveryControlSitsInItsPanelAtItsPlace) {
   EXPECT_EQ(frm->Panel1->geometry(), QRect(0, 41, clientWidth, 64));
   EXPECT_EQ(frm->Panel2->geometry(),
             QRect(clientWidth - 270, 105, 270, frm->centralWidget()->height() - 105));
-  EXPECT_EQ(frm->VArori1->geometry(),
-            QRect(0, 105, clientWidth - 270, frm->centralWidget()->height() - 105));
+  const QRect chartArea(0, 105, clientWidth - 270, frm->centralWidget()->height() - 105);
+  EXPECT_EQ(frm->VArori1Host->geometry(), chartArea);
+  EXPECT_EQ(QRect(frm->VArori1.Left(), frm->VArori1.Top(), frm->VArori1.Width(),
+                  frm->VArori1.Height()),
+            chartArea);
 }
 
 TEST_F(FrmMainTest, CaptionsFontsAndHints) {

@@ -1,0 +1,138 @@
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "chart/varori.h"
+#include "platform/qt/install.h"
+#include "platform/qt/qt_bitmap.h"
+
+namespace {
+
+// The chart's window without a widget: its screen is a Qt bitmap.
+class BitmapHost : public platform::ControlHost {
+ public:
+  explicit BitmapHost(platform::Control& control) : control_(control) {}
+  platform::Canvas& ScreenCanvas() override { return screen_.GetCanvas(); }
+  void InvalidateHost() override {}
+  void FlushHost() override {}
+  void BoundsChanged() override { screen_.SetSize(control_.Width(), control_.Height()); }
+  const QImage& Image() const { return screen_.Image(); }
+
+ private:
+  platform::Control& control_;
+  platform_qt::QtBitmap screen_;
+};
+
+void StartQt() {
+  static int argc = 1;
+  static char name[] = "bench_chart";
+  static char* argv[] = {name, nullptr};
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QGuiApplication app(argc, argv);
+  platform_qt::InstallQtPlatform();
+}
+
+constexpr int kDataWidth = 600;
+constexpr int kDataHeight = 500;
+
+std::vector<std::pair<double, double>> RandomPoints(int n) {
+  std::mt19937 gen(42);
+  std::uniform_real_distribution<double> u(0.0, 10.0);
+  std::vector<std::pair<double, double>> points(static_cast<std::size_t>(n));
+  for (auto& p : points) p = {u(gen), u(gen)};
+  return points;
+}
+
+// The main window's chart with a 600 x 500 data area, n marks of shape 26 and one curve of
+// 201 items.
+struct Chart {
+  explicit Chart(int marks) : host(chart) {
+    chart.BeginLoading();
+    chart.SetMarginRight(16);
+    chart.SetGridStyle(gsDotLines);
+    chart.SetGridColor(platform::clSilver);
+    chart.SetDataColor(platform::clGreen);
+    chart.SetMouseAction(maPan);
+    for (TScaleProps* p : {static_cast<TScaleProps*>(&chart.Scale1X()),
+                           static_cast<TScaleProps*>(&chart.Scale1Y())}) {
+      p->SetRangeHigh(10);
+      p->SetMinTicks(6);
+      p->SetShortTicks(false);
+      p->SetVisible(true);
+    }
+    chart.Loaded();
+    chart.SetHost(&host);
+    chart.SetBounds(0, 0, 50 + 16 + kDataWidth - 1, 20 + 40 + kDataHeight - 1);
+    for (const auto& [x, y] : RandomPoints(marks)) chart.AddMark(x, y, 26);
+    chart.AddMovePoint(0, 0);
+    for (int i = 1; i <= 200; ++i) chart.AddLinePoint(i / 20.0, 10 * std::sin(i / 30.0));
+    chart.Repaint();
+  }
+  TVArori chart;
+  BitmapHost host;
+};
+
+void BM_ShowItems(benchmark::State& state) {
+  StartQt();
+  Chart c(int(state.range(0)));
+  for (auto _ : state) {
+    c.chart.ShowItems();
+    benchmark::DoNotOptimize(c.host.Image().constBits());
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ShowItems)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The yardstick: a plain QPainter loop drawing the same dots into an image of the same size.
+void BM_QPainterDots(benchmark::State& state) {
+  StartQt();
+  const auto points = RandomPoints(int(state.range(0)));
+  QImage image(kDataWidth, kDataHeight, QImage::Format_RGB32);
+  for (auto _ : state) {
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QColor(0, 128, 0));
+    p.setBrush(QColor(0, 128, 0));
+    for (const auto& [x, y] : points) {
+      const int px = int(x * 60), py = int(500 - y * 50);
+      p.drawEllipse(QRect(px - 2, py - 2, 5, 5));
+    }
+    p.end();
+    benchmark::DoNotOptimize(image.constBits());
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_QPainterDots)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Frame, both scales and data.
+void BM_FullPaint(benchmark::State& state) {
+  StartQt();
+  Chart c(int(state.range(0)));
+  for (auto _ : state) {
+    c.chart.Repaint();
+    benchmark::DoNotOptimize(c.host.Image().constBits());
+  }
+}
+BENCHMARK(BM_FullPaint)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// One step of a drag: new ranges, mapping, full paint.
+void BM_PanStep(benchmark::State& state) {
+  StartQt();
+  Chart c(int(state.range(0)));
+  c.chart.MouseMove(platform::ssLeft, 300, 300);
+  int x = 300;
+  for (auto _ : state) {
+    x = x == 300 ? 310 : 300;
+    c.chart.MouseMove(platform::ssLeft, x, 300);
+    benchmark::DoNotOptimize(c.host.Image().constBits());
+  }
+}
+BENCHMARK(BM_PanStep)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "chart/chart_types.h"
+
+// The chart's items in the order they were added. Storage grows in whole steps so that adding
+// many items does not reallocate each time, and is released when the list becomes empty.
+class DisplayList {
+ public:
+  DisplayList() = default;
+  DisplayList(const DisplayList& other);
+  DisplayList& operator=(const DisplayList& other);
+
+  int Count() const { return count_; }
+  int Capacity() const { return capacity_; }
+  const ChartItem& At(int index) const { return items_[index]; }
+  const ChartItem* begin() const { return items_.get(); }
+  const ChartItem* end() const { return items_.get() + count_; }
+
+  // Grows by `step` slots when full. A failed growth throws and leaves the list unchanged.
+  void Append(const ChartItem& item, int step);
+  void DropLast();
+  void Clear();
+
+ private:
+  std::unique_ptr<ChartItem[]> items_;
+  int count_ = 0;
+  int capacity_ = 0;
+};
