@@ -17,8 +17,7 @@ int ClampInt(Wide v) {
 constexpr LD kPixelMax = 2147483647.0L;
 
 // Factor and offset that put `low` on pixel `first` and `high` on pixel `last`.
-void AxisMapping(LD low, LD high, bool logarithmic, Wide first, Wide last, LD& factor,
-                 LD& offset) {
+void AxisMapping(LD low, LD high, bool logarithmic, Wide first, Wide last, LD& factor, LD& offset) {
   if (logarithmic) {
     if (!(low > 0) || !(high > 0))
       throw EKovixVAroriError("Logarithmic axis must not be negative.");
@@ -191,8 +190,8 @@ void TVArori::SetLayerRange(int layer, long double xLow, long double xHigh, long
   ComputeMapping();
 }
 
-void TVArori::SetLayerRangeJoined(int layer, long double xLow, long double xHigh,
-                                  long double yLow, long double yHigh) {
+void TVArori::SetLayerRangeJoined(int layer, long double xLow, long double xHigh, long double yLow,
+                                  long double yHigh) {
   layer = std::clamp(layer, 1, kNumLayers);
   const bool old = holdPaint_;
   {

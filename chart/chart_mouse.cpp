@@ -44,8 +44,7 @@ void TVArori::MouseDown(platform::TMouseButton button, platform::TShiftState shi
     return;
   }
   if (OnMouseDown) OnMouseDown(*this, button, shift, x, y);
-  if (IsBandMode(mouseAction_) && button == platform::mbLeft && InDataArea(x, y) &&
-      !bandActive_) {
+  if (IsBandMode(mouseAction_) && button == platform::mbLeft && InDataArea(x, y) && !bandActive_) {
     bandActive_ = true;
     bandDrawn_ = false;
     bandStart_ = bandEnd_ = {x, y};

@@ -331,8 +331,8 @@ void TVArori::RenderItems(Canvas& c, int left, int top, bool monochrome, bool no
   {
     const TColor brush = c.GetBrush().Color;
     const TColor pen = c.GetPen().Color;
-    if (OnBeforeRenderData) OnBeforeRenderData(*this, c, ClampInt(Wide(mt_) - top),
-                                               ClampInt(Wide(ml_) - left));
+    if (OnBeforeRenderData)
+      OnBeforeRenderData(*this, c, ClampInt(Wide(mt_) - top), ClampInt(Wide(ml_) - left));
     c.GetBrush().Color = brush;
     c.GetPen().Color = pen;
   }

@@ -84,8 +84,8 @@ void TScaleProps::WriteRange(double low, double high) {
 void TScaleProps::SetLogarithmic(bool b) {
   if (!b) {
     logarithmic_ = false;
-  } else if (loading_ || (rangeLow_ >= kLogMinimum && rangeHigh_ >= kLogMinimum &&
-                          labelType_ != ftDateTime)) {
+  } else if (loading_ ||
+             (rangeLow_ >= kLogMinimum && rangeHigh_ >= kLogMinimum && labelType_ != ftDateTime)) {
     logarithmic_ = true;
   }
   Changed();

@@ -16,10 +16,10 @@ int ClampInt(Wide v) {
 }
 
 constexpr std::array<TColor, kNumLayers> kLayerColors = {
-    platform::clBlack, platform::clMaroon, platform::clGreen,  platform::clOlive,
-    platform::clNavy,  platform::clPurple, platform::clTeal,   platform::clGray,
-    platform::clSilver, platform::clRed,   platform::clLime,   platform::clYellow,
-    platform::clBlue,  platform::clFuchsia, platform::clAqua,  platform::clWhite};
+    platform::clBlack,  platform::clMaroon,  platform::clGreen, platform::clOlive,
+    platform::clNavy,   platform::clPurple,  platform::clTeal,  platform::clGray,
+    platform::clSilver, platform::clRed,     platform::clLime,  platform::clYellow,
+    platform::clBlue,   platform::clFuchsia, platform::clAqua,  platform::clWhite};
 
 struct LayoutRow {
   int Bottom, Top, Left, Right;
@@ -57,7 +57,8 @@ ScaleSetting LeftY(int pos) {
 }
 
 // The settings of x and y scales 1..4 in a layout.
-void LayoutScales(TrcLayout layout, std::array<ScaleSetting, 4>& x, std::array<ScaleSetting, 4>& y) {
+void LayoutScales(TrcLayout layout, std::array<ScaleSetting, 4>& x,
+                  std::array<ScaleSetting, 4>& y) {
   x.fill(kHiddenX);
   y.fill(kHiddenY);
   x[0] = kBottomX1;
@@ -124,7 +125,8 @@ TVArori::TVArori() {
   jointLayers_->OnChange = [this] { RepaintIfAuto(); };
   bakGndImg_.OnChange = [this] { RepaintIfAuto(); };
 
-  dataPicture_ = platform::CreateBitmap(std::max(DataAreaWidth(), 0), std::max(DataAreaHeight(), 0));
+  dataPicture_ =
+      platform::CreateBitmap(std::max(DataAreaWidth(), 0), std::max(DataAreaHeight(), 0));
   framePicture_ = platform::CreateBitmap(Width(), Height());
   auxPicture_ = platform::CreateBitmap(10, 10);
   const platform::TPoint aspect = auxPicture_->GetCanvas().PixelAspect();

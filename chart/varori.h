@@ -22,15 +22,15 @@
 // One class holds the logic and the published interface: nothing derives from it.
 class TVArori : public platform::Control {
  public:
-  using RenderEvent = std::function<void(TVArori& sender, platform::Canvas& canvas, int top,
-                                         int left)>;
+  using RenderEvent =
+      std::function<void(TVArori& sender, platform::Canvas& canvas, int top, int left)>;
   using ScaleTickDrawnEvent =
       std::function<void(TVArori& sender, platform::Canvas& canvas, TScaleType scaleType,
                          double currentTickPos, int chartX, int chartY)>;
   using BeforeTickLabelEvent = std::function<void(TVArori& sender, TScaleType scaleType,
                                                   double currentTickPos, std::string& tickLabel)>;
-  using MouseMoveInChartEvent = std::function<void(TVArori& sender, bool inChart,
-                                                   platform::TShiftState shift, double x, double y)>;
+  using MouseMoveInChartEvent = std::function<void(
+      TVArori& sender, bool inChart, platform::TShiftState shift, double x, double y)>;
   using MouseButtonEvent = std::function<void(TVArori& sender, platform::TMouseButton button,
                                               platform::TShiftState shift, int x, int y)>;
   using MouseMoveEvent =
@@ -195,8 +195,7 @@ class TVArori : public platform::Control {
   void TakeRangeOf(bool horizontal, int layer, int controller);
 
   // ---- mouse
-  void MouseDown(platform::TMouseButton button, platform::TShiftState shift, int x,
-                 int y) override;
+  void MouseDown(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
   void MouseUp(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
   void MouseMove(platform::TShiftState shift, int x, int y) override;
   void DblClick() override;

@@ -305,8 +305,7 @@ TEST_F(MappingTest, JointLayers) {
   EXPECT_EQ(c.ScaleX(2).RangeHigh(), 10);
   EXPECT_EQ(message([&] { j.SetXControlledBy(3, 2); }), "Destination layer 2 is already joined");
   j.SetXControlledBy(3, 1);
-  EXPECT_EQ(message([&] { j.SetXControlledBy(1, 4); }),
-            "Layer 1 is joined by other layers (2, 3)");
+  EXPECT_EQ(message([&] { j.SetXControlledBy(1, 4); }), "Layer 1 is joined by other layers (2, 3)");
   EXPECT_EQ(j.XControlledBy(1), 1);
 
   // Joined layers follow their controller.

@@ -77,7 +77,7 @@ TEST_F(ChartRender, PenStateAcrossItems) {
   chart->AddLinePoint(5, 5);  // starts at the data area's top-left corner
   chart->SetDataColor(platform::clRed);
   chart->AddLinePoint(10, 0);
-  chart->AddMark(100000, -1e9, 26);  // far off: limited to 30000 pixels
+  chart->AddMark(100000, -1e9, 26);     // far off: limited to 30000 pixels
   chart->AddMark(std::nan(""), 1, 26);  // no place: skipped
   chart->AddLinePoint(std::nan(""), 1);
   const auto calls = ShowItems();
@@ -116,7 +116,8 @@ TEST_F(ChartRender, DottedGridAtTheTicksBelowTheMaximum) {
   chart->Scale1X().SetShortTicks(false);
   chart->Repaint();  // the grid follows the tick list of the last full paint
   std::vector<double> ticks;
-  for (int i = 1; i <= chart->XScale(1).NumTicks(); ++i) ticks.push_back(chart->XScale(1).TickPos(i));
+  for (int i = 1; i <= chart->XScale(1).NumTicks(); ++i)
+    ticks.push_back(chart->XScale(1).TickPos(i));
   ASSERT_EQ(ticks, (std::vector<double>{0, 2, 4, 6, 8, 10}));
   chart->SetGridColor(platform::clSilver);
   std::vector<int> vertical;
