@@ -37,7 +37,8 @@ void TFrmMain::WireChartCommands() {
   connect(ResetAxisButton, &QPushButton::clicked, this,
           [this] { platform_qt::DispatchEvent([this] { ResetAxis(); }); });
   auto* reset = new CursorReset(this);
-  for (QWidget* w : {centralWidget(), static_cast<QWidget*>(Panel1), static_cast<QWidget*>(Panel2)}) {
+  for (QWidget* w :
+       {centralWidget(), static_cast<QWidget*>(Panel1), static_cast<QWidget*>(Panel2)}) {
     w->setMouseTracking(true);
     w->installEventFilter(reset);
   }

@@ -223,8 +223,8 @@ void TFrmMain::SetUpChart(QWidget* parent) {
   platform::Font scaleFont;
   scaleFont.Name = "MS Sans Serif";
   scaleFont.Height = 13;
-  for (TScaleProps* p : {static_cast<TScaleProps*>(&c.Scale1X()),
-                         static_cast<TScaleProps*>(&c.Scale1Y())}) {
+  for (TScaleProps* p :
+       {static_cast<TScaleProps*>(&c.Scale1X()), static_cast<TScaleProps*>(&c.Scale1Y())}) {
     p->SetRangeLow(0);
     p->SetRangeHigh(10);
     p->SetMinTicks(6);
@@ -241,8 +241,8 @@ void TFrmMain::SetUpChart(QWidget* parent) {
   c.Scale1X().SetScaleLocation(slBottom);
   c.Scale1Y().SetScaleLocation(slLeft);
   for (int n = 2; n <= 4; ++n) {
-    for (TScaleProps* p : {static_cast<TScaleProps*>(&c.ScaleX(n)),
-                           static_cast<TScaleProps*>(&c.ScaleY(n))}) {
+    for (TScaleProps* p :
+         {static_cast<TScaleProps*>(&c.ScaleX(n)), static_cast<TScaleProps*>(&c.ScaleY(n))}) {
       p->SetVisible(false);
       p->SetMinTicks(3);
       p->SetShortTicks(true);

@@ -106,7 +106,8 @@ TEST_F(ChartCommands, ClicksAddPointsOnlyInEntryMode) {
 
   // The dot is on the screen where the mouse was.
   int px, py;
-  C().WorldToPixel(1, frm->Stats1.PointTable().Elem(1, 1), frm->Stats1.PointTable().Elem(2, 1), px, py);
+  C().WorldToPixel(1, frm->Stats1.PointTable().Elem(1, 1), frm->Stats1.PointTable().Elem(2, 1), px,
+                   py);
   EXPECT_EQ(QPoint(px, py), QPoint(200, 200));
   EXPECT_EQ(frm->VArori1Host->ScreenImage().pixel(200, 200) & 0xFFFFFF, 0x008000u);
 }

@@ -113,9 +113,9 @@ TEST_F(FrmMainTest, EveryControlSitsInItsPanelAtItsPlace) {
             QRect(clientWidth - 270, 105, 270, frm->centralWidget()->height() - 105));
   const QRect chartArea(0, 105, clientWidth - 270, frm->centralWidget()->height() - 105);
   EXPECT_EQ(frm->VArori1Host->geometry(), chartArea);
-  EXPECT_EQ(QRect(frm->VArori1.Left(), frm->VArori1.Top(), frm->VArori1.Width(),
-                  frm->VArori1.Height()),
-            chartArea);
+  EXPECT_EQ(
+      QRect(frm->VArori1.Left(), frm->VArori1.Top(), frm->VArori1.Width(), frm->VArori1.Height()),
+      chartArea);
 }
 
 TEST_F(FrmMainTest, CaptionsFontsAndHints) {
