@@ -116,6 +116,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
   CreatePanel1Controls();
   CreatePanel2Controls();
   WireChartCommands();
+  WireModelCommands();
   FormHilfe = Named(new TFormHilfe(this), "FormHilfe");
 }
 
@@ -373,6 +374,22 @@ void TFrmMain::AnchorTableControls() {
   WerteTabelleGrid->setGeometry(8, kGridTop, 249, kGridHeight + dy);
   BitBtn2->move(10, kTableButtonsTop + dy);
   WerteUebernehmenBtn->move(112, kTableButtonsTop + dy);
+}
+
+void TFrmMain::WireModelCommands() {
+  const std::pair<SpeedButton*, FitModel> fits[] = {
+      {BButLinFit, FitModel::Lin},         {BButParabolFit, FitModel::Parabolic},
+      {BButCalcReciprLine, FitModel::Reciproc}, {BButLogFit, FitModel::Log},
+      {SBRecipLog, FitModel::RecipLog},    {SBExpo, FitModel::Expon}};
+  for (const auto& [button, model] : fits) button->OnClick = [this, m = model] { RunFitCommand(m); };
+  PolynomialCommand = [this] { RunPolynomialCommand(); };
+  BButPolynomial->OnClick = [this] {
+    if (PolynomialCommand) PolynomialCommand();
+  };
+  BButSpline->OnClick = [this] { RunSplineCommand(); };
+  SBarSmoothSpline->OnChange = [this] { DrawSmoothSpline(); };
+  connect(WerteUebernehmenBtn, &QPushButton::clicked, this,
+          [this] { DispatchEvent([this] { TakeOverTable(); }); });
 }
 
 std::array<SpeedButton*, 8> TFrmMain::ModelButtons() const {

@@ -10,6 +10,7 @@
 #include "scale/num_lab.h"
 
 class QAction;
+class QCloseEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -43,6 +44,17 @@ class TFrmMain : public QMainWindow {
   void UpdateOrderLimit();
   // The "later version" warning of the menu placeholders.
   void LaterVersionMessage();
+  // The model commands.
+  enum class FitModel { Lin, Parabolic, Reciproc, Log, RecipLog, Expon };
+  void RunFitCommand(FitModel model);
+  void RunPolynomialCommand();
+  void RunSplineCommand();
+  // Redraws the smoothing spline with the scroll bar's factor.
+  void DrawSmoothSpline();
+  // "Werte übernehmen": the table's rows replace the store's points.
+  void TakeOverTable();
+  // The close handler's work: the points into "veda.asc".
+  void ExportOnClose();
   // Drops the items after the newest data mark: the curve of the last fit. Does not redraw.
   void RemoveFittedCurve();
 
@@ -52,6 +64,11 @@ class TFrmMain : public QMainWindow {
   std::function<void()> PolynomialCommand;
 
   std::array<platform_qt::SpeedButton*, 8> ModelButtons() const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ public:
 
   platform_qt::Panel* Panel3;
   platform_qt::Panel* Panel1;
@@ -107,6 +124,7 @@ class TFrmMain : public QMainWindow {
   void CreateMenu();
   // Chart commands.
   void WireChartCommands();
+  void WireModelCommands();
   void ChartMouseDown(int x, int y);
   void GrafikClear();
   void TestEingabe();

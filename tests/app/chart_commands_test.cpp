@@ -10,6 +10,7 @@
 
 #include "app/frm_main.h"
 #include "app/message_boxes.h"
+#include "tests/app/work_dir.h"
 #include "platform/cursor.h"
 #include "platform/locale.h"
 #include "platform/qt/float_edit.h"
@@ -23,6 +24,7 @@ namespace {
 // The main window with real mouse events on the chart's window.
 class ChartCommands : public ::testing::Test {
  protected:
+  TemporaryWorkDir workDir;
   ChartCommands() {
     platform::LoadLocale("de_DE.UTF-8");
     SetErrorBoxHook([this](const std::string& t) { errors.push_back(t); });

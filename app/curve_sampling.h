@@ -1,0 +1,25 @@
+#pragma once
+
+#include "chart/scale_props.h"
+
+// A value as the commands store it: rounded to a double, where a result beyond the double range
+// is an overflow and a NaN an invalid operation.
+double StoredValue(long double v);
+
+// The x positions at which the model commands sample their curves: 200 steps across the chart's
+// x range, read when the command starts.
+class CurveSampling {
+ public:
+  static constexpr int kSamples = 200;
+
+  explicit CurveSampling(const TScalePropsHoriz& scale);
+  double RL() const { return scale_.RangeLow(); }
+  double RH() const { return scale_.RangeHigh(); }
+  double Step() const { return step_; }
+  // x_i = RL + i * CurveStep, i = 1..200.
+  double Sample(int i) const;
+
+ private:
+  const TScalePropsHoriz& scale_;
+  double step_;
+};

@@ -1,0 +1,98 @@
+#include <QLabel>
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "app/curve_sampling.h"
+#include "app/frm_main.h"
+#include "fit/float_check.h"
+#include "format/format_fixed_width.h"
+#include "platform/qt/scroll_bar.h"
+#include "platform/qt/speed_button.h"
+#include "platform/qt/spin_edit.h"
+
+namespace {
+
+constexpr int kMaxOrder = 10;
+
+}  // namespace
+
+void TFrmMain::RunPolynomialCommand() {
+  PrepareModelControls();
+  LblPolyOrder->setEnabled(true);
+  SEPolyOrder->setEnabled(true);
+  RemoveFittedCurve();
+  SBNewPnts->SetDown(false);
+
+  // While the user types, the order may be anything; one outside 0..10 waits for the clamp that
+  // comes when the spin edit loses the focus.
+  const int p = SEPolyOrder->Value();
+  if (p < 0 || p > kMaxOrder) return;
+  std::array<double, kMaxOrder + 1> c{};
+  double fitQual = 0;
+  bool rankDeficient = false;
+  if (!Stats1.CalcPolynomialFit(std::uint8_t(p), c, fitQual, rankDeficient)) return;
+  NLabFitQual.SetValue(fitQual);
+  NLabFitQual.SetEmpty(false);
+
+  // Summed as written, in doubles; an overflow is raised where it happens.
+  auto P = [&](double x) {
+    const int order = std::clamp(SEPolyOrder->Value(), 0, kMaxOrder);
+    FloatCheck check;
+    double sum = 0, power = 1;
+    for (int j = 0; j <= order; ++j) {
+      sum = sum + c[j] * power;
+      power = power * x;
+    }
+    check.Check();
+    return sum;
+  };
+  const CurveSampling samples(VArori1.Scale1X());
+  const double x0 = StoredValue(samples.RL() + static_cast<long double>(samples.Step()));
+  VArori1.AddMovePoint(x0, P(x0));
+  for (int i = 1; i <= CurveSampling::kSamples; ++i) {
+    const double x = samples.Sample(i);
+    VArori1.AddLinePoint(x, P(x));
+  }
+  VArori1.ShowItems();
+
+  std::string formula = "y = k0+k1*x";
+  for (int j = 2; j <= p; ++j)
+    formula += "+k" + std::to_string(j) + "*x^" + std::to_string(j) + " ";
+  std::string params;
+  for (int j = 0; j <= p; ++j)
+    params += "k" + std::to_string(j) + "=" + FormatFixedWidth(1, 6, c[j]) + "  ";
+  LblFormula->setText(QString::fromStdString(formula));
+  LblParams->setText(QString::fromStdString(params));
+  LblFormula->setVisible(true);
+  LblParams->setVisible(true);
+}
+
+void TFrmMain::RunSplineCommand() {
+  PrepareModelControls();
+  SBarSmoothSpline->setEnabled(true);
+  LblSmoothSpline->setEnabled(true);
+  DrawSmoothSpline();
+  LblFormula->setVisible(false);
+  LblParams->setVisible(false);
+}
+
+void TFrmMain::DrawSmoothSpline() {
+  RemoveFittedCurve();
+  SBNewPnts->SetDown(false);
+  const CurveSampling samples(VArori1.Scale1X());
+  const double x0 = Stats1.MinX();
+  Stats1.SetSmoothingFactor(SBarSmoothSpline->Position() / 1000.0);
+  double fitQual = 0;
+  bool defined = false;
+  const double y0 = Stats1.SmoothSplineValue(x0, fitQual, defined);
+  NLabFitQual.SetValue(fitQual);
+  NLabFitQual.SetEmpty(false);
+  VArori1.AddMovePoint(x0, y0);
+  for (int i = 1; i <= CurveSampling::kSamples; ++i) {
+    const double x = samples.Sample(i);
+    const double y = Stats1.SmoothSplineValue(x, fitQual, defined);
+    if (defined) VArori1.AddLinePoint(x, y);
+  }
+  VArori1.ShowItems();
+}
