@@ -41,10 +41,13 @@ const char* ShortMonthName(int month) {
 }
 
 std::string TwoDigits(long long n) {
-  return (n >= 0 && n < 10 ? "0" : "") + std::to_string(n);
+  std::string digits = std::to_string(n);
+  if (n >= 0 && n < 10) digits.insert(digits.begin(), '0');
+  return digits;
 }
 
 std::string FourDigitYear(long long year) {
   std::string digits = std::to_string(year);
-  return std::string(digits.size() < 4 ? 4 - digits.size() : 0, '0') + digits;
+  if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
+  return digits;
 }

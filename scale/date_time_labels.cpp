@@ -119,27 +119,26 @@ std::string ClockLabel(DateTimeMode mode, long long t, const DTLabelValues& f) {
     default:
       hours = t;
   }
-  const std::string sep(1, f.TimeSeparator);
-  const bool withSeconds = mode == dmSeconds || mode == dmHundredths;
-  const std::string fraction = mode == dmHundredths ? "." + TwoDigits(hundredths) : "";
-  switch (f.TimeFormat) {
-    case tfHHMMSS:
-      return TwoDigits(hours) + sep + TwoDigits(minutes) +
-             (withSeconds ? sep + TwoDigits(seconds) + fraction : "");
-    case tfHHhMM:
-      if (mode == dmHours) return std::to_string(hours) + "h";
-      return std::to_string(hours) + "h" + TwoDigits(minutes) +
-             (withSeconds ? sep + TwoDigits(seconds) + fraction : "");
-    case tfAMPM: {
-      // 12-hour clock: midnight is 12am, noon 12pm.
-      const std::string suffix = hours < 12 ? "am" : "pm";
-      const std::string h = std::to_string(hours % 12 == 0 ? 12 : hours % 12);
-      if (mode == dmHours) return h + suffix;
-      return h + sep + TwoDigits(minutes) +
-             (withSeconds ? "." + TwoDigits(seconds) + fraction : "") + suffix;
-    }
+  const char sep = f.TimeSeparator;
+  const bool am = hours < 12;
+  // 12-hour clock: midnight is 12am, noon 12pm.
+  if (f.TimeFormat == tfAMPM) hours = hours % 12 == 0 ? 12 : hours % 12;
+  std::string text = f.TimeFormat == tfHHMMSS ? TwoDigits(hours) : std::to_string(hours);
+  if (f.TimeFormat == tfHHhMM) text += 'h';
+  if (mode != dmHours || f.TimeFormat == tfHHMMSS) {
+    if (f.TimeFormat != tfHHhMM) text += sep;
+    text += TwoDigits(minutes);
   }
-  return {};
+  if (mode == dmSeconds || mode == dmHundredths) {
+    text += f.TimeFormat == tfAMPM ? '.' : sep;
+    text += TwoDigits(seconds);
+  }
+  if (mode == dmHundredths) {
+    text += '.';
+    text += TwoDigits(hundredths);
+  }
+  if (f.TimeFormat == tfAMPM) text += am ? "am" : "pm";
+  return text;
 }
 
 void LabelDateTime(TickLayout& layout, const TickOptions& o) {
