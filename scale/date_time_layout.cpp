@@ -19,6 +19,11 @@ struct ClockTable {
   std::array<int, 6> ShortSpacing;  // for each step
 };
 
+bool IsClockMode(DateTimeMode mode) {
+  return mode == dmHundredths || mode == dmSeconds || mode == dmMinutes || mode == dmHours;
+}
+
+// The table of a clock mode.
 const ClockTable& ClockTableOf(DateTimeMode mode) {
   static const ClockTable kHours{24, {1, 2, 3, 6, 8, 12}, {1, 1, 1, 2, 2, 3}};
   static const ClockTable kMinutes{1440, {1, 2, 5, 10, 20, 30}, {1, 1, 1, 2, 5, 10}};
@@ -44,8 +49,11 @@ std::size_t LargestNotAbove(const std::array<int, N>& table, LD x) {
   return i;
 }
 
-bool PastEnd(LD value, double high) {
-  return value - high >= kEndTolerance || value >= kEndCalendarDay;
+// Whether a layout stops before a tick at value: past the high bound or the calendar, or with
+// as many ticks as one pass may produce (only a MinTicks far beyond 10 gets there).
+bool PastEnd(const TickLayout& out, LD value, double high) {
+  return value - high >= kEndTolerance || value >= kEndCalendarDay ||
+         long(out.Ticks.size()) >= kMaxTicksPerPass;
 }
 
 void AddDateTick(TickLayout& out, LD value, bool major) {
@@ -69,7 +77,7 @@ void ClockLayout(const TickOptions& o, LD r, TickLayout& out) {
   long long n = day0 * units + (long long)std::floor(sinceMidnight / spacing) * spacing;
   // Compared as stored, so that a tick on the low bound itself is kept.
   while (double(LD(n) / units) < o.RangeLow) n += spacing;
-  for (; !PastEnd(LD(n) / units, o.RangeHigh); n += spacing) {
+  for (; !PastEnd(out, LD(n) / units, o.RangeHigh); n += spacing) {
     const long long phase = n % step;
     AddDateTick(out, LD(n) / units, !o.ShortTicks || phase == 0);
   }
@@ -83,7 +91,7 @@ void DaysLayout(const TickOptions& o, LD r, TickLayout& out) {
   const long long lowDay = (long long)std::floor(o.RangeLow);
   const long long newYear = DayOfDate(DateOfDay(lowDay).Year, 1, 1);
   const long long first = newYear + (lowDay - newYear) / step * step;
-  for (long long day = first; !PastEnd(day, o.RangeHigh); day += spacing) {
+  for (long long day = first; !PastEnd(out, day, o.RangeHigh); day += spacing) {
     if (day < o.RangeLow) continue;
     AddDateTick(out, day, (day - first) % step == 0);
   }
@@ -104,15 +112,15 @@ void MonthsLayout(const TickOptions& o, LD r, TickLayout& out) {
     while (start(month) < o.RangeLow || !labelled(month)) ++month;
     spacing = step;
   }
-  for (; !PastEnd(start(month), o.RangeHigh); month += spacing) {
+  for (; !PastEnd(out, start(month), o.RangeHigh); month += spacing) {
     const long long day = start(month);
     if (day < o.RangeLow) continue;
     AddDateTick(out, day, labelled(month));
   }
 }
 
-void YearsLayout(const TickOptions& o, int minTicks, TickLayout& out) {
-  const LD a = std::max<LD>((LD(o.RangeHigh) - o.RangeLow) / 365.25L / minTicks, 1);
+void YearsLayout(const TickOptions& o, LD r, TickLayout& out) {
+  const LD a = std::max<LD>(r / 365.25L, 1);
   // The power of ten by comparison, exact where a logarithm could land a hair below a decade.
   long long power = 1;
   while (power * 10 <= a) power *= 10;
@@ -128,13 +136,13 @@ void YearsLayout(const TickOptions& o, int minTicks, TickLayout& out) {
   year = (year + spacing - 1) / spacing * spacing;
   for (; year <= 9999; year += spacing) {
     const long long day = DayOfDate(year, 1, 1);
-    if (PastEnd(day, o.RangeHigh)) return;
+    if (PastEnd(out, day, o.RangeHigh)) return;
     AddDateTick(out, day, !o.ShortTicks || year % labelStep == 0);
   }
   // The next tick would fall in year 10000: the calendar's last day closes the scale instead.
   // It stands for a year that has no name here, so it carries no label.
   const long long last = kEndCalendarDay - 1;
-  if (last >= o.RangeLow && !PastEnd(last, o.RangeHigh)) AddTick(out, last, true, false, true);
+  if (last >= o.RangeLow && !PastEnd(out, last, o.RangeHigh)) AddTick(out, last, true, false, true);
 }
 
 }  // namespace
@@ -158,15 +166,7 @@ DateTimeMode ChooseDateTimeMode(double low, double high, int minTicks, bool vert
 }
 
 long long ClockUnitsPerDay(DateTimeMode mode) {
-  switch (mode) {
-    case dmHours:
-    case dmMinutes:
-    case dmSeconds:
-    case dmHundredths:
-      return ClockTableOf(mode).UnitsPerDay;
-    default:
-      return 0;
-  }
+  return IsClockMode(mode) ? ClockTableOf(mode).UnitsPerDay : 0;
 }
 
 void LayOutDateTime(const TickOptions& o, TickLayout& out) {
@@ -174,24 +174,13 @@ void LayOutDateTime(const TickOptions& o, TickLayout& out) {
   const int minTicks = std::max(o.MinTicks, 1);
   out.DateMode = ChooseDateTimeMode(o.RangeLow, o.RangeHigh, minTicks, o.Vertical);
   const LD r = (LD(o.RangeHigh) - o.RangeLow) / minTicks;
-  switch (out.DateMode) {
-    case dmInvalid:
-    case dmBelowSecond:
-      break;
-    case dmHundredths:
-    case dmSeconds:
-    case dmMinutes:
-    case dmHours:
-      ClockLayout(o, r, out);
-      break;
-    case dmDays:
-      DaysLayout(o, r, out);
-      break;
-    case dmMonths:
-      MonthsLayout(o, r, out);
-      break;
-    case dmYears:
-      YearsLayout(o, minTicks, out);
-      break;
+  if (IsClockMode(out.DateMode)) {
+    ClockLayout(o, r, out);
+  } else if (out.DateMode == dmDays) {
+    DaysLayout(o, r, out);
+  } else if (out.DateMode == dmMonths) {
+    MonthsLayout(o, r, out);
+  } else if (out.DateMode == dmYears) {
+    YearsLayout(o, r, out);
   }
 }

@@ -9,10 +9,6 @@ namespace {
 
 using LD = long double;
 
-// Bound on the ticks one pass produces: far more than any screen can show, but it keeps a scale
-// with a tiny fixed step on a huge range (MinTicks 0) from running practically forever.
-constexpr long kMaxTicksPerPass = 100000;
-
 // Just under one: widens range ends by a relative hair so that ticks on them survive rounding.
 constexpr LD kNearOne = 0.999999999L;
 

@@ -13,6 +13,10 @@
 // Tick list entries kept per render; further ticks are still drawn.
 inline constexpr int kMaxTickList = 250;
 
+// Bound on the ticks one pass produces: far more than any screen can show, but it keeps a scale
+// with a tiny fixed step on a huge range (MinTicks 0) from running practically forever.
+inline constexpr long kMaxTicksPerPass = 100000;
+
 struct TickStep {
   double First = 0;  // first major tick
   double Step = 0;   // signed major step

@@ -114,6 +114,14 @@ TEST(DateTimeLayout, MinTicksZeroRaisesNoFloatingPointFlag) {
   EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW), 0);
 }
 
+TEST(DateTimeLayout, AHugeMinTicksStaysBounded) {
+  // Hundredths over ten days: millions of ticks, cut at the bound of one pass.
+  const TickLayout l = LayOutTicks(DateTime(kY2000, kY2000 + 10, 1000000, true));
+  EXPECT_EQ(l.DateMode, dmHundredths);
+  EXPECT_EQ(long(l.Ticks.size()), kMaxTicksPerPass);
+  EXPECT_EQ(l.TickList.size(), std::size_t(kMaxTickList));
+}
+
 TEST(DateTimeLayout, TwoMonthStepsOverTheYear2000) {
   const TickLayout l = BuildTicks(DateTime(kY2000, Day(2001, 1, 1), 6));
   EXPECT_EQ(l.DateMode, dmMonths);
