@@ -1,5 +1,7 @@
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -11,6 +13,8 @@
 #include "platform/canvas.h"
 #include "platform/qt/install.h"
 #include "platform/qt/qt_bitmap.h"
+#include "scale/calendar.h"
+#include "scale/date_time_layout.h"
 #include "scale/scale.h"
 #include "scale/tick_labels.h"
 #include "scale/tick_layout.h"
@@ -160,5 +164,58 @@ void BM_TickLayoutWithLabels(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * std::int64_t(ranges.size()));
 }
 BENCHMARK(BM_TickLayoutWithLabels)->Unit(benchmark::kMillisecond);
+
+// Valid date/time ranges from hundredths of a second to millennia, across and upright, so that
+// every mode, the below-one-second message included, takes its share.
+std::vector<TickOptions> RandomDateTimeRanges(int n) {
+  std::mt19937_64 rng(7);
+  std::uniform_real_distribution<double> low(kFirstCalendarDay, kEndCalendarDay);
+  std::uniform_real_distribution<double> exponent(-6.5, 6.3);
+  std::uniform_int_distribution<int> minTicks(2, 10);
+  std::bernoulli_distribution coin;
+  std::vector<TickOptions> out(n);
+  for (TickOptions& o : out) {
+    const double span = std::pow(10.0, exponent(rng));
+    o.RangeLow = std::min(low(rng), kDateTimeHighLimit - span);
+    o.RangeHigh = o.RangeLow + span;
+    o.MinTicks = minTicks(rng);
+    o.ShortTicks = coin(rng);
+    o.Vertical = coin(rng);
+    o.LabelType = ftDateTime;
+  }
+  return out;
+}
+
+// 10^5 random ranges per iteration, positions only or with their texts: beside BM_TickLayout
+// and BM_TickLayoutWithLabels.
+void DateTimeLayouts(benchmark::State& state, bool withLabels) {
+  const std::vector<TickOptions> ranges = RandomDateTimeRanges(100000);
+  std::array<int, dmYears + 1> modes{};
+  for (const TickOptions& o : ranges) ++modes[LayOutTicks(o).DateMode];
+  for (auto _ : state) {
+    std::size_t work = 0;
+    for (const TickOptions& o : ranges) {
+      if (withLabels) {
+        for (const Tick& t : BuildTicks(o).Ticks) work += t.Text.size() + t.DateLine.size();
+      } else {
+        work += LayOutTicks(o).Ticks.size();
+      }
+    }
+    benchmark::DoNotOptimize(work);
+  }
+  state.SetItemsProcessed(state.iterations() * std::int64_t(ranges.size()));
+  const char* names[] = {"invalid", "below1s", "hundredths", "seconds", "minutes",
+                         "hours",   "days",    "months",     "years"};
+  for (int m = dmBelowSecond; m <= dmYears; ++m) state.counters[names[m]] = modes[m];
+}
+
+void BM_DateTimeLayout(benchmark::State& state) {
+  DateTimeLayouts(state, false);
+}
+void BM_DateTimeLayoutWithLabels(benchmark::State& state) {
+  DateTimeLayouts(state, true);
+}
+BENCHMARK(BM_DateTimeLayout)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DateTimeLayoutWithLabels)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -5,53 +5,35 @@ void TDTLabel::Changed() {
 }
 
 void TDTLabel::SetTimeFormat(TTimeFormat v) {
-  timeFormat_ = v;
-  Changed();
+  Set(values_.TimeFormat, v, false);
 }
 
 void TDTLabel::SetDateSeparator(char v) {
-  if (v == dateSeparator_) return;
-  dateSeparator_ = v;
-  Changed();
+  Set(values_.DateSeparator, v, true);
 }
 
 void TDTLabel::SetTimeSeparator(char v) {
-  if (v == timeSeparator_) return;
-  timeSeparator_ = v;
-  Changed();
+  Set(values_.TimeSeparator, v, true);
 }
 
 void TDTLabel::SetYearLength(TYearLength v) {
-  if (v == yearLength_) return;
-  yearLength_ = v;
-  Changed();
+  Set(values_.YearLength, v, true);
 }
 
 void TDTLabel::SetMonthName(bool v) {
-  if (v == monthName_) return;
-  monthName_ = v;
-  Changed();
+  Set(values_.MonthName, v, true);
 }
 
 void TDTLabel::SetDateOrder(TDateOrder v) {
-  dateOrder_ = v;
-  Changed();
+  Set(values_.DateOrder, v, false);
 }
 
 void TDTLabel::SetDateForTime(TDateForTime v) {
-  if (v == dateForTime_) return;
-  dateForTime_ = v;
-  Changed();
+  Set(values_.DateForTime, v, true);
 }
 
 void TDTLabel::Assign(const TDTLabel& other) {
   if (&other == this) return;
-  timeFormat_ = other.timeFormat_;
-  dateSeparator_ = other.dateSeparator_;
-  timeSeparator_ = other.timeSeparator_;
-  yearLength_ = other.yearLength_;
-  monthName_ = other.monthName_;
-  dateOrder_ = other.dateOrder_;
-  dateForTime_ = other.dateForTime_;
+  values_ = other.values_;
   Changed();
 }

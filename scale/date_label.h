@@ -8,15 +8,27 @@ enum TYearLength { ylNone, ylYY, ylYYYY };
 enum TDateOrder { doMMDDYY, doDDMMYY, doYYMMDD };
 enum TDateForTime { dtNone, dtOnePevArori, dtOnePerDay, dtAllTicks };
 
+// The values of a TDTLabel, as the label texts read them.
+struct DTLabelValues {
+  TTimeFormat TimeFormat = tfHHMMSS;
+  char DateSeparator = '-';
+  char TimeSeparator = ':';
+  TYearLength YearLength = ylYYYY;
+  bool MonthName = true;
+  TDateOrder DateOrder = doDDMMYY;
+  TDateForTime DateForTime = dtOnePerDay;
+};
+
 class TDTLabel {
  public:
-  TTimeFormat TimeFormat() const { return timeFormat_; }
-  char DateSeparator() const { return dateSeparator_; }
-  char TimeSeparator() const { return timeSeparator_; }
-  TYearLength YearLength() const { return yearLength_; }
-  bool MonthName() const { return monthName_; }
-  TDateOrder DateOrder() const { return dateOrder_; }
-  TDateForTime DateForTime() const { return dateForTime_; }
+  TTimeFormat TimeFormat() const { return values_.TimeFormat; }
+  char DateSeparator() const { return values_.DateSeparator; }
+  char TimeSeparator() const { return values_.TimeSeparator; }
+  TYearLength YearLength() const { return values_.YearLength; }
+  bool MonthName() const { return values_.MonthName; }
+  TDateOrder DateOrder() const { return values_.DateOrder; }
+  TDateForTime DateForTime() const { return values_.DateForTime; }
+  const DTLabelValues& Values() const { return values_; }
 
   // TimeFormat and DateOrder notify on every assignment, the others only on a real change.
   void SetTimeFormat(TTimeFormat v);
@@ -34,12 +46,13 @@ class TDTLabel {
 
  private:
   void Changed();
+  // Stores v in field and notifies, unless notifying only on a change and v equals it.
+  template <typename T>
+  void Set(T& field, T v, bool onlyOnChange) {
+    if (onlyOnChange && field == v) return;
+    field = v;
+    Changed();
+  }
 
-  TTimeFormat timeFormat_ = tfHHMMSS;
-  char dateSeparator_ = '-';
-  char timeSeparator_ = ':';
-  TYearLength yearLength_ = ylYYYY;
-  bool monthName_ = true;
-  TDateOrder dateOrder_ = doDDMMYY;
-  TDateForTime dateForTime_ = dtOnePerDay;
+  DTLabelValues values_;
 };

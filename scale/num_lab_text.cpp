@@ -1,13 +1,13 @@
 #include "scale/num_lab_text.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "format/format_fixed_width.h"
+#include "scale/calendar.h"
 
 namespace {
 
@@ -132,42 +132,33 @@ std::string ZeroIntText(double v, int minDigits) {
   return (r < 0 ? "-" : "") + digits;
 }
 
-std::string TwoDigits(int n) {
-  return (n < 10 ? "0" : "") + std::to_string(n);
-}
-
 // Day numbers count from 30 December 1899; the fraction is the time of day, also for negative
 // day numbers (-1.25 is 29 December 1899, 06:00).
 bool DateTimeText(double v, const std::string& pattern, std::string& text) {
-  using namespace std::chrono;
   // 1 January 0001 to 31 December 9999.
-  if (!(v > -693594.0 && v < 2958466.0)) return false;
+  if (!(v > kFirstCalendarDay - 1.0 && v < double(kEndCalendarDay))) return false;
   long long day = static_cast<long long>(std::trunc(v));
   long long ms = std::llround(std::fabs(v - static_cast<double>(day)) * 86400000.0);
   if (ms >= 86400000) {
     ms -= 86400000;
     ++day;
   }
-  const year_month_day date{sys_days{1899y / December / 30} + days{day}};
+  const CivilDate date = DateOfDay(day);
   const int secondsOfDay = static_cast<int>(ms / 1000);
-  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  const unsigned month = static_cast<unsigned>(date.month());
   text.clear();
   for (std::size_t i = 0; i < pattern.size();) {
     auto at = [&](const char* token) { return pattern.compare(i, std::strlen(token), token) == 0; };
     if (at("yyyy")) {
-      std::string y = std::to_string(static_cast<int>(date.year()));
-      text += std::string(y.size() < 4 ? 4 - y.size() : 0, '0') + y;
+      text += FourDigitYear(date.Year);
       i += 4;
     } else if (at("mmm")) {
-      text += kMonths[month - 1];
+      text += ShortMonthName(date.Month);
       i += 3;
     } else if (at("mm")) {
-      text += TwoDigits(static_cast<int>(month));
+      text += TwoDigits(date.Month);
       i += 2;
     } else if (at("dd")) {
-      text += TwoDigits(static_cast<int>(static_cast<unsigned>(date.day())));
+      text += TwoDigits(date.Day);
       i += 2;
     } else if (at("hh")) {
       text += TwoDigits(secondsOfDay / 3600);

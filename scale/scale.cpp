@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "scale/tick_labels.h"
 
@@ -87,7 +88,11 @@ void TScale::SetShortTicks(bool b) {
 
 void TScale::SetLabelType(TFigType t) {
   labelType_ = t;
-  if (t == ftDateTime) logarithmic_ = false;
+  if (t == ftDateTime && logarithmic_) {
+    // The data must follow the linear ticks: the mapping changes with the mode.
+    logarithmic_ = false;
+    UpdateMapping();
+  }
   if (t == ftTime) decPlaces_ = 4;
   RefreshScale();
 }
@@ -363,6 +368,7 @@ TickOptions TScale::Options() const {
   o.Vertical = IsVerticalScale(scaleType_);
   o.UserTickText = userTickText_;
   o.ScaleInscript = scaleInscript_;
+  o.DateFormat = dateFormat_.Values();
   return o;
 }
 
@@ -436,7 +442,9 @@ void TScale::DrawAxis(Canvas& canvas, int a) {
   tickList_ = layout.TickList;
 
   const bool vertical = IsVerticalScale(scaleType_);
-  const int labelHeight = vertical ? canvas.TextHeight("0") : 0;
+  // Vertical numeric labels share the height of "0"; date/time labels use their own.
+  std::optional<int> labelHeight;
+  if (vertical && layout.Kind != tlDateTime) labelHeight = canvas.TextHeight("0");
   // Horizontal linear and all time scales label a long tick before reporting it.
   const bool labelFirst =
       layout.Kind == tlTime || layout.Kind == tlDateTime || (layout.Kind == tlLinear && !vertical);
@@ -461,36 +469,76 @@ void TScale::DrawAxis(Canvas& canvas, int a) {
     if (!t.Major) {
       tickDrawn(t.Value);
     } else if (labelFirst) {
-      if (t.Labelled) DrawLabel(canvas, t, p, a, labelHeight);
+      if (t.Labelled) {
+        const int height = DrawLabel(canvas, t, p, a, labelHeight);
+        if (!t.DateLine.empty()) DrawDateLine(canvas, t.DateLine, p, a, height);
+      }
       tickDrawn(layout.Kind == tlLinear ? t.LabelValue : t.Value);
     } else {
       tickDrawn(t.Value);
       if (t.Labelled) DrawLabel(canvas, t, p, a, labelHeight);
     }
   }
+  if (!layout.Message.empty()) DrawMessage(canvas, layout.Message, a);
   if (!caption_.empty()) DrawCaption(canvas, a);
 }
 
-void TScale::DrawLabel(Canvas& canvas, const Tick& tick, int p, int a, int labelHeight) {
+Wide TScale::HorizontalLabelLeft(Canvas& canvas, const std::string& text, int p) const {
+  Wide hw = canvas.TextWidth(text) / 2;
+  if (p + hw >= Wide(Width()) - 2) return Width() - 2 * hw - 2;
+  hw = std::min(hw, p - Wide(2));
+  return p - hw;
+}
+
+Wide TScale::VerticalLabelLeft(Canvas& canvas, const std::string& text, int a) const {
+  return scaleType_ == sctYL ? Wide(a) + 8 : Wide(a) - 8 - canvas.TextWidth(text);
+}
+
+int TScale::DrawLabel(Canvas& canvas, const Tick& tick, int p, int a,
+                      std::optional<int> labelHeight) {
   std::string text = tick.Text;
   if (OnBeforeTickLabel) OnBeforeTickLabel(*this, scaleType_, tick.LabelValue, text);
-  if (text.empty()) return;
+  const int h = labelHeight ? *labelHeight : canvas.TextHeight(text);
+  if (text.empty()) return h;
   if (IsVerticalScale(scaleType_)) {
-    const Wide x = scaleType_ == sctYL ? Wide(a) + 8 : Wide(a) - 8 - canvas.TextWidth(text);
-    canvas.TextOut(ClampPixel(x), ClampPixel(Wide(p) - labelHeight / 2), text);
-    return;
-  }
-  Wide hw = canvas.TextWidth(text) / 2;
-  const int h = canvas.TextHeight(text);
-  Wide left;
-  if (p + hw >= Wide(Width()) - 2) {
-    left = Width() - 2 * hw - 2;
-  } else {
-    hw = std::min(hw, p - Wide(2));
-    left = p - hw;
+    const Wide x = VerticalLabelLeft(canvas, text, a);
+    canvas.TextOut(ClampPixel(x), ClampPixel(Wide(p) - h / 2), text);
+    return h;
   }
   const Wide top = scaleType_ == sctXT ? Wide(a) + 7 : Wide(a) - 7 - h;
+  canvas.TextOut(ClampPixel(HorizontalLabelLeft(canvas, text, p)), ClampPixel(top), text);
+  return h;
+}
+
+void TScale::DrawDateLine(Canvas& canvas, const std::string& text, int p, int a, int labelHeight) {
+  const int h = canvas.TextHeight(text);
+  Wide left;
+  Wide top;
+  if (IsVerticalScale(scaleType_)) {
+    left = VerticalLabelLeft(canvas, text, a);
+    top = Wide(p) - 3 * (h / 2);
+  } else {
+    // One line further from the axis than the clock label.
+    left = HorizontalLabelLeft(canvas, text, p);
+    top = scaleType_ == sctXT ? Wide(a) + 7 + h : Wide(a) - 7 - labelHeight - h;
+  }
   canvas.TextOut(ClampPixel(left), ClampPixel(top), text);
+}
+
+void TScale::DrawMessage(Canvas& canvas, const std::vector<std::string>& lines, int a) {
+  const Wide m = ValueToPixel((rangeLow_ + rangeHigh_) / 2);
+  if (!IsVerticalScale(scaleType_)) {
+    const std::string& text = lines.front();
+    canvas.TextOut(ClampPixel(m - canvas.TextWidth(text) / 2), ClampPixel(Wide(a) + 7), text);
+    return;
+  }
+  const int h = canvas.TextHeight("T");
+  Wide top = m - h;
+  for (const std::string& line : lines) {
+    const Wide left = scaleType_ == sctYL ? Wide(a) + 2 : Wide(a) - 2 - canvas.TextWidth(line);
+    canvas.TextOut(ClampPixel(left), ClampPixel(top), line);
+    top += h;
+  }
 }
 
 void TScale::DrawCaption(Canvas& canvas, int a) {

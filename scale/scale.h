@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -132,7 +133,15 @@ class TScale : public platform::Control {
   bool Render();
   int AxisPosition(int dx, int dy) const;
   void DrawAxis(platform::Canvas& canvas, int axis);
-  void DrawLabel(platform::Canvas& canvas, const Tick& tick, int p, int axis, int labelHeight);
+  // Draws a tick's label at height labelHeight, or its own text height; returns the height.
+  int DrawLabel(platform::Canvas& canvas, const Tick& tick, int p, int axis,
+                std::optional<int> labelHeight);
+  void DrawDateLine(platform::Canvas& canvas, const std::string& text, int p, int axis,
+                    int labelHeight);
+  void DrawMessage(platform::Canvas& canvas, const std::vector<std::string>& lines, int axis);
+  // Left edges of labels: centred on the tick and kept inside the control, or beside the axis.
+  long long HorizontalLabelLeft(platform::Canvas& canvas, const std::string& text, int p) const;
+  long long VerticalLabelLeft(platform::Canvas& canvas, const std::string& text, int axis) const;
   void DrawCaption(platform::Canvas& canvas, int axis);
   void DrawBaseLine(platform::Canvas& canvas, int axis);
   TickOptions Options() const;

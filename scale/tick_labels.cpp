@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "format/format_fixed_width.h"
+#include "scale/date_time_labels.h"
 
 namespace {
 
@@ -142,8 +143,10 @@ void LabelTicks(TickLayout& layout, const TickOptions& options) {
     case tlTime:
       LabelTime(layout);
       break;
-    case tlNone:
     case tlDateTime:
+      LabelDateTime(layout, options);
+      break;
+    case tlNone:
       break;
   }
 }

@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "scale/date_time_layout.h"
+
 namespace {
 
 using LD = long double;
-
-// Bound on the ticks one pass produces: far more than any screen can show, but it keeps a scale
-// with a tiny fixed step on a huge range (MinTicks 0) from running practically forever.
-constexpr long kMaxTicksPerPass = 100000;
 
 // Just under one: widens range ends by a relative hair so that ticks on them survive rounding.
 constexpr LD kNearOne = 0.999999999L;
@@ -73,17 +71,6 @@ StepLD TickStepLD(double low, double high, int minTicks) {
     r.first += r.step;
   }
   return r;
-}
-
-// Appends a produced tick; positions are stored as doubles.
-Tick& AddTick(TickLayout& out, LD value, bool major, bool labelled, bool recorded) {
-  Tick& t = out.Ticks.emplace_back();
-  t.Value = double(value);
-  t.LabelValue = t.Value;
-  t.Major = major;
-  t.Labelled = labelled;
-  t.Recorded = recorded;
-  return t;
 }
 
 void LinearLayout(const TickOptions& o, TickLayout& out) {
@@ -198,6 +185,16 @@ void TimeLayout(const TickOptions& o, int index, TickLayout& out) {
 
 }  // namespace
 
+Tick& AddTick(TickLayout& out, LD value, bool major, bool labelled, bool recorded) {
+  Tick& t = out.Ticks.emplace_back();
+  t.Value = double(value);
+  t.LabelValue = t.Value;
+  t.Major = major;
+  t.Labelled = labelled;
+  t.Recorded = recorded;
+  return t;
+}
+
 const std::array<TimeStep, 28> TimeStepTable = {{
     {0.001, 5}, {0.002, 4}, {0.005, 5}, {0.01, 5},  {0.02, 4},  {0.05, 5},  {0.1, 5},
     {0.2, 4},   {0.5, 5},   {1, 5},     {2, 4},     {5, 5},     {10, 5},    {20, 4},
@@ -241,13 +238,15 @@ TickLayout LayOutTicks(const TickOptions& o) {
   TickLayout out;
   const double L = o.RangeLow;
   const double H = o.RangeHigh;
-  if (!std::isfinite(L) || !std::isfinite(H) || L == H) return out;
-  if (o.LabelType == ftDateTime) {
-    out.Kind = tlDateTime;
-    return out;
-  }
+  if (L == H) return out;
   bool laidOut = false;
-  if (o.LabelType == ftTime) {
+  if (o.LabelType == ftDateTime) {
+    // Bounds outside the calendar, infinite ones included, get their message.
+    LayOutDateTime(o, out);
+    laidOut = true;
+  } else if (!std::isfinite(L) || !std::isfinite(H)) {
+    return out;
+  } else if (o.LabelType == ftTime) {
     const int index = TimeStepIndex(L, H, o.MinTicks);
     if (index > 0 && index < 28) {
       TimeLayout(o, index, out);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "scale/date_label.h"
 #include "scale/scale_types.h"
 
 // The tick layout of one axis as a pure computation: range and options in, the ordered ticks
@@ -11,6 +12,10 @@
 
 // Tick list entries kept per render; further ticks are still drawn.
 inline constexpr int kMaxTickList = 250;
+
+// Bound on the ticks one pass produces: far more than any screen can show, but it keeps a scale
+// with a tiny fixed step on a huge range (MinTicks 0) from running practically forever.
+inline constexpr long kMaxTicksPerPass = 100000;
 
 struct TickStep {
   double First = 0;  // first major tick
@@ -40,7 +45,20 @@ enum TickLayoutKind {
   tlLinear,       // linear placement (also logarithmic scales under one decade)
   tlLogarithmic,  // decades with their 2 and 5 multiples
   tlTime,         // seconds on clock steps
-  tlDateTime,     // calendar layout, laid out elsewhere
+  tlDateTime,     // calendar units, or a message instead of ticks
+};
+
+// What a date/time scale shows: a message instead of ticks, or ticks in one calendar unit.
+enum DateTimeMode {
+  dmInvalid,      // bounds outside the calendar or reversed
+  dmBelowSecond,  // too fine even for hundredths
+  dmHundredths,
+  dmSeconds,
+  dmMinutes,
+  dmHours,
+  dmDays,
+  dmMonths,
+  dmYears,
 };
 
 struct TickOptions {
@@ -54,6 +72,7 @@ struct TickOptions {
   bool Vertical = false;
   std::string UserTickText;
   std::string ScaleInscript;
+  DTLabelValues DateFormat;
 };
 
 struct Tick {
@@ -65,15 +84,25 @@ struct Tick {
   // Value handed to the label event (a tick a hair away from zero becomes 0).
   double LabelValue = 0;
   std::string Text;
+  std::string DateLine;  // date drawn beside the clock label of a date/time tick
 };
 
 struct TickLayout {
   TickLayoutKind Kind = tlNone;
   int Decimals = 0;   // effective decimals of numeric labels
   int TimeIndex = 0;  // time step index of a time layout
+  DateTimeMode DateMode = dmInvalid;
+  // Step between labelled ticks of a date/time layout in its unit (hundredths, seconds,
+  // minutes, hours, days, months or years).
+  long long DateStep = 0;
   std::vector<Tick> Ticks;
-  std::vector<double> TickList;  // recorded positions in production order, at most 250
+  std::vector<double> TickList;      // recorded positions in production order, at most 250
+  std::vector<std::string> Message;  // lines shown instead of ticks
 };
 
-// Positions only; the label texts are filled in by LabelTicks.
+// Appends a produced tick; positions are stored as doubles.
+Tick& AddTick(TickLayout& out, long double value, bool major, bool labelled, bool recorded);
+
+// Positions only; the label texts (and the messages of date/time scales) are filled in by
+// LabelTicks.
 TickLayout LayOutTicks(const TickOptions& options);

@@ -98,6 +98,21 @@ TEST_F(ScaleEvents, TimeScalesLabelBeforeReporting) {
                            "label 60  00:01:00", "tick 60"}));
 }
 
+TEST_F(ScaleEvents, DateTimeScalesLabelEveryLongTickBeforeReporting) {
+  scale.SetLabelType(ftDateTime);
+  scale.SetRangeLow(36526.25);  // 1 January 2000, 06:00 to 18:00
+  scale.SetRangeHigh(36526.75);
+  scale.SetMinTicks(2);  // 6-hour steps
+  EXPECT_EQ(Render(), (Log{"label 36526.2 06:00", "tick 36526.2", "label 36526.5 12:00",
+                           "tick 36526.5", "label 36526.8 18:00", "tick 36526.8"}));
+  // The date line follows the clock label, before the tick is reported.
+  const auto texts = Texts(target.Calls());
+  ASSERT_EQ(texts.size(), 4u);
+  EXPECT_EQ(texts[1].Text, "01-Jan-2000");
+  scale.SetScaleType(sctYR);
+  EXPECT_EQ(Render().size(), 6u);
+}
+
 TEST_F(ScaleEvents, NoFiguresNoLabelEvents) {
   scale.SetLabelType(ftNoFigs);
   EXPECT_EQ(Render(), (Log{"tick 0", "tick 50", "tick 100", "tick 150"}));

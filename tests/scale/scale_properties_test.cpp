@@ -111,6 +111,18 @@ TEST(ScaleProperties, LogarithmicOnlyWithPositiveBoundsAfterLoading) {
   EXPECT_FALSE(s.Logarithmic());
 }
 
+TEST(ScaleMapping, DateTimeLabelsSwitchALogarithmicMappingToLinear) {
+  TScale s;
+  s.SetRangeLow(1);
+  s.SetRangeHigh(1000);
+  s.SetLogarithmic(true);
+  EXPECT_EQ(s.ValueToPixel(10), 20 + 120);  // a third of 359 pixels
+  s.SetLabelType(ftDateTime);
+  EXPECT_FALSE(s.Logarithmic());
+  EXPECT_DOUBLE_EQ(s.PixelsPerUnit(), 359.0 / 999);
+  EXPECT_EQ(s.ValueToPixel(500.5), 200);  // the middle, where the linear ticks put it
+}
+
 TEST(ScaleMapping, LinearBothOrientations) {
   TScale s;
   EXPECT_DOUBLE_EQ(s.PixelsPerUnit(), 3.59);

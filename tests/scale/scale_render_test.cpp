@@ -191,17 +191,6 @@ TEST_F(ScaleRender, WithoutBaseLine) {
   EXPECT_EQ(segments.size(), 27u);  // ticks only
 }
 
-TEST_F(ScaleRender, DateTimeScaleDrawsCaptionAndBaseLineOnly) {
-  scale.SetLabelType(ftDateTime);
-  scale.SetCaption("t");
-  scale.SetFrameStyle(fsNone);
-  const auto calls = Paint();
-  EXPECT_EQ(Segments(calls), (std::vector<Segment>{{20, 379, 379, 379, clBlack}}));
-  ASSERT_EQ(Texts(calls).size(), 1u);
-  EXPECT_EQ(Texts(calls)[0].Text, "t");
-  EXPECT_EQ(scale.NumTicks(), 0);
-}
-
 TEST_F(ScaleRender, LoweredFrameColours) {
   const auto segments = Segments(Paint());
   ASSERT_GE(segments.size(), 8u);

@@ -300,13 +300,4 @@ TEST(TimeLayout, UnsuitableRangesFallBackToNumbers) {
   EXPECT_EQ(Values(zero, true).size(), 21u);
 }
 
-TEST(DateTimeLayout, ProducesNoNumericTicks) {
-  TickOptions o = Linear(0, 100, 6);
-  o.LabelType = ftDateTime;
-  const TickLayout l = LayOutTicks(o);
-  EXPECT_EQ(l.Kind, tlDateTime);
-  EXPECT_TRUE(l.Ticks.empty());
-  EXPECT_TRUE(l.TickList.empty());
-}
-
 }  // namespace
