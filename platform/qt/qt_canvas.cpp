@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/qt/qt_bitmap.h"
@@ -206,10 +208,69 @@ void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   FillRect(std::max(x2 - w, x1 + w), y1 + w, x2, y2 - w, pen);
 }
 
+namespace {
+
+// Which pixels of an ellipse the rasteriser gives the outline and which the inside, relative
+// to the bounding box's top-left corner. Drawing is the same at every integer position, so one
+// picture per size serves all; data marks draw thousands of the same small ellipse.
+struct EllipseMask {
+  std::vector<std::pair<int, int>> outline;
+  std::vector<std::pair<int, int>> inside;
+};
+
+constexpr int kMaxMaskedEllipse = 64;
+
+const EllipseMask& MaskFor(int w, int h) {
+  static std::map<std::pair<int, int>, EllipseMask> cache;
+  auto [it, fresh] = cache.try_emplace({w, h});
+  if (!fresh) return it->second;
+  constexpr int kMargin = 4;
+  QImage picture(w + 2 * kMargin, h + 2 * kMargin, QImage::Format_RGB32);
+  picture.fill(Qt::black);
+  {
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    QPen pen(QColor(255, 0, 0), 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    pen.setCosmetic(true);
+    p.setPen(pen);
+    p.setBrush(QColor(0, 255, 0));
+    p.drawEllipse(QRect(kMargin, kMargin, w - 1, h - 1));
+  }
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) {
+      const QRgb c = picture.pixel(x, y) & 0xFFFFFF;
+      if (c == 0xFF0000) it->second.outline.push_back({x - kMargin, y - kMargin});
+      if (c == 0x00FF00) it->second.inside.push_back({x - kMargin, y - kMargin});
+    }
+  }
+  return it->second;
+}
+
+}  // namespace
+
+bool QtCanvas::FastEllipse(int x1, int y1, int x2, int y2) {
+  const auto& pen = GetPen();
+  const int w = x2 - x1, h = y2 - y1;
+  if (pen.Width > 1 || pen.Mode != platform::pmCopy || w < 1 || h < 1 || w > kMaxMaskedEllipse ||
+      h > kMaxMaskedEllipse)
+    return false;
+  // Without an outline the painter fills a smaller area; dashed outlines need the painter too.
+  if (pen.Style != platform::psSolid && pen.Style != platform::psInsideFrame) return false;
+  const EllipseMask& mask = MaskFor(w, h);
+  if (GetBrush().Style == platform::bsSolid) {
+    const QRgb brush = ToRgb(GetBrush().Color);
+    for (const auto& [dx, dy] : mask.inside) Plot(x1 + dx, y1 + dy, brush);
+  }
+  const QRgb rgb = ToRgb(pen.Color);
+  for (const auto& [dx, dy] : mask.outline) Plot(x1 + dx, y1 + dy, rgb);
+  return true;
+}
+
 void QtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
   if (!image_) return;
   if (x2 < x1) std::swap(x1, x2);
   if (y2 < y1) std::swap(y1, y2);
+  if (FastEllipse(x1, y1, x2, y2)) return;
   QPainter p(image_);
   PrepareShapePainter(p);
   // An outlined QRect(x, y, w, h) covers w + 1 columns; without an outline the fill covers w,

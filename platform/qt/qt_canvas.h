@@ -45,6 +45,9 @@ class QtCanvas : public platform::Canvas {
   void ThinLine(int x1, int y1, int x2, int y2);
   void FillRect(int x1, int y1, int x2, int y2, QRgb rgb);
   void PrepareShapePainter(class QPainter& painter) const;
+  // Small thin-pen ellipses from a cached picture of the rasteriser's own result; false where
+  // the ellipse needs the painter.
+  bool FastEllipse(int x1, int y1, int x2, int y2);
   void DrawText(const platform::TRect* clip, int x, int y, const std::string& text);
 
   struct FontCache {

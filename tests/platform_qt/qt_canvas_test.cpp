@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <set>
+#include <string>
 
 #include "platform/qt/install.h"
 #include "platform/qt/qt_bitmap.h"
@@ -227,3 +229,35 @@ TEST(QtBitmap, FactoryMakesQtBitmapsThatKeepTheirPictureWhenResizedAndCanBeDrawn
 }
 
 }  // namespace
+
+// Small ellipses come from a cached picture of the painter's result; they must be the
+// painter's pixels at every position, filled or open, also far from the origin.
+TEST(QtCanvasEllipse, CachedSmallEllipsesMatchThePainter) {
+  struct Case {
+    int x, y, w, h;
+    bool filled;
+  };
+  const Case cases[] = {{3, 3, 5, 5, true},         {101, 57, 7, 7, false},
+                        {1990, 1003, 4, 4, true},   {40, 40, 9, 5, true},
+                        {2017, 1030, 30, 20, false}, {0, 0, 1, 1, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+    QImage viaCanvas(2100, 1100, QImage::Format_RGB32);
+    viaCanvas.fill(Qt::white);
+    QImage viaPainter = viaCanvas.copy();
+    platform_qt::QtCanvas canvas(&viaCanvas);
+    canvas.GetPen().Color = clRed;
+    canvas.GetBrush().Color = clBlue;
+    canvas.GetBrush().Style = c.filled ? bsSolid : bsClear;
+    canvas.Ellipse(c.x, c.y, c.x + c.w, c.y + c.h);
+    QPainter p(&viaPainter);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    QPen pen(QColor(255, 0, 0), 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    pen.setCosmetic(true);
+    p.setPen(pen);
+    if (c.filled) p.setBrush(QColor(0, 0, 255));
+    p.drawEllipse(QRect(c.x, c.y, c.w - 1, c.h - 1));
+    p.end();
+    EXPECT_EQ(viaCanvas, viaPainter);
+  }
+}
