@@ -377,11 +377,14 @@ void TFrmMain::AnchorTableControls() {
 }
 
 void TFrmMain::WireModelCommands() {
-  const std::pair<SpeedButton*, FitModel> fits[] = {
-      {BButLinFit, FitModel::Lin},         {BButParabolFit, FitModel::Parabolic},
-      {BButCalcReciprLine, FitModel::Reciproc}, {BButLogFit, FitModel::Log},
-      {SBRecipLog, FitModel::RecipLog},    {SBExpo, FitModel::Expon}};
-  for (const auto& [button, model] : fits) button->OnClick = [this, m = model] { RunFitCommand(m); };
+  const std::pair<SpeedButton*, FitModel> fits[] = {{BButLinFit, FitModel::Lin},
+                                                    {BButParabolFit, FitModel::Parabolic},
+                                                    {BButCalcReciprLine, FitModel::Reciproc},
+                                                    {BButLogFit, FitModel::Log},
+                                                    {SBRecipLog, FitModel::RecipLog},
+                                                    {SBExpo, FitModel::Expon}};
+  for (const auto& [button, model] : fits)
+    button->OnClick = [this, m = model] { RunFitCommand(m); };
   PolynomialCommand = [this] { RunPolynomialCommand(); };
   BButPolynomial->OnClick = [this] {
     if (PolynomialCommand) PolynomialCommand();

@@ -69,7 +69,6 @@ class TFrmMain : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  public:
-
   platform_qt::Panel* Panel3;
   platform_qt::Panel* Panel1;
   platform_qt::Panel* Panel2;

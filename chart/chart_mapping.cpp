@@ -29,11 +29,11 @@ void AxisMapping(LD low, LD high, bool logarithmic, Wide first, Wide last, LD& f
 }
 
 // A pixel coordinate from the mapping: NaN (an infinite value on an axis without span) is 0,
-// the rest is limited to the int range; halves round to even.
-LD ToPixel(LD factor, LD offset, LD v) {
+// the rest is limited to the int range and rounded in the default mode, halves to even.
+int ToPixel(LD factor, LD offset, LD v) {
   const LD p = factor * v + offset;
   if (std::isnan(p)) return 0;
-  return std::nearbyint(std::clamp(p, -kPixelMax, kPixelMax));
+  return int(std::llrint(std::clamp(p, -kPixelMax, kPixelMax)));
 }
 
 }  // namespace
@@ -79,16 +79,16 @@ void TVArori::WorldToPixel(int layer, double x, double y, int& px, int& py) cons
   const TScaleProps& sx = *xProps_[layer - 1];
   const TScaleProps& sy = *yProps_[layer - 1];
   if (!sx.Logarithmic()) {
-    px = int(ToPixel(m.FactorX, m.OffsetX, x));
+    px = ToPixel(m.FactorX, m.OffsetX, x);
   } else if (x > TScaleProps::kLogMinimum) {
-    px = int(ToPixel(m.FactorX, m.OffsetX, std::log(LD(x))));
+    px = ToPixel(m.FactorX, m.OffsetX, std::log(LD(x)));
   } else {
     px = sx.RangeHigh() >= sx.RangeLow() ? 0 : Width();
   }
   if (!sy.Logarithmic()) {
-    py = int(ToPixel(m.FactorY, m.OffsetY, y));
+    py = ToPixel(m.FactorY, m.OffsetY, y);
   } else if (y > TScaleProps::kLogMinimum) {
-    py = int(ToPixel(m.FactorY, m.OffsetY, std::log(LD(y))));
+    py = ToPixel(m.FactorY, m.OffsetY, std::log(LD(y)));
   } else {
     py = sy.RangeHigh() >= sy.RangeLow() ? Height() : 0;
   }

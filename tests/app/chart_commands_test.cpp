@@ -10,7 +10,6 @@
 
 #include "app/frm_main.h"
 #include "app/message_boxes.h"
-#include "tests/app/work_dir.h"
 #include "platform/cursor.h"
 #include "platform/locale.h"
 #include "platform/qt/float_edit.h"
@@ -18,6 +17,7 @@
 #include "platform/qt/panel.h"
 #include "platform/qt/speed_button.h"
 #include "platform/qt/spin_edit.h"
+#include "tests/app/work_dir.h"
 
 namespace {
 

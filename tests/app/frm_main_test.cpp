@@ -18,7 +18,6 @@
 
 #include "app/form_hilfe.h"
 #include "app/message_boxes.h"
-#include "tests/app/work_dir.h"
 #include "platform/locale.h"
 #include "platform/qt/float_edit.h"
 #include "platform/qt/panel.h"
@@ -26,6 +25,7 @@
 #include "platform/qt/speed_button.h"
 #include "platform/qt/spin_edit.h"
 #include "platform/qt/value_grid.h"
+#include "tests/app/work_dir.h"
 
 namespace {
 

@@ -237,9 +237,8 @@ TEST(QtCanvasEllipse, CachedSmallEllipsesMatchThePainter) {
     int x, y, w, h;
     bool filled;
   };
-  const Case cases[] = {{3, 3, 5, 5, true},         {101, 57, 7, 7, false},
-                        {1990, 1003, 4, 4, true},   {40, 40, 9, 5, true},
-                        {2017, 1030, 30, 20, false}, {0, 0, 1, 1, true}};
+  const Case cases[] = {{3, 3, 5, 5, true},   {101, 57, 7, 7, false},      {1990, 1003, 4, 4, true},
+                        {40, 40, 9, 5, true}, {2017, 1030, 30, 20, false}, {0, 0, 1, 1, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
     QImage viaCanvas(2100, 1100, QImage::Format_RGB32);
