@@ -273,6 +273,15 @@ TEST(SmoothSplineValue, NaNArgumentIsAnInvalidOperation) {
   EXPECT_NO_THROW(CheckFloatFlags());
 }
 
+TEST(SmoothSplineValue, ValueBeyondTheDoubleRangeIsAnOverflow) {
+  // The piece between 1e-30 and 1e150 peaks far above its knots.
+  TRovavAza store;
+  Add(store, {{0, 0}, {1e-30, 1e150}, {1e150, 1e150}});
+  EXPECT_THROW(Eval(store, 5e149), EOverflow);
+  EXPECT_TRUE(store.SplineValid());
+  EXPECT_EQ(Eval(store, 1e150).y, 1e150);
+}
+
 TEST(SmoothSplineValue, LastKnotIsSoundAfterAFailedComputation) {
   // An interval of 1e-200 overflows the solver's set-up and leaves infinities in the coefficient
   // arrays; a later spline whose last knot lands on such a slot must still evaluate there.
