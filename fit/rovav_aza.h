@@ -96,8 +96,11 @@ class TRovavAza {
   void CalcLinFit(double& k, double& d, double& FitQual) const;
   // y = k0 + k1*x + k2*x^2, on the centred data.
   void CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const;
-  // The next four fit a line z = b0 + b1*u in transformed coordinates from the running sums.
-  // All x equal divides by a zero determinant and raises that floating-point error.
+  // The next four fit a line z = b0 + b1*u in transformed coordinates from the running sums, in
+  // O(1). Where the determinant n·Σu² − (Σu)² or the spread Σz² − (Σz)²/n has lost more than 20
+  // of its 64 bits to cancellation, the fit is read from the point table instead, centred on
+  // the means, in extended precision. All x equal divides by a zero determinant and raises
+  // that floating-point error.
   // y = 1/(k0 + k1*x)
   void CalcReciLinFit(double& k0, double& k1, double& FitQual) const;
   // y = k0 + k1*ln(x)
@@ -129,7 +132,7 @@ class TRovavAza {
   // smoothing factor changed since. valid is false and the result 0 outside the first..last
   // knot. FitQual receives the spline's coefficient of determination. Throws EKovixMath2Error
   // for fewer than two points or repeated x values; a failed computation is tried again on the
-  // next evaluation. A NaN x raises EInvalidOp.
+  // next evaluation. A NaN x raises EInvalidOp, a value beyond the double range EOverflow.
   double SmoothSplineValue(double x, double& FitQual, bool& valid);
 
  private:

@@ -205,6 +205,49 @@ TEST(RegressionFits, CentringKeepsALineFarFromTheOriginAccurate) {
   EXPECT_NEAR(q, 1, 1e-12);
 }
 
+TEST(RegressionFits, IllConditionedDataKeepTheQualityInRangeAndTheSlopeSign) {
+  // Data a user can type: x far from the origin compared with its spread, y with a large
+  // offset, or two x values one ulp apart. Sums formed about the origin cancel to nothing here.
+  const double x17 = std::nextafter(17.0, 0.0);
+  const struct {
+    const char* what;
+    const Fit& fit;
+    Points points;
+    int slope_sign;  // of k (line) or k1; 0: not checked
+  } cases[] = {
+      {"x near 1e9", kLin, {{1000000001, 1}, {1000000002, 2}, {1000000003, 3}}, 1},
+      {"x near 1e9", kParabol, {{1000000001, 1}, {1000000002, 2}, {1000000003, 3}}, 0},
+      {"x near 1e9", kReciLin, {{1000000001, 1}, {1000000002, 2}, {1000000003, 3}}, -1},
+      {"x near 1e9", kLog, {{1000000001, 1}, {1000000002, 2}, {1000000003, 3}}, 1},
+      {"x near 1e9", kReciLog, {{1000000001, 1}, {1000000002, 2}, {1000000003, 3}}, -1},
+      {"x near 1e9",
+       kExponential,
+       {{1000000001, 1 + 1e-9}, {1000000002, 1 + 2e-9}, {1000000003, 1 + 3e-9}},
+       1},
+      {"x near 1e11", kReciLin, {{1e11 + 1, 1}, {1e11 + 2, 2}, {1e11 + 3, 3}}, -1},
+      {"x near 1e11", kLog, {{1e11 + 1, 1}, {1e11 + 2, 2}, {1e11 + 3, 3}}, 1},
+      {"x near 1e11", kReciLog, {{1e11 + 1, 1}, {1e11 + 2, 2}, {1e11 + 3, 3}}, -1},
+      {"x near 1e11",
+       kExponential,
+       {{1e11 + 1, 1 + 1e-11}, {1e11 + 2, 1 + 2e-11}, {1e11 + 3, 1 + 3e-11}},
+       1},
+      {"y near 1e9", kLog, {{1, 1e9 + 1}, {2, 1e9 + 3}, {3, 1e9 + 4}}, 1},
+      {"y near 1e9", kReciLin, {{1, 1e9 + 1}, {2, 1e9 + 3}, {3, 1e9 + 4}}, -1},
+      {"y near 1e9", kReciLog, {{1, 1e9 + 1}, {2, 1e9 + 3}, {3, 1e9 + 4}}, -1},
+      {"x one ulp apart", kLin, {{17, 17}, {17, 17}, {x17, 0}}, 1},
+      {"x one ulp apart", kLog, {{17, 17}, {17, 17}, {x17, 0}}, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.fit.name) + ", " + c.what);
+    const Outputs out = FitOn(c.fit, c.points);
+    const double fit_qual = out.back();
+    EXPECT_GE(fit_qual, -1e-12);
+    EXPECT_LE(fit_qual, 1 + 1e-12);
+    const double slope = &c.fit == &kLin ? out[0] : out[1];
+    if (c.slope_sign != 0) EXPECT_EQ(slope > 0 ? 1 : -1, c.slope_sign) << "slope " << slope;
+  }
+}
+
 struct Refusal {
   const Fit& fit;
   Points points;
