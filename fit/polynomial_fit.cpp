@@ -26,7 +26,12 @@ bool TRovavAza::CalcPolynomialFit(std::uint8_t order, std::span<double> coeffici
   solution.Resize(p + 1);
   for (int i = 1; i <= n; ++i) {
     const double x = point_table_.Elem(1, i);
-    b.SetElem(i, point_table_.Elem(2, i));
+    const double y = point_table_.Elem(2, i);
+    // Quiet NaNs pass through the arithmetic without a flag; only comparisons with them may
+    // raise one, depending on the compiler. Checked here, where they would enter, like the
+    // infinities, whose decomposition is an invalid operation.
+    if (!std::isfinite(x) || !std::isfinite(y)) throw EInvalidOp();
+    b.SetElem(i, y);
     double power = 1.0;
     for (int j = 1; j <= p; ++j) {
       power *= x;

@@ -124,7 +124,7 @@ class TRovavAza {
   // the squared correlation of y and the fitted values. RankDeficient tells that singular values
   // were dropped (minimum-norm solution). False only when the decomposition did not converge;
   // the coefficients are then 0. Throws EKovixMath2Error when coefficients holds fewer than
-  // order + 1 elements.
+  // order + 1 elements, EInvalidOp when a point is not finite.
   bool CalcPolynomialFit(std::uint8_t order, std::span<double> coefficients, double& FitQual,
                          bool& RankDeficient) const;
 
