@@ -7,6 +7,40 @@
 #include "fit/rovav_aza.h"
 #include "fit/vector.h"
 
+namespace {
+
+using Ext = long double;
+
+// When Σy² − (Σy)²/n (or the same of the fitted values) keeps fewer than 44 of the 64 bits of
+// Σy², the sums have cancelled (values far from 0 compared with their spread) and the
+// correlation is formed from the centred values instead.
+constexpr Ext kCancelled = 0x1p-20L;
+
+// Correlation of y and the fitted values, centred on their means, in extended precision; 0 when
+// either has no spread.
+template <class Fitted>
+double CentredCorrelation(const TMatrix& table, int n, const Fitted& fitted_at) {
+  Ext sy = 0, sf = 0;
+  for (int i = 1; i <= n; ++i) {
+    sy += table.Elem(2, i);
+    sf += fitted_at(table.Elem(1, i));
+  }
+  const Ext mean_y = sy / n;
+  const Ext mean_f = sf / n;
+  Ext vy = 0, vf = 0, cov = 0;
+  for (int i = 1; i <= n; ++i) {
+    const Ext dy = table.Elem(2, i) - mean_y;
+    const Ext df = fitted_at(table.Elem(1, i)) - mean_f;
+    vy += dy * dy;
+    vf += df * df;
+    cov += dy * df;
+  }
+  if (vy == 0 || vf == 0) return 0.0;
+  return static_cast<double>(cov / std::sqrt(vy * vf));
+}
+
+}  // namespace
+
 bool TRovavAza::CalcPolynomialFit(std::uint8_t order, std::span<double> coefficients,
                                   double& FitQual, bool& RankDeficient) const {
   const int p = order;
@@ -43,20 +77,24 @@ bool TRovavAza::CalcPolynomialFit(std::uint8_t order, std::span<double> coeffici
 
   const bool ok = design.LeastSquaresSVD(b, solution, RankDeficient);
 
-  double syy = 0.0;
-  double sff = 0.0;
-  double sy = 0.0;
-  double sf = 0.0;
-  double syf = 0.0;
-  for (int i = 1; i <= n; ++i) {
-    const double x = point_table_.Elem(1, i);
-    const double y = point_table_.Elem(2, i);
+  // Powers as running products of doubles, terms added in order of the power.
+  auto fitted_at = [&solution, p](double x) {
     double fitted = solution.Elem(p + 1);
     double power = 1.0;
     for (int j = 1; j <= p; ++j) {
       power *= x;
       fitted += solution.Elem(j) * power;
     }
+    return fitted;
+  };
+  double syy = 0.0;
+  double sff = 0.0;
+  double sy = 0.0;
+  double sf = 0.0;
+  double syf = 0.0;
+  for (int i = 1; i <= n; ++i) {
+    const double y = point_table_.Elem(2, i);
+    const double fitted = fitted_at(point_table_.Elem(1, i));
     syy += y * y;
     sff += fitted * fitted;
     sy += y;
@@ -65,11 +103,14 @@ bool TRovavAza::CalcPolynomialFit(std::uint8_t order, std::span<double> coeffici
   }
   double r = 0.0;
   if (syy > 0 && sff > 0) {
-    using Ext = long double;
     const Ext count = n;
-    const double vy = static_cast<double>(syy - static_cast<Ext>(sy) * sy / count);
-    const double vf = static_cast<double>(sff - static_cast<Ext>(sf) * sf / count);
-    if (vy != 0 && vf != 0) {
+    const Ext full_vy = syy - static_cast<Ext>(sy) * sy / count;
+    const Ext full_vf = sff - static_cast<Ext>(sf) * sf / count;
+    if (full_vy <= kCancelled * syy || full_vf <= kCancelled * sff) {
+      r = CentredCorrelation(point_table_, n, fitted_at);
+    } else {
+      const double vy = static_cast<double>(full_vy);
+      const double vf = static_cast<double>(full_vf);
       r = static_cast<double>((syf - static_cast<Ext>(sy) * sf / count) /
                               std::sqrt(std::fabs(static_cast<Ext>(vy) * vf)));
     }

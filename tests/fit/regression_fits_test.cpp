@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -52,6 +53,15 @@ const Fit kReciLog{"CalcReciLogFit", [](const TRovavAza& s, Outputs& o) {
 const Fit kExponential{"CalcExponentialFit", [](const TRovavAza& s, Outputs& o) {
                          o.assign(3, 7.0);
                          s.CalcExponentialFit(o[0], o[1], o[2]);
+                       }};
+
+// The polynomial of order 2 with its coefficients k0, k1, k2 and the quality.
+const Fit kPolynomial2{"CalcPolynomialFit", [](const TRovavAza& s, Outputs& o) {
+                         std::array<double, 3> k{};
+                         double fit_qual = 0;
+                         bool rank_deficient = false;
+                         s.CalcPolynomialFit(2, k, fit_qual, rank_deficient);
+                         o = {k[0], k[1], k[2], fit_qual};
                        }};
 
 Outputs FitOn(const Fit& fit, const Points& points) {
@@ -234,6 +244,8 @@ TEST(RegressionFits, IllConditionedDataKeepTheQualityInRangeAndTheSlopeSign) {
       {"y near 1e9", kLog, {{1, 1e9 + 1}, {2, 1e9 + 3}, {3, 1e9 + 4}}, 1},
       {"y near 1e9", kReciLin, {{1, 1e9 + 1}, {2, 1e9 + 3}, {3, 1e9 + 4}}, -1},
       {"y near 1e9", kReciLog, {{1, 1e9 + 1}, {2, 1e9 + 3}, {3, 1e9 + 4}}, -1},
+      {"y near 1e9", kPolynomial2, {{1, 1e9 + 1}, {2, 1e9 + 3}, {3, 1e9 + 4}, {4, 1e9 + 4}}, 0},
+      {"y near 1e15", kPolynomial2, {{1, 1e15 + 1}, {2, 1e15 + 3}, {3, 1e15 + 4}}, 0},
       {"x one ulp apart", kLin, {{17, 17}, {17, 17}, {x17, 0}}, 1},
       {"x one ulp apart", kLog, {{17, 17}, {17, 17}, {x17, 0}}, 1},
   };
