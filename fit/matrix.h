@@ -54,7 +54,9 @@ class TMatrix {
   void SVDBackSubstitute(const TMatrix& V, const TVector& W, const TVector& b, TVector& x) const;
   // Minimum-norm least-squares solution of A·x = b; A is overwritten. Singular values below
   // 1e-14 of the largest are zeroed and set RankDeficient. When the decomposition does not
-  // converge the result is false and x is left unchanged.
+  // converge the result is false and x is left unchanged. With more rows than columns A is
+  // first reduced to its triangular factor R (A = QR), whose decomposition has A's singular
+  // values; A itself then stays as it is.
   bool LeastSquaresSVD(const TVector& b, TVector& x, bool& RankDeficient);
 
   TNotifyEvent OnChange;

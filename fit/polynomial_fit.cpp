@@ -1,10 +1,12 @@
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 #include "fit/float_check.h"
 #include "fit/kovix_errors.h"
 #include "fit/matrix.h"
 #include "fit/rovav_aza.h"
+#include "fit/triangular_reduction.h"
 #include "fit/vector.h"
 
 namespace {
@@ -51,31 +53,55 @@ bool TRovavAza::CalcPolynomialFit(std::uint8_t order, std::span<double> coeffici
   const int n = num_points_;
   FloatCheck check;
 
-  // Column j holds x^j, column p + 1 the constant 1; powers are running products of doubles.
-  TMatrix design;
-  design.Resize(p + 1, n);
-  TVector b;
-  b.Resize(n);
-  TVector solution;
-  solution.Resize(p + 1);
-  for (int i = 1; i <= n; ++i) {
-    const double x = point_table_.Elem(1, i);
-    const double y = point_table_.Elem(2, i);
-    // Quiet NaNs pass through the arithmetic without a flag; only comparisons with them may
-    // raise one, depending on the compiler. Checked here, where they would enter, like the
-    // infinities, whose decomposition is an invalid operation.
+  // Row i of the design matrix: x^1..x^p, then the constant 1; powers are running products of
+  // doubles. Quiet NaNs pass through the arithmetic without a flag (only comparisons with them
+  // may raise one, depending on the compiler), so they are refused here, where they would
+  // enter, like the infinities, whose decomposition is an invalid operation.
+  std::vector<double> row(static_cast<std::size_t>(p) + 1);
+  auto fill_row = [&row, &check, p](double x, double y) {
     if (!std::isfinite(x) || !std::isfinite(y)) throw EInvalidOp();
-    b.SetElem(i, y);
     double power = 1.0;
     for (int j = 1; j <= p; ++j) {
       power *= x;
-      design.SetElem(j, i, power);
+      row[static_cast<std::size_t>(j - 1)] = power;
     }
-    design.SetElem(p + 1, i, 1.0);
-  }
-  check.Check();
+    row[static_cast<std::size_t>(p)] = 1.0;
+    // The highest power overflows first; raised before it enters the decomposition.
+    if (!std::isfinite(power)) check.Check();
+  };
 
-  const bool ok = design.LeastSquaresSVD(b, solution, RankDeficient);
+  TVector solution;
+  solution.Resize(p + 1);
+  bool ok = false;
+  if (n > p + 1) {
+    // The solution needs only the triangular factor of the tall design matrix, reduced block
+    // by block as the rows are formed, so the matrix is never stored.
+    TriangularReduction reduction(p + 1);
+    for (int i = 1; i <= n; ++i) {
+      const double y = point_table_.Elem(2, i);
+      fill_row(point_table_.Elem(1, i), y);
+      reduction.AddRow(row, y);
+    }
+    TMatrix r;
+    r.Resize(p + 1, p + 1);
+    TVector qtb;
+    qtb.Resize(p + 1);
+    reduction.Finish(r, qtb);
+    ok = r.LeastSquaresSVD(qtb, solution, RankDeficient);
+  } else {
+    TMatrix design;
+    design.Resize(p + 1, n);
+    TVector b;
+    b.Resize(n);
+    for (int i = 1; i <= n; ++i) {
+      const double y = point_table_.Elem(2, i);
+      fill_row(point_table_.Elem(1, i), y);
+      b.SetElem(i, y);
+      for (int j = 1; j <= p + 1; ++j) design.SetElem(j, i, row[static_cast<std::size_t>(j - 1)]);
+    }
+    check.Check();
+    ok = design.LeastSquaresSVD(b, solution, RankDeficient);
+  }
 
   // Powers as running products of doubles, terms added in order of the power.
   auto fitted_at = [&solution, p](double x) {
