@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,12 @@ class TMatrix {
     if (!InRange(c, r)) return;
     cells_[Index(c)][Index(r)] = value;
     Changed();
+  }
+
+  // The addressable cells of column c, rows 1..NrOfRows in order; empty outside the columns.
+  std::span<const double> Column(int c) const {
+    if (c < 1 || c > nr_of_columns_) return {};
+    return {cells_[Index(c)].data(), static_cast<std::size_t>(nr_of_rows_)};
   }
 
   // Every addressable cell.

@@ -1,5 +1,7 @@
 #include <cmath>
+#include <cstddef>
 #include <initializer_list>
+#include <span>
 
 #include "fit/float_check.h"
 #include "fit/kovix_errors.h"
@@ -25,6 +27,29 @@ using L = long double;
   for (const L v : values) {
     if (std::isinf(v)) throw EOverflow();
   }
+}
+
+struct Means {
+  double x;
+  double y;
+};
+
+// The means of the first n x and y values of the table in one pass: each the same sum, in the
+// same order, divided by the count as the table's region mean forms it.
+Means MeansOf(const TMatrix& table, int n) {
+  const std::span<const double> xs = table.Column(1).first(static_cast<std::size_t>(n));
+  const std::span<const double> ys = table.Column(2).first(static_cast<std::size_t>(n));
+  FloatCheck check;
+  double sum_x = 0.0;
+  double sum_y = 0.0;
+  for (std::size_t r = 0; r < xs.size(); ++r) {
+    sum_x += xs[r];
+    sum_y += ys[r];
+  }
+  const double count = n;
+  const Means means{sum_x / count, sum_y / count};
+  check.Check();
+  return means;
 }
 
 // The sums of a straight line z = b0 + b1*u fitted in transformed coordinates.
@@ -147,13 +172,14 @@ void TRovavAza::CalcLinFit(double& k, double& d, double& FitQual) const {
   const int n = num_points_;
   if (n < 2) Refuse("CalcLinFit: not enough data points");
 
-  const double mean_x = point_table_.RegionMean(1, 1, 1, n);
-  const double mean_y = point_table_.RegionMean(2, 1, 2, n);
+  const auto [mean_x, mean_y] = MeansOf(point_table_, n);
+  const std::span<const double> xs = point_table_.Column(1);
+  const std::span<const double> ys = point_table_.Column(2);
   FloatCheck check;
   double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
-  for (int r = 1; r <= n; ++r) {
-    const double u = point_table_.Elem(1, r) - mean_x;
-    const double v = point_table_.Elem(2, r) - mean_y;
+  for (std::size_t r = 0; r < static_cast<std::size_t>(n); ++r) {
+    const double u = xs[r] - mean_x;
+    const double v = ys[r] - mean_y;
     sx += u;
     sy += v;
     sxx += u * u;
@@ -191,13 +217,14 @@ void TRovavAza::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
   const int n = num_points_;
   if (n < 3) Refuse("CalcParabolFit: not enough data points");
 
-  const double mean_x = point_table_.RegionMean(1, 1, 1, n);
-  const double mean_y = point_table_.RegionMean(2, 1, 2, n);
+  const auto [mean_x, mean_y] = MeansOf(point_table_, n);
+  const std::span<const double> xs = point_table_.Column(1);
+  const std::span<const double> ys = point_table_.Column(2);
   FloatCheck check;
   double su = 0, sv = 0, suu = 0, svv = 0, suv = 0, suuv = 0, suuu = 0, suuuu = 0;
-  for (int r = 1; r <= n; ++r) {
-    const double u = point_table_.Elem(1, r) - mean_x;
-    const double v = point_table_.Elem(2, r) - mean_y;
+  for (std::size_t r = 0; r < static_cast<std::size_t>(n); ++r) {
+    const double u = xs[r] - mean_x;
+    const double v = ys[r] - mean_y;
     const double uu = u * u;
     su += u;
     sv += v;
