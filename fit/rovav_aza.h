@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "fit/matrix.h"
+#include "fit/penalized_cubic_spline.h"
 #include "fit/vector.h"
 
 // The sums the transformed fits read, each accumulated in extended precision. The conditional
@@ -151,16 +153,21 @@ class TRovavAza {
   // Smoothing spline state, filled by the spline computation.
   bool spline_valid_ = false;
   double spline_fit_quality_ = 0.0;
-  std::unique_ptr<TVector> spline_x_;
-  std::unique_ptr<TVector> spline_y_;
+  std::unique_ptr<TVector> spline_x_;  // the knots, ascending
+  std::unique_ptr<TVector> spline_y_;  // their y values
   std::vector<double> spline_a_;
   std::vector<double> spline_b_;
   std::vector<double> spline_c_;
   std::vector<double> spline_d_;
 
+  // Working storage of the spline computation, kept so that a recomputation (every change of
+  // the smoothing factor) allocates nothing.
+  std::vector<std::pair<double, double>> spline_points_;
+  std::vector<double> spline_xs_;
+  std::vector<double> spline_ys_;
+  std::vector<double> spline_weights_;
+  PenalizedSplineWork spline_work_;
+
   void CalcSmoothSpline();
-  // Keeps spline_y_ in step with every exchange the sort makes in spline_x_.
-  void SplineSortExchange(TVector& sender, std::uint8_t exchg_what, int index1, int index2,
-                          int first, int last);
   double MeanY() const;
 };
