@@ -360,19 +360,28 @@ void Reinsch::Combine(Ext lo_p, Ext hi_p) {
   }
   // aa·θ² + 2·bb·θ + cc = S, the root in (0, 1), in the form that does not cancel.
   Ext theta = (S_ - cc) / (bb + std::sqrt(bb * bb + aa * (S_ - cc)));
-  if (!(theta >= 0)) theta = 0;
-  if (theta > 1) theta = 1;
-  // Rounded residuals can land a hair above S; step θ back towards the lower spline until not.
-  for (int attempt = 0; attempt < 64; ++attempt) {
+  if (!(theta >= 0 && theta <= 1)) theta = 1;
+  // The residuals are stored rounded; their sum decides. θ = 0 (the lower spline) is below S
+  // and θ = 1 above, so bisection settles any rounding that left the root off the band.
+  auto stored_sum = [&](Ext t) {
     Ext sum = 0;
     for (int i = n1_; i <= n2_; ++i) {
-      const Ext q = Store(residual(theta, i)) / X(dy_, i);
+      const Ext q = Store(residual(t, i)) / X(dy_, i);
       sum += q * q;
     }
-    if (sum <= S_ || theta == 0) break;
-    theta -= (sum - S_) / S_ * theta + theta * 1e-12L;
-    if (theta < 0) theta = 0;
+    return sum;
+  };
+  Ext below = 0;
+  Ext above = 1;
+  for (int step = 0; step < kMaxMendSteps; ++step) {
+    const Ext sum = stored_sum(theta);
+    (sum <= S_ ? below : above) = theta;
+    if (OnTarget(sum)) break;
+    const Ext next = below + (above - below) / 2;
+    if (!(next > below && next < above)) break;
+    theta = next;
   }
+  theta = below;
   for (int i = n1_; i <= n2_; ++i) {
     v_[i] = Store(residual(theta, i));
     u_[i] = Store((1 - theta) * lo_u_[i] + theta * hi_u_[i]);
