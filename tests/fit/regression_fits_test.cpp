@@ -256,7 +256,9 @@ TEST(RegressionFits, IllConditionedDataKeepTheQualityInRangeAndTheSlopeSign) {
     EXPECT_GE(fit_qual, -1e-12);
     EXPECT_LE(fit_qual, 1 + 1e-12);
     const double slope = &c.fit == &kLin ? out[0] : out[1];
-    if (c.slope_sign != 0) EXPECT_EQ(slope > 0 ? 1 : -1, c.slope_sign) << "slope " << slope;
+    if (c.slope_sign != 0) {
+      EXPECT_EQ(slope > 0 ? 1 : -1, c.slope_sign) << "slope " << slope;
+    }
   }
 }
 
