@@ -29,8 +29,10 @@ constexpr Ext kReachable = 1 - 1e-9L;
 constexpr Ext kBracketResolution = kResidualTolerance / 2;
 // On many points the computed R(p) is not monotone: the banded system's condition grows like
 // p·n³. A residual sum outside the two of a bracket narrower than this share of p shows that
-// rounding, not p, decides the residual from there on, so narrowing further gains nothing.
-constexpr Ext kNoiseWidth = 1e-3L;
+// rounding, not p, decides the residual from there on, so narrowing further gains nothing. (Where
+// rounding is smaller than R's change across such a bracket, no such sum occurs.) On a wider
+// bracket it is the solve failing at large p, and the search goes on.
+constexpr Ext kNoiseWidth = 1e-2L;
 constexpr int kMaxWidenings = 64;
 constexpr int kMaxMendSteps = 200;
 
