@@ -22,7 +22,9 @@ test: build
 bench: deps
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DRAVELON_BUILD_TESTS=OFF -DRAVELON_BUILD_BENCH=ON >/dev/null
 	@cmake --build build-bench
-	@for b in build-bench/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@mkdir -p build-bench/results
+	@for b in build-bench/bench/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_out="build-bench/results/$${b##*/}.json" --benchmark_out_format=json; done
+	@bash bench/peers.sh build-bench/results/bench_fits.json build-bench/results/bench_poly_spline.json
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer (slower; not part of CI).
 sanitize: deps

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,12 @@ class TMatrix {
     Changed();
   }
 
+  // The addressable cells of column c, rows 1..NrOfRows in order; empty outside the columns.
+  std::span<const double> Column(int c) const {
+    if (c < 1 || c > nr_of_columns_) return {};
+    return {cells_[Index(c)].data(), static_cast<std::size_t>(nr_of_rows_)};
+  }
+
   // Every addressable cell.
   void Fill(double value);
   // Mean of the cells in the normalised rectangle, summed in double precision.
@@ -54,7 +61,9 @@ class TMatrix {
   void SVDBackSubstitute(const TMatrix& V, const TVector& W, const TVector& b, TVector& x) const;
   // Minimum-norm least-squares solution of A·x = b; A is overwritten. Singular values below
   // 1e-14 of the largest are zeroed and set RankDeficient. When the decomposition does not
-  // converge the result is false and x is left unchanged.
+  // converge the result is false and x is left unchanged. With more rows than columns A is
+  // first reduced to its triangular factor R (A = QR), whose decomposition has A's singular
+  // values; A itself then stays as it is.
   bool LeastSquaresSVD(const TVector& b, TVector& x, bool& RankDeficient);
 
   TNotifyEvent OnChange;

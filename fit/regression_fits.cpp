@@ -1,5 +1,7 @@
 #include <cmath>
+#include <cstddef>
 #include <initializer_list>
+#include <span>
 
 #include "fit/float_check.h"
 #include "fit/kovix_errors.h"
@@ -27,6 +29,29 @@ using L = long double;
   }
 }
 
+struct Means {
+  double x;
+  double y;
+};
+
+// The means of the first n x and y values of the table in one pass: each the same sum, in the
+// same order, divided by the count as the table's region mean forms it.
+Means MeansOf(const TMatrix& table, int n) {
+  const std::span<const double> xs = table.Column(1).first(static_cast<std::size_t>(n));
+  const std::span<const double> ys = table.Column(2).first(static_cast<std::size_t>(n));
+  FloatCheck check;
+  double sum_x = 0.0;
+  double sum_y = 0.0;
+  for (std::size_t r = 0; r < xs.size(); ++r) {
+    sum_x += xs[r];
+    sum_y += ys[r];
+  }
+  const double count = n;
+  const Means means{sum_x / count, sum_y / count};
+  check.Check();
+  return means;
+}
+
 // The sums of a straight line z = b0 + b1*u fitted in transformed coordinates.
 struct TransformedSums {
   L u;   // sum of u
@@ -36,27 +61,99 @@ struct TransformedSums {
   L zz;  // sum of z^2
 };
 
+// How a coordinate of the table becomes u or z, as the running sums take it.
+enum class Transform { kSame, kLn, kReciprocal };
+
+L Apply(Transform transform, L value) {
+  switch (transform) {
+    case Transform::kLn:
+      return std::log(value);
+    case Transform::kReciprocal:
+      return 1 / value;
+    case Transform::kSame:
+      break;
+  }
+  return value;
+}
+
+struct TransformedFit {
+  TransformedSums sums;
+  Transform u;  // of x
+  Transform z;  // of y
+  bool exponential;
+};
+
 struct LineResult {
   double b0;
   double b1;
   double fit_qual;
 };
 
-// The line in transformed coordinates from the sums, O(1). All u equal makes the determinant 0,
-// also where the sums leave a rounding remainder; the division then raises its floating-point
-// error.
-LineResult TransformedLine(const TransformedSums& s, int num_points, bool u_varies,
-                           bool exponential) {
+// When n·Σu² − (Σu)² or Σz² − (Σz)²/n keeps fewer than 44 of the 64 bits of its first term, the
+// sums have cancelled (data far from the origin compared with its spread) and the table is read
+// instead.
+constexpr L kCancelled = 0x1p-20L;
+
+void CheckExponentialIntercept(const TransformedFit& fit, double b0) {
+  if (fit.exponential && b0 < TRovavAza::LnMinDouble) {
+    Refuse("CalcExponentialFit: cannot fit function");
+  }
+}
+
+// The line from the point table, centred on the means of u and z, in extended precision.
+LineResult CentredLine(const TransformedFit& fit, const TMatrix& table, int num_points) {
   FloatCheck check;
   const L n = num_points;
-  const double det = u_varies ? static_cast<double>(n * s.uu - s.u * s.u) : 0.0;
+  auto u_of = [&](int r) { return Apply(fit.u, table.Elem(1, r)); };
+  auto z_of = [&](int r) { return Apply(fit.z, table.Elem(2, r)); };
+  L su = 0, sz = 0;
+  for (int r = 1; r <= num_points; ++r) {
+    su += u_of(r);
+    sz += z_of(r);
+  }
+  const L mean_u = su / n;
+  const L mean_z = sz / n;
+  L suu = 0, suz = 0, szz = 0;
+  bool z_constant = true;
+  const L z1 = z_of(1);
+  for (int r = 1; r <= num_points; ++r) {
+    const L z = z_of(r);
+    const L du = u_of(r) - mean_u;
+    const L dz = z - mean_z;
+    suu += du * du;
+    suz += du * dz;
+    szz += dz * dz;
+    z_constant = z_constant && z == z1;
+  }
+  const L slope = suz / suu;
+  const double b1 = static_cast<double>(slope);
+  const double b0 = static_cast<double>(mean_z - slope * mean_u);
+  Settle(check, {suu, b0, b1});
+  CheckExponentialIntercept(fit, b0);
+  // suz² <= suu·szz, so the quality stays within [0, 1] up to rounding.
+  const double fit_qual = z_constant ? 1.0 : static_cast<double>(slope * suz / szz);
+  Settle(check, {fit_qual});
+  return {b0, b1, fit_qual};
+}
+
+// The line in transformed coordinates from the sums, O(1), unless they have cancelled. All u
+// equal makes the determinant 0, also where the sums leave a rounding remainder; the division
+// then raises its floating-point error.
+LineResult TransformedLine(const TransformedFit& fit, const TMatrix& table, int num_points,
+                           bool u_varies) {
+  const TransformedSums& s = fit.sums;
+  FloatCheck check;
+  const L n = num_points;
+  const L full_det = n * s.uu - s.u * s.u;
+  const L full_spread = s.zz - s.z * s.z / n;
+  if (u_varies && (full_det <= kCancelled * n * s.uu || full_spread <= kCancelled * s.zz)) {
+    return CentredLine(fit, table, num_points);
+  }
+  const double det = u_varies ? static_cast<double>(full_det) : 0.0;
   const double b0 = static_cast<double>((s.uu * s.z - s.u * s.uz) / det);
   const double b1 = static_cast<double>((n * s.uz - s.u * s.z) / det);
   Settle(check, {det, b0, b1});
-
-  if (exponential && b0 < TRovavAza::LnMinDouble) {
-    Refuse("CalcExponentialFit: cannot fit function");
-  }
+  CheckExponentialIntercept(fit, b0);
 
   const L t = s.z * s.z / n;
   const double spread = static_cast<double>(s.zz - t);
@@ -75,13 +172,14 @@ void TRovavAza::CalcLinFit(double& k, double& d, double& FitQual) const {
   const int n = num_points_;
   if (n < 2) Refuse("CalcLinFit: not enough data points");
 
-  const double mean_x = point_table_.RegionMean(1, 1, 1, n);
-  const double mean_y = point_table_.RegionMean(2, 1, 2, n);
+  const auto [mean_x, mean_y] = MeansOf(point_table_, n);
+  const std::span<const double> xs = point_table_.Column(1);
+  const std::span<const double> ys = point_table_.Column(2);
   FloatCheck check;
   double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
-  for (int r = 1; r <= n; ++r) {
-    const double u = point_table_.Elem(1, r) - mean_x;
-    const double v = point_table_.Elem(2, r) - mean_y;
+  for (std::size_t r = 0; r < static_cast<std::size_t>(n); ++r) {
+    const double u = xs[r] - mean_x;
+    const double v = ys[r] - mean_y;
     sx += u;
     sy += v;
     sxx += u * u;
@@ -96,12 +194,15 @@ void TRovavAza::CalcLinFit(double& k, double& d, double& FitQual) const {
   if (det == 0) return;
 
   const double slope = static_cast<double>((ln * sxy - L{sx} * sy) / det);
-  const double intercept =
-      static_cast<double>((L{sxx} * sy - L{sx} * sxy) / det - L{slope} * mean_x + mean_y);
+  const L centred_intercept = (L{sxx} * sy - L{sx} * sxy) / det;
+  const double intercept = static_cast<double>(centred_intercept - L{slope} * mean_x + mean_y);
   const L sy2n = L{sy} * sy / ln;
   const double spread = static_cast<double>(syy - sy2n);
+  // The intercept that belongs to the centred sums: the final one carries −k·x̄, which times a
+  // rounding remainder in Sy is no longer negligible when the slope is huge.
   const double fit_qual =
-      spread == 0 ? 1.0 : static_cast<double>((L{intercept} * sy + L{slope} * sxy - sy2n) / spread);
+      spread == 0 ? 1.0
+                  : static_cast<double>((centred_intercept * sy + L{slope} * sxy - sy2n) / spread);
   Settle(check, {slope, intercept, spread, fit_qual});
   k = slope;
   d = intercept;
@@ -116,13 +217,14 @@ void TRovavAza::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
   const int n = num_points_;
   if (n < 3) Refuse("CalcParabolFit: not enough data points");
 
-  const double mean_x = point_table_.RegionMean(1, 1, 1, n);
-  const double mean_y = point_table_.RegionMean(2, 1, 2, n);
+  const auto [mean_x, mean_y] = MeansOf(point_table_, n);
+  const std::span<const double> xs = point_table_.Column(1);
+  const std::span<const double> ys = point_table_.Column(2);
   FloatCheck check;
   double su = 0, sv = 0, suu = 0, svv = 0, suv = 0, suuv = 0, suuu = 0, suuuu = 0;
-  for (int r = 1; r <= n; ++r) {
-    const double u = point_table_.Elem(1, r) - mean_x;
-    const double v = point_table_.Elem(2, r) - mean_y;
+  for (std::size_t r = 0; r < static_cast<std::size_t>(n); ++r) {
+    const double u = xs[r] - mean_x;
+    const double v = ys[r] - mean_y;
     const double uu = u * u;
     su += u;
     sv += v;
@@ -173,8 +275,11 @@ void TRovavAza::CalcReciLinFit(double& k0, double& k1, double& FitQual) const {
   if (HasFlag(TDataFlag::YNearZero)) Refuse("CalcReciLinFit: y values must not be zero");
 
   const LineResult r =
-      TransformedLine({sums_.SumX, sums_.SumX2, sums_.SumRecY, sums_.SumXRecY, sums_.SumRecY2},
-                      num_points_, x_varies_, false);
+      TransformedLine({{sums_.SumX, sums_.SumX2, sums_.SumRecY, sums_.SumXRecY, sums_.SumRecY2},
+                       Transform::kSame,
+                       Transform::kReciprocal,
+                       false},
+                      point_table_, num_points_, x_varies_);
   k0 = r.b0;
   k1 = r.b1;
   FitQual = r.fit_qual;
@@ -190,8 +295,11 @@ void TRovavAza::CalcLogFit(double& k0, double& k1, double& FitQual) const {
   }
 
   const LineResult r =
-      TransformedLine({sums_.SumLnX, sums_.SumLnX2, sums_.SumY, sums_.SumYLnX, sums_.SumY2},
-                      num_points_, x_varies_, false);
+      TransformedLine({{sums_.SumLnX, sums_.SumLnX2, sums_.SumY, sums_.SumYLnX, sums_.SumY2},
+                       Transform::kLn,
+                       Transform::kSame,
+                       false},
+                      point_table_, num_points_, x_varies_);
   k0 = r.b0;
   k1 = r.b1;
   FitQual = r.fit_qual;
@@ -210,8 +318,11 @@ void TRovavAza::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
   }
 
   const LineResult r = TransformedLine(
-      {sums_.SumLnX, sums_.SumLnX2, sums_.SumRecY, sums_.SumLnXRecY, sums_.SumRecY2}, num_points_,
-      x_varies_, false);
+      {{sums_.SumLnX, sums_.SumLnX2, sums_.SumRecY, sums_.SumLnXRecY, sums_.SumRecY2},
+       Transform::kLn,
+       Transform::kReciprocal,
+       false},
+      point_table_, num_points_, x_varies_);
   k0 = r.b0;
   k1 = r.b1;
   FitQual = r.fit_qual;
@@ -230,8 +341,11 @@ void TRovavAza::CalcExponentialFit(double& k0, double& k1, double& FitQual) cons
   }
 
   const LineResult r =
-      TransformedLine({sums_.SumX, sums_.SumX2, sums_.SumLnY, sums_.SumXLnY, sums_.SumLnY2},
-                      num_points_, x_varies_, true);
+      TransformedLine({{sums_.SumX, sums_.SumX2, sums_.SumLnY, sums_.SumXLnY, sums_.SumLnY2},
+                       Transform::kSame,
+                       Transform::kLn,
+                       true},
+                      point_table_, num_points_, x_varies_);
   FloatCheck check;
   const double factor = static_cast<double>(std::exp(L{r.b0}));
   Settle(check, {factor});

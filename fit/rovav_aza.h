@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "fit/matrix.h"
+#include "fit/penalized_cubic_spline.h"
 #include "fit/vector.h"
 
 // The sums the transformed fits read, each accumulated in extended precision. The conditional
@@ -96,8 +98,11 @@ class TRovavAza {
   void CalcLinFit(double& k, double& d, double& FitQual) const;
   // y = k0 + k1*x + k2*x^2, on the centred data.
   void CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const;
-  // The next four fit a line z = b0 + b1*u in transformed coordinates from the running sums.
-  // All x equal divides by a zero determinant and raises that floating-point error.
+  // The next four fit a line z = b0 + b1*u in transformed coordinates from the running sums, in
+  // O(1). Where the determinant n·Σu² − (Σu)² or the spread Σz² − (Σz)²/n has lost more than 20
+  // of its 64 bits to cancellation, the fit is read from the point table instead, centred on
+  // the means, in extended precision. All x equal divides by a zero determinant and raises
+  // that floating-point error.
   // y = 1/(k0 + k1*x)
   void CalcReciLinFit(double& k0, double& k1, double& FitQual) const;
   // y = k0 + k1*ln(x)
@@ -121,7 +126,7 @@ class TRovavAza {
   // the squared correlation of y and the fitted values. RankDeficient tells that singular values
   // were dropped (minimum-norm solution). False only when the decomposition did not converge;
   // the coefficients are then 0. Throws EKovixMath2Error when coefficients holds fewer than
-  // order + 1 elements.
+  // order + 1 elements, EInvalidOp when a point is not finite.
   bool CalcPolynomialFit(std::uint8_t order, std::span<double> coefficients, double& FitQual,
                          bool& RankDeficient) const;
 
@@ -129,7 +134,7 @@ class TRovavAza {
   // smoothing factor changed since. valid is false and the result 0 outside the first..last
   // knot. FitQual receives the spline's coefficient of determination. Throws EKovixMath2Error
   // for fewer than two points or repeated x values; a failed computation is tried again on the
-  // next evaluation. A NaN x raises EInvalidOp.
+  // next evaluation. A NaN x raises EInvalidOp, a value beyond the double range EOverflow.
   double SmoothSplineValue(double x, double& FitQual, bool& valid);
 
  private:
@@ -148,16 +153,21 @@ class TRovavAza {
   // Smoothing spline state, filled by the spline computation.
   bool spline_valid_ = false;
   double spline_fit_quality_ = 0.0;
-  std::unique_ptr<TVector> spline_x_;
-  std::unique_ptr<TVector> spline_y_;
+  std::unique_ptr<TVector> spline_x_;  // the knots, ascending
+  std::unique_ptr<TVector> spline_y_;  // their y values
   std::vector<double> spline_a_;
   std::vector<double> spline_b_;
   std::vector<double> spline_c_;
   std::vector<double> spline_d_;
 
+  // Working storage of the spline computation, kept so that a recomputation (every change of
+  // the smoothing factor) allocates nothing.
+  std::vector<std::pair<double, double>> spline_points_;
+  std::vector<double> spline_xs_;
+  std::vector<double> spline_ys_;
+  std::vector<double> spline_weights_;
+  PenalizedSplineWork spline_work_;
+
   void CalcSmoothSpline();
-  // Keeps spline_y_ in step with every exchange the sort makes in spline_x_.
-  void SplineSortExchange(TVector& sender, std::uint8_t exchg_what, int index1, int index2,
-                          int first, int last);
   double MeanY() const;
 };

@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "fit/float_check.h"
@@ -46,6 +48,13 @@ double TRovavAza::SmoothSplineValue(double x, double& FitQual, bool& valid) {
     const std::size_t i = static_cast<std::size_t>(lo);
     const Ext t = Store(x - static_cast<Ext>(knots.Elem(lo)));
     result = Store(((spline_d_[i] * t + spline_c_[i]) * t + spline_b_[i]) * t + spline_a_[i]);
+    // The coefficients are finite, and the extended range holds the polynomial: only rounding
+    // t or the value to double can leave the range, between knots that are themselves in it.
+    // Checked on the value, cheaper than the status flags on a path taken 201 times a redraw.
+    if (!std::isfinite(result)) {
+      ClearFloatFlags();
+      throw EOverflow();
+    }
   }
   FitQual = spline_fit_quality_;
   return result;
@@ -56,45 +65,52 @@ void TRovavAza::CalcSmoothSpline() {
   spline_valid_ = false;
   const int n = num_points_;
 
-  spline_x_ = std::make_unique<TVector>();
-  spline_y_ = std::make_unique<TVector>();
-  spline_x_->SetNrOfElem(n);
-  spline_y_->SetNrOfElem(n);
-  point_table_.CopyColToVec(spline_x_.get(), 1, 1, n);
-  point_table_.CopyColToVec(spline_y_.get(), 2, 1, n);
-  spline_x_->OnSortExchange = [this](TVector& sender, std::uint8_t exchg_what, int index1,
-                                     int index2, int first, int last) {
-    SplineSortExchange(sender, exchg_what, index1, index2, first, last);
-  };
-  spline_x_->SortElems(true, 1, n);
-
-  const std::size_t size = static_cast<std::size_t>(n < 0 ? 0 : n) + 1;
-  spline_a_.resize(size);
-  spline_b_.resize(size);
-  spline_c_.resize(size);
-  spline_d_.resize(size);
-  std::vector<double> xs(size);
-  std::vector<double> ys(size);
-  std::vector<double> weights(size);
-
-  // The straight line's residual is the scale of the smoothing; it also refuses fewer than two
-  // points.
+  // The straight line's residual is the scale of the smoothing. The line fit also refuses fewer
+  // than two points and any NaN or infinity, so the sort below compares only numbers.
   double k = 0.0;
   double d = 0.0;
   double line_fit_qual = 0.0;
   CalcLinFit(k, d, line_fit_qual);
 
+  // The points in ascending x, y in step. The order is the only one there is: equal x values
+  // are refused by the solver whatever their order. The buffers are kept from one computation
+  // to the next.
+  const std::size_t count = static_cast<std::size_t>(n);
+  const std::span<const double> table_x = point_table_.Column(1);
+  const std::span<const double> table_y = point_table_.Column(2);
+  spline_points_.resize(count);
+  for (std::size_t r = 0; r < count; ++r) spline_points_[r] = {table_x[r], table_y[r]};
+  std::sort(spline_points_.begin(), spline_points_.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+
+  if (!spline_x_) spline_x_ = std::make_unique<TVector>();
+  if (!spline_y_) spline_y_ = std::make_unique<TVector>();
+  spline_x_->SetNrOfElem(n);
+  spline_y_->SetNrOfElem(n);
+  const std::size_t size = count + 1;
+  spline_a_.resize(size);
+  spline_b_.resize(size);
+  spline_c_.resize(size);
+  spline_d_.resize(size);
+  std::vector<double>& xs = spline_xs_;
+  std::vector<double>& ys = spline_ys_;
+  xs.resize(size);
+  ys.resize(size);
+  spline_weights_.assign(size, 1.0);
+
   FloatCheck check;
   double rss = 0.0;
-  for (int i = 1; i <= n; ++i) {
-    const std::size_t s = static_cast<std::size_t>(i);
-    xs[s] = spline_x_->Elem(i);
-    ys[s] = spline_y_->Elem(i);
-    weights[s] = 1.0;
-    rss = Store(rss + Square(ys[s] - static_cast<Ext>(k) * xs[s] - d));
+  for (std::size_t s = 1; s <= count; ++s) {
+    const auto [x, y] = spline_points_[s - 1];
+    xs[s] = x;
+    ys[s] = y;
+    spline_x_->SetElem(static_cast<int>(s), x);
+    spline_y_->SetElem(static_cast<int>(s), y);
+    rss = Store(rss + Square(y - static_cast<Ext>(k) * x - d));
   }
-  PenalizedCubicSpline(1, n, xs, ys, weights, Store(rss * static_cast<Ext>(smoothing_factor_)),
-                       spline_a_, spline_b_, spline_c_, spline_d_);
+  PenalizedCubicSpline(1, n, xs, ys, spline_weights_,
+                       Store(rss * static_cast<Ext>(smoothing_factor_)), spline_a_, spline_b_,
+                       spline_c_, spline_d_, spline_work_);
   // The last knot has no piece of its own; an evaluation there multiplies these by t = 0, which
   // must not meet a non-finite leftover of an earlier computation.
   spline_b_[size - 1] = 0.0;
@@ -103,8 +119,7 @@ void TRovavAza::CalcSmoothSpline() {
   const double mean = MeanY();
   double q = 0.0;
   double total = 0.0;
-  for (int i = 1; i <= n; ++i) {
-    const std::size_t s = static_cast<std::size_t>(i);
+  for (std::size_t s = 1; s <= count; ++s) {
     q = Store(q + Square(static_cast<Ext>(ys[s]) - spline_a_[s]));
     total = Store(total + Square(static_cast<Ext>(ys[s]) - mean));
   }
@@ -112,13 +127,6 @@ void TRovavAza::CalcSmoothSpline() {
   spline_fit_quality_ = total != 0 ? Store((static_cast<Ext>(total) - q) / total) : q;
   check.Check();
   spline_valid_ = true;
-}
-
-void TRovavAza::SplineSortExchange(TVector& /*sender*/, std::uint8_t /*exchg_what*/, int index1,
-                                   int index2, int /*first*/, int /*last*/) {
-  const double y1 = spline_y_->Elem(index1);
-  spline_y_->SetElem(index1, spline_y_->Elem(index2));
-  spline_y_->SetElem(index2, y1);
 }
 
 double TRovavAza::MeanY() const {

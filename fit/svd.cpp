@@ -12,6 +12,7 @@
 #include "fit/float_check.h"
 #include "fit/kovix_errors.h"
 #include "fit/matrix.h"
+#include "fit/triangular_reduction.h"
 #include "fit/vector.h"
 
 namespace {
@@ -336,7 +337,25 @@ bool TMatrix::LeastSquaresSVD(const TVector& b, TVector& x, bool& RankDeficient)
   V.Resize(n, n);
   TVector W;
   W.Resize(n);
-  const bool ok = SVDecompose(V, W);
+  // With more rows than columns the solution needs only R and Qᵀb of A = QR: R has A's
+  // singular values, and its decomposition R = U_R·diag(W)·Vᵀ gives x = V·diag(1/W)·U_Rᵀ·Qᵀb
+  // without forming the tall U.
+  TMatrix R;
+  TVector qtb;
+  const bool tall = nr_of_rows_ > n;
+  if (tall) {
+    R.Resize(n, n);
+    qtb.Resize(n);
+    TriangularReduction reduction(n);
+    std::vector<double> row(static_cast<std::size_t>(n));
+    for (int r = 1; r <= nr_of_rows_; ++r) {
+      for (int c = 1; c <= n; ++c) row[static_cast<std::size_t>(c - 1)] = Elem(c, r);
+      reduction.AddRow(row, b.Elem(r));
+    }
+    reduction.Finish(R, qtb);
+  }
+  TMatrix& decomposed = tall ? R : *this;
+  const bool ok = decomposed.SVDecompose(V, W);
   if (!ok) return false;
 
   double wmax = 0.0;
@@ -349,6 +368,6 @@ bool TMatrix::LeastSquaresSVD(const TVector& b, TVector& x, bool& RankDeficient)
       RankDeficient = true;
     }
   }
-  SVDBackSubstitute(V, W, b, x);
+  decomposed.SVDBackSubstitute(V, W, tall ? qtb : b, x);
   return true;
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <limits>
 #include <random>
 #include <string>
 #include <utility>
@@ -204,6 +205,26 @@ TEST(CalcPolynomialFit, PowerOverflowIsRaised) {
   double fit_qual = 0;
   bool rank_deficient = false;
   EXPECT_THROW(store.CalcPolynomialFit(9, k, fit_qual, rank_deficient), EOverflow);
+}
+
+TEST(CalcPolynomialFit, NonFiniteDataIsAnInvalidOperation) {
+  // Whatever the compiler makes of comparisons with a NaN, the fit must not hand one out.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::vector<std::pair<double, double>> bad_points = {
+      {nan, 1}, {2, nan}, {inf, 1}, {2, -inf}};
+  for (const auto& [x, y] : bad_points) {
+    TRovavAza store;
+    store.AddPoint(1, 1);
+    store.AddPoint(x, y);
+    store.AddPoint(3, 2);
+    std::array<double, 11> k{};
+    double fit_qual = 0;
+    bool rank_deficient = false;
+    EXPECT_THROW(store.CalcPolynomialFit(2, k, fit_qual, rank_deficient), EInvalidOp)
+        << "(" << x << ", " << y << ")";
+    EXPECT_NO_THROW(CheckFloatFlags());
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -52,6 +53,15 @@ const Fit kReciLog{"CalcReciLogFit", [](const TRovavAza& s, Outputs& o) {
 const Fit kExponential{"CalcExponentialFit", [](const TRovavAza& s, Outputs& o) {
                          o.assign(3, 7.0);
                          s.CalcExponentialFit(o[0], o[1], o[2]);
+                       }};
+
+// The polynomial of order 2 with its coefficients k0, k1, k2 and the quality.
+const Fit kPolynomial2{"CalcPolynomialFit", [](const TRovavAza& s, Outputs& o) {
+                         std::array<double, 3> k{};
+                         double fit_qual = 0;
+                         bool rank_deficient = false;
+                         s.CalcPolynomialFit(2, k, fit_qual, rank_deficient);
+                         o = {k[0], k[1], k[2], fit_qual};
                        }};
 
 Outputs FitOn(const Fit& fit, const Points& points) {
@@ -203,6 +213,53 @@ TEST(RegressionFits, CentringKeepsALineFarFromTheOriginAccurate) {
   EXPECT_NEAR(k1, 2.5, 1e-9);
   EXPECT_NEAR(k0, -7, 1e-3);
   EXPECT_NEAR(q, 1, 1e-12);
+}
+
+TEST(RegressionFits, IllConditionedDataKeepTheQualityInRangeAndTheSlopeSign) {
+  // Data a user can type: x far from the origin compared with its spread, y with a large
+  // offset, or two x values one ulp apart. Sums formed about the origin cancel to nothing here.
+  const double x17 = std::nextafter(17.0, 0.0);
+  const struct {
+    const char* what;
+    const Fit& fit;
+    Points points;
+    int slope_sign;  // of k (line) or k1; 0: not checked
+  } cases[] = {
+      {"x near 1e9", kLin, {{1000000001, 1}, {1000000002, 2}, {1000000003, 3}}, 1},
+      {"x near 1e9", kParabol, {{1000000001, 1}, {1000000002, 2}, {1000000003, 3}}, 0},
+      {"x near 1e9", kReciLin, {{1000000001, 1}, {1000000002, 2}, {1000000003, 3}}, -1},
+      {"x near 1e9", kLog, {{1000000001, 1}, {1000000002, 2}, {1000000003, 3}}, 1},
+      {"x near 1e9", kReciLog, {{1000000001, 1}, {1000000002, 2}, {1000000003, 3}}, -1},
+      {"x near 1e9",
+       kExponential,
+       {{1000000001, 1 + 1e-9}, {1000000002, 1 + 2e-9}, {1000000003, 1 + 3e-9}},
+       1},
+      {"x near 1e11", kReciLin, {{1e11 + 1, 1}, {1e11 + 2, 2}, {1e11 + 3, 3}}, -1},
+      {"x near 1e11", kLog, {{1e11 + 1, 1}, {1e11 + 2, 2}, {1e11 + 3, 3}}, 1},
+      {"x near 1e11", kReciLog, {{1e11 + 1, 1}, {1e11 + 2, 2}, {1e11 + 3, 3}}, -1},
+      {"x near 1e11",
+       kExponential,
+       {{1e11 + 1, 1 + 1e-11}, {1e11 + 2, 1 + 2e-11}, {1e11 + 3, 1 + 3e-11}},
+       1},
+      {"y near 1e9", kLog, {{1, 1e9 + 1}, {2, 1e9 + 3}, {3, 1e9 + 4}}, 1},
+      {"y near 1e9", kReciLin, {{1, 1e9 + 1}, {2, 1e9 + 3}, {3, 1e9 + 4}}, -1},
+      {"y near 1e9", kReciLog, {{1, 1e9 + 1}, {2, 1e9 + 3}, {3, 1e9 + 4}}, -1},
+      {"y near 1e9", kPolynomial2, {{1, 1e9 + 1}, {2, 1e9 + 3}, {3, 1e9 + 4}, {4, 1e9 + 4}}, 0},
+      {"y near 1e15", kPolynomial2, {{1, 1e15 + 1}, {2, 1e15 + 3}, {3, 1e15 + 4}}, 0},
+      {"x one ulp apart", kLin, {{17, 17}, {17, 17}, {x17, 0}}, 1},
+      {"x one ulp apart", kLog, {{17, 17}, {17, 17}, {x17, 0}}, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.fit.name) + ", " + c.what);
+    const Outputs out = FitOn(c.fit, c.points);
+    const double fit_qual = out.back();
+    EXPECT_GE(fit_qual, -1e-12);
+    EXPECT_LE(fit_qual, 1 + 1e-12);
+    const double slope = &c.fit == &kLin ? out[0] : out[1];
+    if (c.slope_sign != 0) {
+      EXPECT_EQ(slope > 0 ? 1 : -1, c.slope_sign) << "slope " << slope;
+    }
+  }
 }
 
 struct Refusal {

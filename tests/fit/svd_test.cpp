@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -104,6 +105,92 @@ TEST(LeastSquaresSVD, CutOffIsTheExtendedProductRoundedOnce) {
     EXPECT_EQ(rank_deficient, c.rank_deficient);
     EXPECT_EQ(x.Elem(1), 1.0);
     EXPECT_EQ(x.Elem(2), c.rank_deficient ? 0.0 : 1.0);
+  }
+}
+
+// The least-squares solution of the old road: the whole matrix decomposed, the same cut-off,
+// back-substitution with U.
+std::vector<double> FullDecompositionSolution(const TMatrix& source, const TVector& b,
+                                              bool& rank_deficient) {
+  const int m = source.NrOfRows();
+  const int n = source.NrOfColumns();
+  TMatrix a;
+  a.Resize(n, m);
+  for (int c = 1; c <= n; ++c) {
+    for (int r = 1; r <= m; ++r) a.SetElem(c, r, source.Elem(c, r));
+  }
+  TMatrix v;
+  v.Resize(n, n);
+  TVector w;
+  w.Resize(n);
+  EXPECT_TRUE(a.SVDecompose(v, w));
+  double wmax = 0;
+  for (int j = 1; j <= n; ++j) wmax = std::max(wmax, w.Elem(j));
+  const double threshold = static_cast<double>(1e-14L * wmax);
+  rank_deficient = false;
+  for (int j = 1; j <= n; ++j) {
+    if (w.Elem(j) < threshold) {
+      w.SetElem(j, 0);
+      rank_deficient = true;
+    }
+  }
+  TVector x;
+  x.Resize(n);
+  a.SVDBackSubstitute(v, w, b, x);
+  std::vector<double> result;
+  for (int j = 1; j <= n; ++j) result.push_back(x.Elem(j));
+  return result;
+}
+
+TEST(LeastSquaresSVD, TallProblemsAgreeWithTheWholeMatrixDecomposed) {
+  // A tall matrix is reduced to its triangular factor before the decomposition; the solution,
+  // the cut-off and RankDeficient must come out as from the whole matrix.
+  std::mt19937 gen(11);
+  std::normal_distribution<double> normal;
+  const struct {
+    const char* what;
+    int rows, columns;
+    double column_scale;  // column c is scaled by column_scale^(c − 1)
+    int copy_of_first;    // a column repeating the first one; 0: none
+    bool rank_deficient;
+    double tolerance;  // of the solution, relative to its largest element
+  } cases[] = {
+      {"random", 300, 6, 1, 0, false, 1e-13},
+      {"random, many rows", 3000, 10, 1, 0, false, 1e-13},
+      // Condition about 1e5: full rank.
+      {"columns from 1 to 1e5", 500, 6, 10, 0, false, 1e-12},
+      // Condition about 1e15: the smallest singular value falls below the cut-off in both, and
+      // the kept ones span a condition of 1e12, which bounds how closely the two agree.
+      {"columns from 1 to 1e15", 500, 6, 1e3, 0, true, 1e-6},
+      {"repeated column", 200, 5, 1, 3, true, 1e-13},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TMatrix a;
+    a.Resize(c.columns, c.rows);
+    TVector b;
+    b.Resize(c.rows);
+    for (int r = 1; r <= c.rows; ++r) {
+      for (int col = 1; col <= c.columns; ++col) {
+        a.SetElem(col, r, normal(gen) * std::pow(c.column_scale, col - 1));
+      }
+      if (c.copy_of_first != 0) a.SetElem(c.copy_of_first, r, a.Elem(1, r));
+      b.SetElem(r, normal(gen));
+    }
+    bool expected_rank_deficient = false;
+    const std::vector<double> expected = FullDecompositionSolution(a, b, expected_rank_deficient);
+    TVector x;
+    x.Resize(c.columns);
+    bool rank_deficient = !expected_rank_deficient;
+    EXPECT_TRUE(a.LeastSquaresSVD(b, x, rank_deficient));
+    EXPECT_EQ(rank_deficient, expected_rank_deficient);
+    EXPECT_EQ(rank_deficient, c.rank_deficient);
+    double largest = 0;
+    for (double v : expected) largest = std::max(largest, std::fabs(v));
+    for (int j = 1; j <= c.columns; ++j) {
+      EXPECT_NEAR(x.Elem(j), expected[static_cast<std::size_t>(j - 1)], c.tolerance * largest)
+          << "element " << j;
+    }
   }
 }
 

@@ -1,0 +1,132 @@
+#!/usr/bin/env python3
+"""Times numpy/scipy on the sizes and data of the engine's benchmarks and prints each engine
+figure as a ratio to its peer (below 1: the engine is faster).
+
+Usage: peers.py [BENCH_JSON ...]  (Google Benchmark JSON output of bench_fits and
+bench_poly_spline; without any, only the peers' times are printed).
+"""
+
+import json
+import sys
+import time
+
+import numpy as np
+from scipy.interpolate import UnivariateSpline, make_smoothing_spline
+
+MASK = 0xFFFFFFFF
+
+
+def lcg(state):
+    return (state * 1664525 + 1013904223) & MASK
+
+
+def fits_data(n):
+    """The store of bench_fits.cpp: x in [0.5, 100.5), y = 2 + 0.3 x + noise."""
+    x = np.empty(n)
+    y = np.empty(n)
+    state = 12345
+    for i in range(n):
+        state = lcg(state)
+        xi = 0.5 + (state % 100000) / 1000.0
+        noise = (state >> 20) / 4096.0 / 1024.0
+        x[i] = xi
+        y[i] = 2.0 + 0.3 * xi + noise
+    return x, y
+
+
+def poly_spline_data(n):
+    """The store of bench_poly_spline.cpp: a noisy sine over [0, 10), in scrambled order."""
+    state = 4242
+
+    def nxt():
+        nonlocal state
+        state = lcg(state)
+        return (state >> 8) / 16777216.0
+
+    step = 10.0 / n
+    points = []
+    for i in range(n):
+        x = (i + 0.5 * nxt()) * step
+        points.append((x, np.sin(x) + 0.3 * (nxt() - 0.5)))
+    for i in range(n - 1, 0, -1):
+        j = int(nxt() * (i + 1))
+        points[i], points[j] = points[j], points[i]
+    return np.array([p[0] for p in points]), np.array([p[1] for p in points])
+
+
+def best_time(fn, min_time=0.2, min_runs=3):
+    """Shortest time of one call, over at least min_runs calls and min_time seconds."""
+    best = float("inf")
+    runs = 0
+    start = time.perf_counter()
+    while runs < min_runs or time.perf_counter() - start < min_time:
+        t0 = time.perf_counter()
+        fn()
+        best = min(best, time.perf_counter() - t0)
+        runs += 1
+    return best
+
+
+def smoothing_spline(x, y, factor):
+    # The engine sorts the points itself; so must the peer.
+    order = np.argsort(x)
+    xs, ys = x[order], y[order]
+    k, d = np.polyfit(xs, ys, 1)
+    rss = float(np.sum((ys - (k * xs + d)) ** 2))
+    return UnivariateSpline(xs, ys, k=3, s=factor * rss)
+
+
+def peer_times():
+    peers = {}
+    x, y = fits_data(1000000)
+    peers["BM_CalcLinFit/1000000"] = ("numpy.polyfit deg 1", best_time(lambda: np.polyfit(x, y, 1)))
+    x, y = poly_spline_data(100000)
+    for order in (1, 5, 9):
+        peers[f"BM_CalcPolynomialFit/order:{order}/n:100000"] = (
+            f"numpy.polyfit deg {order}",
+            best_time(lambda o=order: np.polyfit(x, y, o)),
+        )
+    peers["BM_SplineComputation/n:100000"] = (
+        "scipy UnivariateSpline s=0.5*RSS",
+        best_time(lambda: smoothing_spline(x, y, 0.5)),
+    )
+    # make_smoothing_spline picks its own smoothing by GCV; at 10^5 points of this data it
+    # gives up as ill-posed, so it is timed at 10^4 as well.
+    for n in (10000, 100000):
+        x, y = poly_spline_data(n)
+        order = np.argsort(x)
+        name = f"BM_SplineComputation/n:{n} (GCV)"
+        try:
+            peers[name] = (
+                "scipy make_smoothing_spline",
+                best_time(lambda: make_smoothing_spline(x[order], y[order]), min_runs=1),
+            )
+        except (ValueError, np.linalg.LinAlgError) as error:
+            peers[name] = (f"scipy make_smoothing_spline failed: {error}", float("nan"))
+    return peers
+
+
+def engine_times(paths):
+    """Real time per iteration in seconds, by benchmark name."""
+    scale = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
+    times = {}
+    for path in paths:
+        with open(path, encoding="utf-8") as f:
+            for b in json.load(f).get("benchmarks", []):
+                if b.get("run_type", "iteration") == "iteration":
+                    times[b["name"]] = b["real_time"] * scale[b.get("time_unit", "ns")]
+    return times
+
+
+def main():
+    engine = engine_times(sys.argv[1:])
+    print(f"{'benchmark':<42} {'engine':>10} {'peer':>10} {'ratio':>7}  peer")
+    for name, (peer_name, peer) in peer_times().items():
+        own = engine.get(name.replace(" (GCV)", ""))
+        own_text = f"{own * 1e3:8.2f}ms" if own is not None else f"{'-':>10}"
+        ratio = f"{own / peer:7.3f}" if own is not None else f"{'-':>7}"
+        print(f"{name:<42} {own_text} {peer * 1e3:8.2f}ms {ratio}  {peer_name}")
+
+
+if __name__ == "__main__":
+    main()
