@@ -159,6 +159,23 @@ TEST_F(ModelCommands, ARefusedFitLeavesThePreviousModelShown) {
   EXPECT_EQ(frm->NLabFitQual.Value(), 1);
 }
 
+TEST_F(ModelCommands, AnOverflowInTheCurveKeepsTheNewQualityAndNoRedraw) {
+  Table({{"0", "0.5"}, {"1", "1"}, {"2", "2"}});
+  frm->BButLinFit->click();
+  // y = e^(100 x): e^1000 at the axis end is beyond the double range.
+  frm->Stats1.ClearData();
+  frm->Stats1.AddPoint(1, std::exp(100.0));
+  frm->Stats1.AddPoint(2, std::exp(200.0));
+  frm->Stats1.AddPoint(3, std::exp(300.0));
+  frm->SBExpo->click();
+  EXPECT_EQ(errors, std::vector<std::string>{"Gleitkommaüberlauf."});
+  EXPECT_NEAR(frm->NLabFitQual.Value(), 1, 1e-12);
+  EXPECT_EQ(Formula(), "y = k*x + d");  // the labels still show the line
+  const auto curve = Curve();
+  ASSERT_FALSE(curve.empty());  // the part computed before the overflow
+  EXPECT_LT(curve.back().X, 10);
+}
+
 TEST_F(ModelCommands, PolynomialTextsAndStart) {
   Table({{"0", "1"}, {"1", "3"}, {"2", "5"}});
   frm->SEPolyOrder->SetValue(1);
