@@ -505,39 +505,32 @@ void TVArori::SetAllocSize(int n) {
   if (n >= 1 && n <= 1000000) allocSize_ = n;
 }
 
-void TVArori::AppendItem(ChartItem item) {
+void TVArori::AppendItem(std::uint8_t kind, double x, double y, std::uint8_t markType) {
+  // The item keeps the properties of this moment; fields its kind does not use stay zero.
+  ChartItem item;
+  item.X = x;
+  item.Y = y;
+  item.Kind = kind;
   item.Layer = activeLayer_;
   item.ClassNumber = classDefault_;
   item.Color = dataColor_;
   item.PenStyle = std::uint8_t(penStyle_);
   item.LineWidth = lineWidth_;
+  if (kind == ikLine) item.FillColor = fillColor_;
+  if (kind == ikMark) item.MarkType = markType;
   List().Append(item, allocSize_);
 }
 
 void TVArori::AddMark(double x, double y, std::uint8_t markType) {
-  ChartItem item;
-  item.X = x;
-  item.Y = y;
-  item.Kind = ikMark;
-  item.MarkType = markType;
-  AppendItem(item);
+  AppendItem(ikMark, x, y, markType);
 }
 
 void TVArori::AddMovePoint(double x, double y) {
-  ChartItem item;
-  item.X = x;
-  item.Y = y;
-  item.Kind = ikMove;
-  AppendItem(item);
+  AppendItem(ikMove, x, y, 0);
 }
 
 void TVArori::AddLinePoint(double x, double y) {
-  ChartItem item;
-  item.X = x;
-  item.Y = y;
-  item.Kind = ikLine;
-  item.FillColor = fillColor_;
-  AppendItem(item);
+  AppendItem(ikLine, x, y, 0);
 }
 
 void TVArori::ClearItems() {

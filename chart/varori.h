@@ -282,7 +282,7 @@ class TVArori : public platform::Control {
 
   DisplayList& List();
   const DisplayList& List() const;
-  void AppendItem(ChartItem item);
+  void AppendItem(std::uint8_t kind, double x, double y, std::uint8_t markType);
   void LeaveOwner();
   bool MapPoint(int layer, double x, double y, long long& px, long long& py) const;
   platform::TPoint ToCanvas(long long px, long long py, int left, int top) const;
