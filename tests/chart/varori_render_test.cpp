@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -165,6 +166,33 @@ TEST_F(ChartRender, FrameWithShadowAndCaption) {
   EXPECT_EQ(texts[0].Text, "Titel");
   EXPECT_EQ(texts[0].X, 600 - 20 - 10 - 5 * RecordingCanvas::kCharWidth);
   EXPECT_EQ(texts[0].Y, 20 - 16);
+}
+
+}  // namespace
+
+namespace {
+
+// Huge settings are computed wide and clamped: painting stays defined (the sanitizer build
+// would report an overflow) and the data area is simply empty or far off.
+TEST_F(ChartRender, HugeMarginsAndScalePositionsPaintWithoutOverflow) {
+  const int big = std::numeric_limits<int>::max();
+  chart->ScaleX(1).SetScalePos(big);
+  chart->ScaleY(1).SetScalePos(-big);
+  chart->SetShadowWidth(32);
+  chart->SetCaption("c");
+  chart->SetCaptionPosX(big);
+  chart->SetCaptionAnchorHoriz(cahControlRight);
+  chart->SetMarginBottom(big);
+  chart->SetMarginRight(big);
+  chart->AddMark(5, 5, 26);
+  chart->AddLinePoint(1e300, -1e300);
+  chart->Repaint();
+  chart->ShowItems();
+  EXPECT_EQ(chart->DataAreaWidth(), 0);
+  EXPECT_EQ(chart->DataAreaHeight(), 0);
+  int px, py;
+  chart->WorldToPixel(1, 5, 5, px, py);
+  EXPECT_EQ(px, chart->Width() / 2);  // no span: the middle of the control
 }
 
 }  // namespace
