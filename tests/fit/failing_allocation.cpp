@@ -45,3 +45,17 @@ void operator delete(void* p) noexcept {
 void operator delete(void* p, std::size_t) noexcept {
   std::free(p);
 }
+
+// Arrays too: under the address sanitizer the library's array forms do not come through the
+// single-object ones above.
+void* operator new[](std::size_t size) {
+  return operator new(size);
+}
+
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
