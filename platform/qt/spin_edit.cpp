@@ -52,6 +52,21 @@ void SpinEdit::Step(int delta) {
                                                   std::numeric_limits<int>::max())));
 }
 
+void SpinEdit::ClampTypedText() {
+  const QString text = edit_->text().trimmed();
+  static const QRegularExpression integer(QStringLiteral("^[-+]?[0-9]+$"));
+  // Text that holds no integer already reads as MinValue and stays as typed.
+  if (!integer.match(text).hasMatch()) return;
+  bool ok = false;
+  long long typed = text.toLongLong(&ok);
+  // Too many digits for any integer type: beyond either bound, on the side of its sign.
+  if (!ok)
+    typed = text.startsWith(u'-') ? std::numeric_limits<long long>::min()
+                                  : std::numeric_limits<long long>::max();
+  const long long clamped = std::max<long long>(std::min<long long>(typed, maxValue_), minValue_);
+  if (clamped != typed) SetValue(static_cast<int>(clamped));
+}
+
 QString SpinEdit::Text() const {
   return edit_->text();
 }
@@ -74,7 +89,9 @@ void SpinEdit::resizeEvent(QResizeEvent*) {
 }
 
 bool SpinEdit::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == edit_ && event->type() == QEvent::KeyPress) {
+  if (watched == edit_ && event->type() == QEvent::FocusOut) {
+    DispatchEvent([this] { ClampTypedText(); });
+  } else if (watched == edit_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
       const int step = key == Qt::Key_Up ? 1 : -1;

@@ -170,6 +170,63 @@ TEST(SpinEdit, UpAndDownKeepWithinTheBounds) {
   EXPECT_EQ(spin.Text(), "1");
 }
 
+TEST(SpinEdit, TypedTextOutsideTheBoundsIsClampedWhenTheEditLosesTheFocus) {
+  struct Case {
+    const char* typed;
+    const char* shown;  // after the focus went elsewhere
+  };
+  const Case cases[] = {{"25", "9"}, {"-3", "1"},  {"257", "9"},
+                        {"7", "7"},  {"+7", "+7"}, {"99999999999999999999", "9"},
+                        {"-", "-"},  {"", ""},     {"-99999999999999999999", "1"}};
+  QWidget window;
+  SpinEdit spin(&window);
+  QLineEdit other(&window);
+  spin.move(0, 0);
+  other.move(0, 40);
+  spin.SetMinValue(1);
+  spin.SetMaxValue(9);
+  spin.SetValue(5);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  std::vector<QString> changes;
+  spin.OnChange = [&] { changes.push_back(spin.Text()); };
+  for (const Case& c : cases) {
+    spin.Editor()->setFocus();
+    spin.Editor()->selectAll();
+    QTest::keyClick(spin.Editor(), Qt::Key_Delete);
+    if (*c.typed) QTest::keyClicks(spin.Editor(), c.typed);
+    // While the user types, the text is what was typed.
+    EXPECT_EQ(spin.Text(), c.typed);
+    changes.clear();
+    other.setFocus();
+    EXPECT_EQ(spin.Text(), c.shown) << c.typed;
+    // The clamp is a change of text and fires the change event with the new text.
+    const std::vector<QString> expected =
+        QString(c.shown) == c.typed ? std::vector<QString>{} : std::vector<QString>{c.shown};
+    EXPECT_EQ(changes, expected) << c.typed;
+  }
+}
+
+TEST(SpinEdit, AnErrorInTheChangeEventOfTheClampIsReportedAtTheDispatch) {
+  ReportedErrors errors;
+  QWidget window;
+  SpinEdit spin(&window);
+  QLineEdit other(&window);
+  other.move(0, 40);
+  spin.SetMinValue(1);
+  spin.SetMaxValue(9);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  spin.Editor()->setFocus();
+  spin.Editor()->clear();
+  QTest::keyClicks(spin.Editor(), "50");
+  spin.OnChange = [&] { throw std::runtime_error("change " + spin.Text().toStdString()); };
+  other.setFocus();
+  EXPECT_EQ(errors.messages, std::vector<std::string>{"change 9"});
+}
+
 struct FloatCase {
   const char* text;
   double value;
@@ -180,8 +237,10 @@ TEST(FloatEdit, ReadsTheGermanSeparatorAndGivesZeroForNonNumbers) {
   FloatEdit edit;
   EXPECT_EQ(edit.text(), "10,00");
   EXPECT_EQ(edit.Value(), 10.0);
-  const FloatCase cases[] = {{"25,5", 25.5}, {"25.5", 0},      {"", 0},       {"-", 0},
-                             {"abc", 0},     {"-3,25", -3.25}, {" 1e2 ", 100}};
+  const FloatCase cases[] = {{"25,5", 25.5}, {"25.5", 0},     {"", 0},
+                             {"-", 0},       {"abc", 0},      {"-3,25", -3.25},
+                             {" 1e2 ", 100}, {"\u22123", -3}, {"\u22122,5e\u22121", -0.25},
+                             {"\u2212", 0}};
   for (const auto& c : cases) {
     edit.setText(QString::fromUtf8(c.text));
     EXPECT_EQ(edit.Value(), c.value) << c.text;
@@ -267,6 +326,32 @@ TEST(ValueGrid, TheEditorTakesAtMostTwelveCharactersAndTabMovesToTheNextCell) {
   EXPECT_EQ(grid.Cell(1, 1), "-2,5e3");
   EXPECT_EQ(grid.currentRow(), 1);
   EXPECT_EQ(grid.currentColumn(), 0);
+}
+
+// A key press that only carries text, as a keyboard layout or an input method sends it.
+void TypeText(QWidget* widget, const QString& text) {
+  QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, text, Qt::NoModifier);
+  QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, text, Qt::NoModifier);
+}
+
+TEST(ValueGrid, TheEditorTakesTheMinusSignAsMinus) {
+  ValueGrid grid(2, 25);
+  grid.resize(249, 212);
+  grid.show();
+  grid.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&grid));
+  grid.setCurrentCell(0, 0);
+  grid.setFocus();
+  // The first key opens the editor and goes into it.
+  TypeText(&grid, QStringLiteral("\u2212"));
+  auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, "3,5e");
+  TypeText(editor, QStringLiteral("\u2212"));
+  QTest::keyClicks(editor, "2");
+  EXPECT_EQ(editor->text(), "-3,5e-2");
+  QTest::keyClick(editor, Qt::Key_Tab);
+  EXPECT_EQ(grid.Cell(0, 1), "-3,5e-2");
 }
 
 TEST(ScrollBar, RangeAndChangesByCodeAndByTheUser) {
