@@ -11,22 +11,10 @@
 
 #include "chart/varori.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_values.h"
 #include "tests/support/recording_canvas.h"
 
 namespace {
-
-double PickValue(FuzzedDataProvider& in) {
-  switch (in.ConsumeIntegralInRange(0, 3)) {
-    case 0:
-      return in.ConsumeFloatingPoint<double>();
-    case 1:
-      return in.ConsumeIntegralInRange(-1000, 1000) / 4.0;
-    case 2:
-      return std::pow(10.0, in.ConsumeIntegralInRange(-320, 308)) * (in.ConsumeBool() ? -1 : 1);
-    default:
-      return in.ConsumeFloatingPointInRange(-1e4, 1e4);
-  }
-}
 
 int PickSize(FuzzedDataProvider& in) {
   return in.ConsumeBool() ? in.ConsumeIntegralInRange(-10, 2000) : in.ConsumeIntegral<int>();
@@ -126,21 +114,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     chart.SetBounds(0, 0, PickSize(in), PickSize(in));
     chart.ScaleX(layer).SetLogarithmic(in.ConsumeBool());
     chart.ScaleY(layer).SetLogarithmic(in.ConsumeBool());
-    chart.SetLayerRange(layer, PickValue(in), PickValue(in), PickValue(in), PickValue(in));
+    chart.SetLayerRange(layer, PickDouble(in), PickDouble(in), PickDouble(in), PickDouble(in));
   } catch (const std::runtime_error&) {
     return 0;  // a log axis over values it cannot take: refused with the chart's error
   }
   const int values = in.ConsumeIntegralInRange(1, 8);
   for (int i = 0; i < values; ++i) {
-    const double a = PickValue(in);
-    const double b = PickValue(in);
+    const double a = PickDouble(in);
+    const double b = PickDouble(in);
     CheckAxis(chart, layer, true, a, b);
     CheckAxis(chart, layer, false, a, b);
   }
   // Any layer number and any pixel: the mapping never leaves defined behaviour.
   int px = 0;
   int py = 0;
-  chart.WorldToPixel(in.ConsumeIntegral<int>(), PickValue(in), PickValue(in), px, py);
+  chart.WorldToPixel(in.ConsumeIntegral<int>(), PickDouble(in), PickDouble(in), px, py);
   double x = 0;
   double y = 0;
   chart.PixelToWorld(layer, in.ConsumeIntegral<int>(), in.ConsumeIntegral<int>(), x, y);

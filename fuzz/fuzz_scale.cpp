@@ -10,24 +10,12 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_values.h"
 #include "scale/num_lab_text.h"
 #include "scale/tick_labels.h"
 #include "scale/tick_layout.h"
 
 namespace {
-
-double PickValue(FuzzedDataProvider& in) {
-  switch (in.ConsumeIntegralInRange(0, 3)) {
-    case 0:
-      return in.ConsumeFloatingPoint<double>();
-    case 1:
-      return in.ConsumeIntegralInRange(-100000, 100000) / 8.0;
-    case 2:
-      return std::pow(10.0, in.ConsumeIntegralInRange(-320, 308)) * (in.ConsumeBool() ? -1 : 1);
-    default:
-      return in.ConsumeFloatingPointInRange(-1e6, 1e6);
-  }
-}
 
 std::string PickText(FuzzedDataProvider& in, std::size_t maxLength) {
   static const char kAlphabet[] = "|&abc 0.,:-dmyhnsz/'\"\\%";
@@ -159,8 +147,8 @@ void CheckNumLab(double value, NumLabTextSettings s) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider in(data, size);
   TickOptions o;
-  o.RangeLow = PickValue(in);
-  o.RangeHigh = in.ConsumeBool() ? PickValue(in) : o.RangeLow + PickValue(in);
+  o.RangeLow = PickDouble(in);
+  o.RangeHigh = in.ConsumeBool() ? PickDouble(in) : o.RangeLow + PickDouble(in);
   o.MinTicks = in.ConsumeBool() ? in.ConsumeIntegralInRange(-2, 12) : in.ConsumeIntegral<int>();
   o.DecPlaces = in.ConsumeBool() ? in.ConsumeIntegralInRange(-3, 12) : in.ConsumeIntegral<int>();
   o.Logarithmic = in.ConsumeBool();
@@ -171,13 +159,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (in.ConsumeBool()) o.ScaleInscript = PickText(in, 20);
   CheckTicks(o);
 
-  CheckClockText(PickValue(in));
+  CheckClockText(PickDouble(in));
 
   NumLabTextSettings s;
   s.Precision = in.ConsumeBool() ? in.ConsumeIntegralInRange(-2, 20) : in.ConsumeIntegral<int>();
   s.Comma = in.ConsumeBool();
   s.ForcePlusSign = in.ConsumeBool();
   s.DTFormat = in.ConsumeBool() ? PickText(in, 30) : s.DTFormat;
-  CheckNumLab(PickValue(in), s);
+  CheckNumLab(PickDouble(in), s);
   return 0;
 }

@@ -2,13 +2,13 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <algorithm>
 #include <limits>
 
 #include "platform/qt/event_dispatch.h"
+#include "platform/qt/minus_sign.h"
 
 namespace platform_qt {
 
@@ -17,8 +17,9 @@ SpinEdit::SpinEdit(QWidget* parent)
       edit_(new QLineEdit(this)),
       up_(new QToolButton(this)),
       down_(new QToolButton(this)) {
+  // The minus sign U+2212 counts as "-": dropping it would flip the sign without a word.
   edit_->setValidator(
-      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-+0-9]*")), edit_));
+      new MinusSignValidator(QRegularExpression(QStringLiteral("[-+0-9]*")), edit_));
   edit_->setText(QStringLiteral("0"));
   edit_->installEventFilter(this);
   up_->setArrowType(Qt::UpArrow);

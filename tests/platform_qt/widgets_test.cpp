@@ -32,6 +32,19 @@ struct ReportedErrors {
   std::vector<std::string> messages;
 };
 
+// Shows the window and waits until it is active, so that focus and key events reach it.
+bool ShowActive(QWidget& window) {
+  window.show();
+  window.activateWindow();
+  return QTest::qWaitForWindowActive(&window);
+}
+
+// A key press that only carries text, as a keyboard layout or an input method sends it.
+void TypeText(QWidget* widget, const QString& text) {
+  QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, text, Qt::NoModifier);
+  QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, text, Qt::NoModifier);
+}
+
 TEST(SpeedButton, APressTogglesReleasesTheGroupAndThenFires) {
   QWidget parent;
   SpeedButton a(&parent), b(&parent), other(&parent), plain(&parent);
@@ -186,9 +199,7 @@ TEST(SpinEdit, TypedTextOutsideTheBoundsIsClampedWhenTheEditLosesTheFocus) {
   spin.SetMinValue(1);
   spin.SetMaxValue(9);
   spin.SetValue(5);
-  window.show();
-  window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  ASSERT_TRUE(ShowActive(window));
   std::vector<QString> changes;
   spin.OnChange = [&] { changes.push_back(spin.Text()); };
   for (const Case& c : cases) {
@@ -206,6 +217,14 @@ TEST(SpinEdit, TypedTextOutsideTheBoundsIsClampedWhenTheEditLosesTheFocus) {
         QString(c.shown) == c.typed ? std::vector<QString>{} : std::vector<QString>{c.shown};
     EXPECT_EQ(changes, expected) << c.typed;
   }
+
+  // The minus sign U+2212 keeps its meaning: "−3" is below the minimum, not 3.
+  spin.Editor()->setFocus();
+  spin.Editor()->clear();
+  TypeText(spin.Editor(), QStringLiteral("\u22123"));
+  EXPECT_EQ(spin.Text(), "-3");
+  other.setFocus();
+  EXPECT_EQ(spin.Text(), "1");
 }
 
 TEST(SpinEdit, AnErrorInTheChangeEventOfTheClampIsReportedAtTheDispatch) {
@@ -216,9 +235,7 @@ TEST(SpinEdit, AnErrorInTheChangeEventOfTheClampIsReportedAtTheDispatch) {
   other.move(0, 40);
   spin.SetMinValue(1);
   spin.SetMaxValue(9);
-  window.show();
-  window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  ASSERT_TRUE(ShowActive(window));
   spin.Editor()->setFocus();
   spin.Editor()->clear();
   QTest::keyClicks(spin.Editor(), "50");
@@ -305,9 +322,7 @@ TEST(ValueGrid, HasAFixedHeaderRowAndReadsCellsByColumnAndRow) {
 TEST(ValueGrid, TheEditorTakesAtMostTwelveCharactersAndTabMovesToTheNextCell) {
   ValueGrid grid(2, 25);
   grid.resize(249, 212);
-  grid.show();
-  grid.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&grid));
+  ASSERT_TRUE(ShowActive(grid));
   grid.setCurrentCell(0, 0);
   grid.setFocus();
   QTest::keyClick(&grid, Qt::Key_1);
@@ -328,18 +343,10 @@ TEST(ValueGrid, TheEditorTakesAtMostTwelveCharactersAndTabMovesToTheNextCell) {
   EXPECT_EQ(grid.currentColumn(), 0);
 }
 
-// A key press that only carries text, as a keyboard layout or an input method sends it.
-void TypeText(QWidget* widget, const QString& text) {
-  QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, text, Qt::NoModifier);
-  QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, text, Qt::NoModifier);
-}
-
 TEST(ValueGrid, TheEditorTakesTheMinusSignAsMinus) {
   ValueGrid grid(2, 25);
   grid.resize(249, 212);
-  grid.show();
-  grid.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&grid));
+  ASSERT_TRUE(ShowActive(grid));
   grid.setCurrentCell(0, 0);
   grid.setFocus();
   // The first key opens the editor and goes into it.
