@@ -79,6 +79,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const std::runtime_error&) {
       FuzzFail("adding a point succeeds", "AddPoint refused a point");
     }
+    // The table keeps the point as given, NaN included, in input order.
+    const auto same = [](double stored, double given) {
+      return stored == given || (std::isnan(stored) && std::isnan(given));
+    };
+    FUZZ_CHECK(
+        same(store.PointTable().Elem(1, i + 1), x) && same(store.PointTable().Elem(2, i + 1), y),
+        PointsText(store));
   }
   FUZZ_CHECK(store.NumPoints() == n, PointsText(store));
 
