@@ -45,3 +45,17 @@ void operator delete(void* p) noexcept {
 void operator delete(void* p, std::size_t) noexcept {
   std::free(p);
 }
+
+// Arrays as well: the sanitizers' runtime brings its own array forms, which would otherwise
+// bypass the armed failure.
+void* operator new[](std::size_t size) {
+  return ::operator new(size);
+}
+
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
