@@ -1,3 +1,7 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -55,14 +59,42 @@ class BlockWriter {
   std::string buffer_;
 };
 
+// Creates or truncates a regular file for writing. Opens without blocking, so that a FIFO or a
+// device of that name cannot stall the caller, and refuses anything but a regular file before it
+// is truncated. On failure returns null with errno set.
+FilePtr CreateRegularFile(const std::string& fileName) {
+  // The system would cut the name at a NUL byte and write to another file.
+  if (fileName.find('\0') != std::string::npos) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  errno = 0;
+  const int fd =
+      ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  const auto fail = [fd](int error) {
+    ::close(fd);
+    errno = error;
+    return nullptr;
+  };
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return fail(errno);
+  if (!S_ISREG(info.st_mode)) return fail(EINVAL);
+  if (::ftruncate(fd, 0) != 0) return fail(errno);
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return fail(errno);
+  // Binary mode: the bytes of the text and the CR LF line ends go out unchanged.
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (!file) return fail(errno);
+  return FilePtr(file);
+}
+
 }  // namespace
 
 void TRovavAza::WriteAscFile(const std::string& fileName, const std::string& comment, int precision,
                              std::string& errorText) const {
   errorText.clear();
-  // Binary mode: the bytes of the text and the CR LF line ends go out unchanged.
-  errno = 0;
-  FilePtr file(std::fopen(fileName.c_str(), "wb"));
+  FilePtr file = CreateRegularFile(fileName);
   if (!file) {
     errorText = std::strerror(errno);
     return;

@@ -1,8 +1,13 @@
 #include "platform/control.h"
 
+#include <algorithm>
+
 namespace platform {
 
 void Control::SetBounds(int left, int top, int width, int height) {
+  // A negative size means an empty control; the drawing code computes with sizes as they are.
+  width = std::max(width, 0);
+  height = std::max(height, 0);
   const bool resized = width != width_ || height != height_;
   if (!resized && left == left_ && top == top_) return;
   left_ = left;

@@ -49,7 +49,8 @@ class Control {
   int Top() const { return top_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
-  // Controls with a minimum size or their own layout override it; they call this one to store.
+  // Negative sizes are taken as 0. Controls with a minimum size or their own layout override it;
+  // they call this one to store.
   virtual void SetBounds(int left, int top, int width, int height);
   void SetWidth(int width) { SetBounds(left_, top_, width, height_); }
   void SetHeight(int height) { SetBounds(left_, top_, width_, height); }

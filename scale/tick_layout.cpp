@@ -18,6 +18,12 @@ LD PowerOfTen(LD k) {
   return k >= 0 ? std::pow(10.0L, k) : 1.0L / std::pow(10.0L, -k);
 }
 
+// MinTicks as the scale's setter keeps it: 0, or 2..10. The layout runs on options that did not
+// pass that setter too, and a negative count would make the step NaN.
+int ValidMinTicks(int minTicks) {
+  return minTicks == 0 ? 0 : std::clamp(minTicks, 2, 10);
+}
+
 struct StepLD {
   LD first = 0;
   LD step = 0;
@@ -203,7 +209,7 @@ const std::array<TimeStep, 28> TimeStepTable = {{
 }};
 
 TickStep ComputeTickStep(double low, double high, int minTicks) {
-  const StepLD st = TickStepLD(low, high, minTicks);
+  const StepLD st = TickStepLD(low, high, ValidMinTicks(minTicks));
   return {double(st.first), double(st.step), st.subdivisions};
 }
 
@@ -234,7 +240,9 @@ int TimeStepIndex(double low, double high, int minTicks) {
   return index;
 }
 
-TickLayout LayOutTicks(const TickOptions& o) {
+TickLayout LayOutTicks(const TickOptions& options) {
+  TickOptions o = options;
+  o.MinTicks = ValidMinTicks(o.MinTicks);
   TickLayout out;
   const double L = o.RangeLow;
   const double H = o.RangeHigh;

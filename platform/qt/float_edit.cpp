@@ -5,6 +5,7 @@
 
 #include "fit/float_check.h"
 #include "platform/locale.h"
+#include "platform/qt/minus_sign.h"
 
 namespace platform_qt {
 
@@ -14,7 +15,9 @@ FloatEdit::FloatEdit(QWidget* parent) : QLineEdit(parent) {
 
 double FloatEdit::Value() const {
   long double value = 0;
-  if (!platform::TryStrToFloat(text().toStdString(), platform::DecimalSeparator(), value)) return 0;
+  if (!platform::TryStrToFloat(WithAsciiMinus(text()).toStdString(), platform::DecimalSeparator(),
+                               value))
+    return 0;
   // A typed number beyond the double range overflows when it is stored, like any other overflow.
   FloatCheck check;
   const double result = static_cast<double>(value);

@@ -5,7 +5,8 @@
 namespace platform_qt {
 
 // An edit for a number typed with the locale's decimal separator. A text that holds no number
-// (empty, "-", anything else) reads as 0; a number beyond the double range raises EOverflow.
+// (empty, "-", anything else) reads as 0; the minus sign U+2212 reads as "-"; a number beyond the
+// double range raises EOverflow.
 class FloatEdit : public QLineEdit {
   Q_OBJECT
 

@@ -2,13 +2,13 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <algorithm>
 #include <limits>
 
 #include "platform/qt/event_dispatch.h"
+#include "platform/qt/minus_sign.h"
 
 namespace platform_qt {
 
@@ -17,8 +17,9 @@ SpinEdit::SpinEdit(QWidget* parent)
       edit_(new QLineEdit(this)),
       up_(new QToolButton(this)),
       down_(new QToolButton(this)) {
+  // The minus sign U+2212 counts as "-": dropping it would flip the sign without a word.
   edit_->setValidator(
-      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-+0-9]*")), edit_));
+      new MinusSignValidator(QRegularExpression(QStringLiteral("[-+0-9]*")), edit_));
   edit_->setText(QStringLiteral("0"));
   edit_->installEventFilter(this);
   up_->setArrowType(Qt::UpArrow);
@@ -52,6 +53,21 @@ void SpinEdit::Step(int delta) {
                                                   std::numeric_limits<int>::max())));
 }
 
+void SpinEdit::ClampTypedText() {
+  const QString text = edit_->text().trimmed();
+  static const QRegularExpression integer(QStringLiteral("^[-+]?[0-9]+$"));
+  // Text that holds no integer already reads as MinValue and stays as typed.
+  if (!integer.match(text).hasMatch()) return;
+  bool ok = false;
+  long long typed = text.toLongLong(&ok);
+  // Too many digits for any integer type: beyond either bound, on the side of its sign.
+  if (!ok)
+    typed = text.startsWith(u'-') ? std::numeric_limits<long long>::min()
+                                  : std::numeric_limits<long long>::max();
+  const long long clamped = std::max<long long>(std::min<long long>(typed, maxValue_), minValue_);
+  if (clamped != typed) SetValue(static_cast<int>(clamped));
+}
+
 QString SpinEdit::Text() const {
   return edit_->text();
 }
@@ -74,7 +90,9 @@ void SpinEdit::resizeEvent(QResizeEvent*) {
 }
 
 bool SpinEdit::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == edit_ && event->type() == QEvent::KeyPress) {
+  if (watched == edit_ && event->type() == QEvent::FocusOut) {
+    DispatchEvent([this] { ClampTypedText(); });
+  } else if (watched == edit_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
       const int step = key == Qt::Key_Up ? 1 : -1;

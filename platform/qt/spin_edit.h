@@ -9,8 +9,10 @@ class QToolButton;
 namespace platform_qt {
 
 // An integer edit with up and down buttons. MaxValue may lie below MinValue; setting Value
-// clamps to MaxValue first and then to MinValue, so the minimum wins. Every change of the
-// text fires OnChange: a change by code as a direct call, so its error reaches the caller.
+// clamps to MaxValue first and then to MinValue, so the minimum wins. Typed text may leave the
+// bounds while the user types; it is clamped the same way when the edit loses the focus. Every
+// change of the text fires OnChange: a change by code as a direct call, so its error reaches the
+// caller.
 class SpinEdit : public QWidget {
   Q_OBJECT
 
@@ -39,6 +41,8 @@ class SpinEdit : public QWidget {
  private:
   // Value by one up or down, by the buttons and the arrow keys.
   void Step(int delta);
+  // Brings typed text into MinValue..MaxValue when the edit loses the focus.
+  void ClampTypedText();
 
   QLineEdit* edit_;
   QToolButton* up_;

@@ -2,8 +2,9 @@
 
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QStyledItemDelegate>
+
+#include "platform/qt/minus_sign.h"
 
 namespace platform_qt {
 
@@ -17,9 +18,9 @@ class NumericCellDelegate : public QStyledItemDelegate {
     auto* editor = new QLineEdit(parent);
     editor->setFrame(false);
     editor->setMaxLength(ValueGrid::kMaxEditLength);
-    // Digits, signs, both separators, exponents and blanks.
-    editor->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[-+0-9.,eE ]*")), editor));
+    // Digits, signs (the minus sign U+2212 too), both separators, exponents and blanks.
+    editor->setValidator(
+        new MinusSignValidator(QRegularExpression(QStringLiteral("[-+0-9.,eE ]*")), editor));
     return editor;
   }
 };

@@ -1,12 +1,17 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <random>
 #include <stdexcept>
@@ -147,18 +152,62 @@ TEST_F(AscExport, ErrorTextIsClearedOnSuccess) {
   EXPECT_EQ(error, "");
 }
 
-TEST_F(AscExport, WriteFailureRaisesTheSystemsError) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+// Exports in a thread; a writer still blocked after five seconds is released by opening the
+// FIFO for reading, and the export counts as hanging.
+std::string ExportWithoutHanging(const TRovavAza& store, const fs::path& path, bool& hung) {
+  std::string error = "stale";
+  auto done =
+      std::async(std::launch::async, [&] { store.WriteAscFile(path.string(), "c", 6, error); });
+  hung = done.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
+  if (hung) {
+    const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    done.wait();
+    if (reader >= 0) ::close(reader);
+  }
+  return error;
+}
+
+TEST_F(AscExport, RefusesWhatIsNotARegularFileWithoutBlocking) {
   TRovavAza store;
   store.AddPoint(1, 2);
-  std::string error;
-  try {
-    store.WriteAscFile("/dev/full", "c", 6, error);
-    ADD_FAILURE() << "no error raised";
-  } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), std::strerror(ENOSPC));
+  bool hung = false;
+
+  // A FIFO without a reader would block the opening for ever.
+  const fs::path fifo = dir_ / "veda.asc";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ExportWithoutHanging(store, fifo, hung), std::strerror(ENXIO));
+  EXPECT_FALSE(hung);
+
+  // With a reader the opening succeeds; nothing may go into the FIFO.
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  EXPECT_EQ(ExportWithoutHanging(store, fifo, hung), std::strerror(EINVAL));
+  EXPECT_FALSE(hung);
+  char byte = 0;
+  EXPECT_EQ(::read(reader, &byte, 1), 0);
+  ::close(reader);
+
+  struct Case {
+    fs::path path;
+    int error;
+  };
+  const Case cases[] = {{"/dev/null", EINVAL}, {"/dev/full", EINVAL}, {dir_, EISDIR}};
+  for (const Case& c : cases) {
+    if (!fs::exists(c.path)) continue;
+    EXPECT_EQ(ExportWithoutHanging(store, c.path, hung), std::strerror(c.error)) << c.path;
+    EXPECT_FALSE(hung) << c.path;
   }
-  EXPECT_EQ(error, "");
+}
+
+TEST_F(AscExport, ANulByteInTheNameIsRefusedAndNothingIsCreated) {
+  TRovavAza store;
+  store.AddPoint(1, 2);
+  const std::string cut = (dir_ / "veda").string();
+  std::string error;
+  store.WriteAscFile(cut + std::string(1, '\0') + ".asc", "c", 6, error);
+  EXPECT_EQ(error, std::strerror(EINVAL));
+  EXPECT_FALSE(fs::exists(cut));
+  EXPECT_TRUE(fs::is_empty(dir_));
 }
 
 // Restores the file size limit and the signal disposition it changed.

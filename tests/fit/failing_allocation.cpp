@@ -46,10 +46,10 @@ void operator delete(void* p, std::size_t) noexcept {
   std::free(p);
 }
 
-// Arrays too: under the address sanitizer the library's array forms do not come through the
-// single-object ones above.
+// Arrays as well: the sanitizers' runtime brings its own array forms, which would otherwise
+// bypass the armed failure.
 void* operator new[](std::size_t size) {
-  return operator new(size);
+  return ::operator new(size);
 }
 
 void operator delete[](void* p) noexcept {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <stdexcept>
 
 using namespace platform;
@@ -54,6 +55,29 @@ TEST(Control, BoundsNotifyTheHostAndResizeOnlyOnSizeChanges) {
   EXPECT_EQ(c.resizes, 1);
   EXPECT_EQ(c.Left(), 5);
   EXPECT_EQ(c.Height(), 40);
+}
+
+TEST(Control, NegativeSizesAreTakenAsZero) {
+  struct Case {
+    int width, height, expectedWidth, expectedHeight;
+  };
+  const Case cases[] = {
+      {-1, 5, 0, 5}, {7, -40, 7, 0}, {INT_MIN, INT_MIN, 0, 0}, {INT_MAX, 0, INT_MAX, 0}};
+  for (const Case& c : cases) {
+    PaintCounter control;
+    control.SetBounds(-3, -4, 10, 10);
+    control.SetBounds(-3, -4, c.width, c.height);
+    EXPECT_EQ(control.Width(), c.expectedWidth) << c.width;
+    EXPECT_EQ(control.Height(), c.expectedHeight) << c.height;
+    EXPECT_EQ(control.Left(), -3);
+    EXPECT_EQ(control.Top(), -4);
+  }
+  PaintCounter control;
+  control.SetBounds(0, 0, 0, 0);
+  control.SetWidth(-5);
+  control.SetHeight(INT_MIN);
+  // Still 0 by 0: no resize.
+  EXPECT_EQ(control.resizes, 0);
 }
 
 TEST(Bitmap, CreatingWithoutAnImplementationIsALogicError) {

@@ -32,6 +32,19 @@ struct ReportedErrors {
   std::vector<std::string> messages;
 };
 
+// Shows the window and waits until it is active, so that focus and key events reach it.
+bool ShowActive(QWidget& window) {
+  window.show();
+  window.activateWindow();
+  return QTest::qWaitForWindowActive(&window);
+}
+
+// A key press that only carries text, as a keyboard layout or an input method sends it.
+void TypeText(QWidget* widget, const QString& text) {
+  QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, text, Qt::NoModifier);
+  QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, text, Qt::NoModifier);
+}
+
 TEST(SpeedButton, APressTogglesReleasesTheGroupAndThenFires) {
   QWidget parent;
   SpeedButton a(&parent), b(&parent), other(&parent), plain(&parent);
@@ -170,6 +183,67 @@ TEST(SpinEdit, UpAndDownKeepWithinTheBounds) {
   EXPECT_EQ(spin.Text(), "1");
 }
 
+TEST(SpinEdit, TypedTextOutsideTheBoundsIsClampedWhenTheEditLosesTheFocus) {
+  struct Case {
+    const char* typed;
+    const char* shown;  // after the focus went elsewhere
+  };
+  const Case cases[] = {{"25", "9"}, {"-3", "1"},  {"257", "9"},
+                        {"7", "7"},  {"+7", "+7"}, {"99999999999999999999", "9"},
+                        {"-", "-"},  {"", ""},     {"-99999999999999999999", "1"}};
+  QWidget window;
+  SpinEdit spin(&window);
+  QLineEdit other(&window);
+  spin.move(0, 0);
+  other.move(0, 40);
+  spin.SetMinValue(1);
+  spin.SetMaxValue(9);
+  spin.SetValue(5);
+  ASSERT_TRUE(ShowActive(window));
+  std::vector<QString> changes;
+  spin.OnChange = [&] { changes.push_back(spin.Text()); };
+  for (const Case& c : cases) {
+    spin.Editor()->setFocus();
+    spin.Editor()->selectAll();
+    QTest::keyClick(spin.Editor(), Qt::Key_Delete);
+    if (*c.typed) QTest::keyClicks(spin.Editor(), c.typed);
+    // While the user types, the text is what was typed.
+    EXPECT_EQ(spin.Text(), c.typed);
+    changes.clear();
+    other.setFocus();
+    EXPECT_EQ(spin.Text(), c.shown) << c.typed;
+    // The clamp is a change of text and fires the change event with the new text.
+    const std::vector<QString> expected =
+        QString(c.shown) == c.typed ? std::vector<QString>{} : std::vector<QString>{c.shown};
+    EXPECT_EQ(changes, expected) << c.typed;
+  }
+
+  // The minus sign U+2212 keeps its meaning: "−3" is below the minimum, not 3.
+  spin.Editor()->setFocus();
+  spin.Editor()->clear();
+  TypeText(spin.Editor(), QStringLiteral("\u22123"));
+  EXPECT_EQ(spin.Text(), "-3");
+  other.setFocus();
+  EXPECT_EQ(spin.Text(), "1");
+}
+
+TEST(SpinEdit, AnErrorInTheChangeEventOfTheClampIsReportedAtTheDispatch) {
+  ReportedErrors errors;
+  QWidget window;
+  SpinEdit spin(&window);
+  QLineEdit other(&window);
+  other.move(0, 40);
+  spin.SetMinValue(1);
+  spin.SetMaxValue(9);
+  ASSERT_TRUE(ShowActive(window));
+  spin.Editor()->setFocus();
+  spin.Editor()->clear();
+  QTest::keyClicks(spin.Editor(), "50");
+  spin.OnChange = [&] { throw std::runtime_error("change " + spin.Text().toStdString()); };
+  other.setFocus();
+  EXPECT_EQ(errors.messages, std::vector<std::string>{"change 9"});
+}
+
 struct FloatCase {
   const char* text;
   double value;
@@ -180,8 +254,10 @@ TEST(FloatEdit, ReadsTheGermanSeparatorAndGivesZeroForNonNumbers) {
   FloatEdit edit;
   EXPECT_EQ(edit.text(), "10,00");
   EXPECT_EQ(edit.Value(), 10.0);
-  const FloatCase cases[] = {{"25,5", 25.5}, {"25.5", 0},      {"", 0},       {"-", 0},
-                             {"abc", 0},     {"-3,25", -3.25}, {" 1e2 ", 100}};
+  const FloatCase cases[] = {{"25,5", 25.5}, {"25.5", 0},     {"", 0},
+                             {"-", 0},       {"abc", 0},      {"-3,25", -3.25},
+                             {" 1e2 ", 100}, {"\u22123", -3}, {"\u22122,5e\u22121", -0.25},
+                             {"\u2212", 0}};
   for (const auto& c : cases) {
     edit.setText(QString::fromUtf8(c.text));
     EXPECT_EQ(edit.Value(), c.value) << c.text;
@@ -246,9 +322,7 @@ TEST(ValueGrid, HasAFixedHeaderRowAndReadsCellsByColumnAndRow) {
 TEST(ValueGrid, TheEditorTakesAtMostTwelveCharactersAndTabMovesToTheNextCell) {
   ValueGrid grid(2, 25);
   grid.resize(249, 212);
-  grid.show();
-  grid.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&grid));
+  ASSERT_TRUE(ShowActive(grid));
   grid.setCurrentCell(0, 0);
   grid.setFocus();
   QTest::keyClick(&grid, Qt::Key_1);
@@ -267,6 +341,24 @@ TEST(ValueGrid, TheEditorTakesAtMostTwelveCharactersAndTabMovesToTheNextCell) {
   EXPECT_EQ(grid.Cell(1, 1), "-2,5e3");
   EXPECT_EQ(grid.currentRow(), 1);
   EXPECT_EQ(grid.currentColumn(), 0);
+}
+
+TEST(ValueGrid, TheEditorTakesTheMinusSignAsMinus) {
+  ValueGrid grid(2, 25);
+  grid.resize(249, 212);
+  ASSERT_TRUE(ShowActive(grid));
+  grid.setCurrentCell(0, 0);
+  grid.setFocus();
+  // The first key opens the editor and goes into it.
+  TypeText(&grid, QStringLiteral("\u2212"));
+  auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, "3,5e");
+  TypeText(editor, QStringLiteral("\u2212"));
+  QTest::keyClicks(editor, "2");
+  EXPECT_EQ(editor->text(), "-3,5e-2");
+  QTest::keyClick(editor, Qt::Key_Tab);
+  EXPECT_EQ(grid.Cell(0, 1), "-3,5e-2");
 }
 
 TEST(ScrollBar, RangeAndChangesByCodeAndByTheUser) {

@@ -467,4 +467,30 @@ TEST(ScaleFarPixels, HugeMarginsAndCaptionOffsetsDoNotWrapAround) {
   EXPECT_EQ(Texts(target.Calls()).back().X, big);
 }
 
+TEST(ScaleFarPixels, ANegativeSizeRendersLikeAnEmptyControl) {
+  // What reached the target, without the drawing state.
+  const auto render = [](TScale& scale) {
+    RecordingCanvas target;
+    scale.SetRenderTarget(&target, 0, 0);
+    scale.RenderNow();
+    std::vector<std::pair<std::string, std::vector<int>>> out;
+    for (const CanvasCall& c : target.Calls()) out.emplace_back(c.Op, c.Args);
+    return out;
+  };
+  for (const TScaleType type : {sctXB, sctYL}) {
+    TScale negative;
+    TScale empty;
+    for (TScale* s : {&negative, &empty}) {
+      s->SetTransparent(true);
+      s->SetEmbedded(true);
+      s->SetScaleType(type);
+    }
+    negative.SetBounds(0, 0, std::numeric_limits<int>::min(), std::numeric_limits<int>::min());
+    empty.SetBounds(0, 0, 0, 0);
+    EXPECT_EQ(negative.Width(), 0);
+    EXPECT_EQ(negative.Height(), 0);
+    EXPECT_EQ(render(negative), render(empty)) << type;
+  }
+}
+
 }  // namespace

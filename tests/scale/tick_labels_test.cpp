@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <string>
 #include <tuple>
@@ -194,6 +195,35 @@ TEST(TimeLabels, ClockTextsOnLongTicks) {
   o.LabelType = ftTime;
   EXPECT_EQ(Labels(o), (Texts{" 00:00:00.000", " 00:00:00.100", " 00:00:00.200", " 00:00:00.300",
                               " 00:00:00.400", " 00:00:00.500"}));
+}
+
+TEST(BuildTicks, MinTicksOutsideTheSettersRangeIsClampedAtTheFunction) {
+  struct Case {
+    int given, clamped;
+  };
+  const Case cases[] = {{-1, 2}, {-7, 2}, {INT_MIN, 2}, {1, 2}, {11, 10}, {INT_MAX, 10}};
+  for (const Case& c : cases) {
+    for (TFigType type : {ftNum, ftTime}) {
+      for (bool logarithmic : {false, true}) {
+        TickOptions given = Options(1, 1000, c.given);
+        given.LabelType = type;
+        given.Logarithmic = logarithmic;
+        TickOptions clamped = given;
+        clamped.MinTicks = c.clamped;
+        const TickLayout expected = BuildTicks(clamped);
+        const TickLayout actual = BuildTicks(given);
+        EXPECT_EQ(actual.Kind, expected.Kind) << c.given;
+        ASSERT_EQ(actual.Ticks.size(), expected.Ticks.size()) << c.given;
+        ASSERT_FALSE(actual.Ticks.empty());
+        for (std::size_t i = 0; i < actual.Ticks.size(); ++i) {
+          EXPECT_EQ(actual.Ticks[i].Value, expected.Ticks[i].Value) << c.given;
+          EXPECT_EQ(actual.Ticks[i].Text, expected.Ticks[i].Text) << c.given;
+        }
+      }
+    }
+    const TickStep step = ComputeTickStep(0, 10, c.given);
+    EXPECT_EQ(step.Step, ComputeTickStep(0, 10, c.clamped).Step) << c.given;
+  }
 }
 
 }  // namespace

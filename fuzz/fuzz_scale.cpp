@@ -1,0 +1,171 @@
+// The tick layouts (numeric, logarithmic, clock time, date/time) with their labels, the clock
+// text, and the numeric label's value text for all fifteen display types.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <regex>
+#include <string>
+
+#include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_values.h"
+#include "scale/num_lab_text.h"
+#include "scale/tick_labels.h"
+#include "scale/tick_layout.h"
+
+namespace {
+
+std::string PickText(FuzzedDataProvider& in, std::size_t maxLength) {
+  static const char kAlphabet[] = "|&abc 0.,:-dmyhnsz/'\"\\%";
+  std::string text = in.ConsumeRandomLengthString(maxLength);
+  for (char& c : text) c = kAlphabet[static_cast<unsigned char>(c) % (sizeof kAlphabet - 1)];
+  return text;
+}
+
+std::string Describe(const TickOptions& o) {
+  char buf[200];
+  std::snprintf(buf, sizeof buf,
+                "range %.17g..%.17g MinTicks %d DecPlaces %d log %d short %d type %d vertical %d",
+                o.RangeLow, o.RangeHigh, o.MinTicks, o.DecPlaces, o.Logarithmic, o.ShortTicks,
+                int(o.LabelType), o.Vertical);
+  return std::string(buf) + " user \"" + o.UserTickText + "\" inscript \"" + o.ScaleInscript + "\"";
+}
+
+bool ValidUtf8(const std::string& s) {
+  for (std::size_t i = 0; i < s.size();) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    const int extra = c < 0x80         ? 0
+                      : (c >> 5) == 6  ? 1
+                      : (c >> 4) == 14 ? 2
+                      : (c >> 3) == 30 ? 3
+                                       : -1;
+    if (extra < 0 || i + extra >= s.size() + (extra == 0 ? 1 : 0)) return false;
+    for (int k = 1; k <= extra; ++k)
+      if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return false;
+    i += std::size_t(extra) + 1;
+  }
+  return true;
+}
+
+void CheckTicks(const TickOptions& o) {
+  const std::string what = Describe(o);
+  const TickLayout l = BuildTicks(o);
+  const bool usable =
+      std::isfinite(o.RangeLow) && std::isfinite(o.RangeHigh) && o.RangeLow != o.RangeHigh;
+  if (!usable) {
+    FUZZ_CHECK(l.Kind == tlNone && l.Ticks.empty() && l.TickList.empty(), what);
+    return;
+  }
+  if (o.LabelType == ftDateTime) {
+    FUZZ_CHECK(l.Kind == tlDateTime && l.Ticks.empty(), what);
+    return;
+  }
+  // A bounded count: each pass stops far below anything that would exhaust memory or time.
+  FUZZ_CHECK(l.Ticks.size() <= 1000000, what + ": " + std::to_string(l.Ticks.size()) + " ticks");
+  std::size_t recorded = 0;
+  for (const Tick& t : l.Ticks) {
+    FUZZ_CHECK(std::isfinite(t.Value), what);
+    if (!t.Labelled) FUZZ_CHECK(t.Text.empty(), what + ": text on an unlabelled tick");
+    FUZZ_CHECK(ValidUtf8(t.Text), what);
+    if (t.Recorded && recorded < l.TickList.size()) {
+      FUZZ_CHECK(l.TickList[recorded] == t.Value, what + ": tick list out of production order");
+    }
+    if (t.Recorded) ++recorded;
+  }
+  FUZZ_CHECK(l.TickList.size() == std::min<std::size_t>(recorded, kMaxTickList), what);
+
+  if (l.Kind == tlTime) {
+    static const std::regex clock(R"([ -][0-9]{2,}:[0-5][0-9]:[0-5][0-9](\.[0-9]{3})?)");
+    for (const Tick& t : l.Ticks)
+      if (t.Labelled && !t.Text.empty() && o.UserTickText.empty() && o.ScaleInscript.empty())
+        FUZZ_CHECK(std::regex_match(t.Text, clock), what + ": label \"" + t.Text + "\"");
+  }
+  // Major ticks run in one direction: the one the range runs in, upwards on logarithmic decades.
+  // A step below the resolution of the values (MinTicks 0 far from the origin) repeats a value.
+  const double direction = o.RangeHigh > o.RangeLow || l.Kind == tlLogarithmic ? 1 : -1;
+  const Tick* previous = nullptr;
+  for (const Tick& t : l.Ticks) {
+    if (!t.Major) continue;
+    if (previous)
+      FUZZ_CHECK((t.Value - previous->Value) * direction >= 0,
+                 what + ": major ticks " + std::to_string(previous->Value) + " then " +
+                     std::to_string(t.Value));
+    previous = &t;
+  }
+}
+
+void CheckClockText(double seconds) {
+  if (!std::isfinite(seconds)) {
+    (void)ClockText(seconds, true);
+    return;
+  }
+  static const std::regex clock(R"([ -][0-9]{2,}:[0-5][0-9]:[0-5][0-9](\.[0-9]{3})?)");
+  for (bool ms : {false, true}) {
+    const std::string text = ClockText(seconds, ms);
+    char at[40];
+    std::snprintf(at, sizeof at, "ClockText(%.17g)", seconds);
+    FUZZ_CHECK(std::regex_match(text, clock), std::string(at) + " = \"" + text + "\"");
+    FUZZ_CHECK((text.find('.') != std::string::npos) == ms,
+               std::string(at) + " = \"" + text + "\"");
+  }
+}
+
+std::string DescribeNumLab(double value, const NumLabTextSettings& s) {
+  char buf[120];
+  std::snprintf(buf, sizeof buf, "display %d precision %d comma %d plus %d value %.17g",
+                int(s.DisplayType), s.Precision, s.Comma, s.ForcePlusSign, value);
+  return std::string(buf) + " format \"" + s.DTFormat + "\"";
+}
+
+// Every display type: UTF-8 text of a sane length that the process locale does not reach.
+void CheckNumLab(double value, NumLabTextSettings s) {
+  std::string texts[dtEEngNoDP + 1];
+  for (int type = dtFloat; type <= dtEEngNoDP; ++type) {
+    s.DisplayType = static_cast<TDisplay>(type);
+    texts[type] = NumLabValueText(value, s);
+    FUZZ_CHECK(ValidUtf8(texts[type]), DescribeNumLab(value, s));
+    FUZZ_CHECK(texts[type].size() < 4096, DescribeNumLab(value, s));
+  }
+  std::setlocale(LC_ALL, "de_DE.UTF-8");
+  for (int type = dtFloat; type <= dtEEngNoDP; ++type) {
+    s.DisplayType = static_cast<TDisplay>(type);
+    const std::string german = NumLabValueText(value, s);
+    if (german != texts[type]) {
+      std::setlocale(LC_ALL, "C");
+      FuzzFail("the process locale does not reach the label's text",
+               DescribeNumLab(value, s) + ": \"" + texts[type] + "\" but \"" + german +
+                   "\" under de_DE");
+    }
+  }
+  std::setlocale(LC_ALL, "C");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider in(data, size);
+  TickOptions o;
+  o.RangeLow = PickDouble(in);
+  o.RangeHigh = in.ConsumeBool() ? PickDouble(in) : o.RangeLow + PickDouble(in);
+  o.MinTicks = in.ConsumeBool() ? in.ConsumeIntegralInRange(-2, 12) : in.ConsumeIntegral<int>();
+  o.DecPlaces = in.ConsumeBool() ? in.ConsumeIntegralInRange(-3, 12) : in.ConsumeIntegral<int>();
+  o.Logarithmic = in.ConsumeBool();
+  o.ShortTicks = in.ConsumeBool();
+  o.LabelType = static_cast<TFigType>(in.ConsumeIntegralInRange(0, 4));
+  o.Vertical = in.ConsumeBool();
+  if (in.ConsumeBool()) o.UserTickText = PickText(in, 40);
+  if (in.ConsumeBool()) o.ScaleInscript = PickText(in, 20);
+  CheckTicks(o);
+
+  CheckClockText(PickDouble(in));
+
+  NumLabTextSettings s;
+  s.Precision = in.ConsumeBool() ? in.ConsumeIntegralInRange(-2, 20) : in.ConsumeIntegral<int>();
+  s.Comma = in.ConsumeBool();
+  s.ForcePlusSign = in.ConsumeBool();
+  s.DTFormat = in.ConsumeBool() ? PickText(in, 30) : s.DTFormat;
+  CheckNumLab(PickDouble(in), s);
+  return 0;
+}
