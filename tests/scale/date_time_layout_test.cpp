@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scale/calendar.h"
@@ -93,7 +94,6 @@ TEST(DateTimeLayout, ModeAndStepByRangePerMinTicks) {
            Case{kY2000, kY2000 + 150 * kYear, 5, false, dmYears, 20},
            // MinTicks 0 counts as 1: at least one labelled interval.
            Case{kY2000, kY2000 + 4, 0, false, dmDays, 3},
-           Case{kY2000, kY2000 + 4, 1, false, dmDays, 3},
        }) {
     SCOPED_TRACE(testing::Message() << c.low << ".." << c.high << " MinTicks " << c.minTicks
                                     << (c.vertical ? " vertical" : " horizontal"));
@@ -114,12 +114,17 @@ TEST(DateTimeLayout, MinTicksZeroRaisesNoFloatingPointFlag) {
   EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW), 0);
 }
 
-TEST(DateTimeLayout, AHugeMinTicksStaysBounded) {
-  // Hundredths over ten days: millions of ticks, cut at the bound of one pass.
-  const TickLayout l = LayOutTicks(DateTime(kY2000, kY2000 + 10, 1000000, true));
-  EXPECT_EQ(l.DateMode, dmHundredths);
-  EXPECT_EQ(long(l.Ticks.size()), kMaxTicksPerPass);
-  EXPECT_EQ(l.TickList.size(), std::size_t(kMaxTickList));
+TEST(DateTimeLayout, MinTicksOutsideTheSettersRangeIsClampedAtTheLayout) {
+  // Options that never passed the setter: 1 counts as 2, a huge count as 10, so hundredths
+  // over ten days cannot ask for millions of ticks.
+  for (const auto& [given, kept] : {std::pair{1, 2}, std::pair{1000000, 10}, std::pair{-5, 2}}) {
+    const TickLayout a = LayOutTicks(DateTime(kY2000, kY2000 + 10, given, true));
+    const TickLayout b = LayOutTicks(DateTime(kY2000, kY2000 + 10, kept, true));
+    EXPECT_EQ(a.DateMode, b.DateMode) << given;
+    EXPECT_EQ(a.DateStep, b.DateStep) << given;
+    EXPECT_EQ(a.Ticks.size(), b.Ticks.size()) << given;
+    EXPECT_LE(long(a.Ticks.size()), kMaxTicksPerPass) << given;
+  }
 }
 
 TEST(DateTimeLayout, TwoMonthStepsOverTheYear2000) {
