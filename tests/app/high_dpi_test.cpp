@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QIcon>
 #include <QImage>
+#include <QProcess>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <string>
 
@@ -31,6 +34,12 @@ QSet<QRgb> Colours(const QImage& image) {
   return colours;
 }
 
+void ShowSomeItems(TFrmMain& frm) {
+  for (auto [x, y] : {std::pair{1.0, 2.0}, {4.5, 7.25}, {8.0, 3.0}}) frm.VArori1.AddMark(x, y, 1);
+  frm.VArori1.ShowItems();
+  frm.NLabFitQual.SetValue(0.98765);
+}
+
 class HighDpiTest : public ::testing::Test {
  protected:
   TemporaryWorkDir workDir;
@@ -44,9 +53,7 @@ class HighDpiTest : public ::testing::Test {
 // The chart and the numeric label draw pixel-exactly at their own size; a denser screen shows
 // each of their pixels as a whole block, never blended with its neighbours.
 TEST_F(HighDpiTest, ChartAndNumericLabelAtRatioTwoAreTheRatioOnePictureDoubled) {
-  for (auto [x, y] : {std::pair{1.0, 2.0}, {4.5, 7.25}, {8.0, 3.0}}) frm->VArori1.AddMark(x, y, 1);
-  frm->VArori1.ShowItems();
-  frm->NLabFitQual.SetValue(0.98765);
+  ShowSomeItems(*frm);
   auto* fitQual = frm->findChild<platform_qt::ControlHostWidget*>(QStringLiteral("NLabFitQual"));
   ASSERT_NE(fitQual, nullptr);
   for (QWidget* host : {static_cast<QWidget*>(frm->VArori1Host), static_cast<QWidget*>(fitQual)}) {
@@ -57,6 +64,37 @@ TEST_F(HighDpiTest, ChartAndNumericLabelAtRatioTwoAreTheRatioOnePictureDoubled) 
         once.scaled(once.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     EXPECT_TRUE(twice == doubled) << host->objectName().toStdString();
   }
+}
+
+// Qt renders text without hinting once the screens are scaled; the chart's and the label's texts
+// must not change with that. A second run of this test on a doubled screen writes its pictures.
+TEST_F(HighDpiTest, ChartAndNumericLabelDrawTheSamePixelsOnADenseScreen) {
+  ShowSomeItems(*frm);
+  auto* fitQual = frm->findChild<platform_qt::ControlHostWidget*>(QStringLiteral("NLabFitQual"));
+  ASSERT_NE(fitQual, nullptr);
+  QImage chart = Render(frm->VArori1Host, 1);
+  QImage label = Render(fitQual, 1);
+  const QString dumpDir = qEnvironmentVariable("RAVELON_DENSE_SCREEN_DIR");
+  if (!dumpDir.isEmpty()) {
+    ASSERT_EQ(frm->devicePixelRatio(), 2);
+    ASSERT_TRUE(chart.save(dumpDir + "/chart.png"));
+    ASSERT_TRUE(label.save(dumpDir + "/label.png"));
+    return;
+  }
+  QTemporaryDir dir;
+  QProcess run;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+  env.insert(QStringLiteral("RAVELON_DENSE_SCREEN_DIR"), dir.path());
+  run.setProcessEnvironment(env);
+  run.start(QCoreApplication::applicationFilePath(),
+            {QStringLiteral(
+                "--gtest_filter=HighDpiTest.ChartAndNumericLabelDrawTheSamePixelsOnADenseScreen")});
+  ASSERT_TRUE(run.waitForFinished(60000));
+  ASSERT_EQ(run.exitCode(), 0) << run.readAll().toStdString();
+  // The other run's pictures are its ratio-1 renders: the controls' own pixels.
+  EXPECT_TRUE(QImage(dir.path() + "/chart.png").convertToFormat(chart.format()) == chart);
+  EXPECT_TRUE(QImage(dir.path() + "/label.png").convertToFormat(label.format()) == label);
 }
 
 // The glyphs are drawn at the screen's ratio: no colours blended by scaling a smaller picture.
