@@ -1,8 +1,9 @@
 # Thin wrapper: install what is missing, configure, build, then run or test.
 BUILD_DIR ?= build
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 
-.PHONY: run test build configure deps bench sanitize fuzz clean
+.PHONY: run test build configure deps install bench sanitize fuzz clean
 
 deps:
 	@bash scripts/setup-deps
@@ -18,6 +19,10 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+
+# The program, its desktop entry and its icon under $(PREFIX).
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 bench: deps
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DRAVELON_BUILD_TESTS=OFF -DRAVELON_BUILD_BENCH=ON >/dev/null

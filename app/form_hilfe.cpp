@@ -23,6 +23,8 @@ TFormHilfe::TFormHilfe(QWidget* parent)
       Button1(new QPushButton(this)) {
   setObjectName(QStringLiteral("FormHilfe"));
   setWindowTitle(QStringLiteral("FormHilfe"));
+  // The caption is the form's name; assistive technology hears what the box is.
+  setAccessibleName(QStringLiteral("About Ravelon"));
   setFixedSize(325, 374);
   setFont(PixelFont("MS Sans Serif", 13));
 

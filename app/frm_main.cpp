@@ -2,12 +2,15 @@
 
 #include <QAction>
 #include <QBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QToolButton>
 #include <algorithm>
+#include <iterator>
 
 #include "app/form_hilfe.h"
 #include "app/message_boxes.h"
@@ -60,15 +63,41 @@ SpeedButton* MakeSpeedButton(QWidget* parent, const char* name, const QString& c
   button->SetGroupIndex(group);
   button->SetAllowAllUp(group != 0);
   button->setGeometry(bounds);
+  // Tab reaches the button and Space presses it, while a mouse click leaves the focus in the
+  // edit the user was typing in.
+  button->setFocusPolicy(Qt::TabFocus);
   return button;
+}
+
+void SetHint(QWidget* control, const QString& hint) {
+  control->setToolTip(hint);
+  control->setAccessibleDescription(hint);
+}
+
+void Describe(QWidget* control, const QString& name, const QString& description) {
+  control->setAccessibleName(name);
+  control->setAccessibleDescription(description);
+}
+
+// The glyphs are drawn anew for each pixel ratio, so that they stay sharp on dense screens.
+QIcon Glyph(void (*draw)(QPainter&)) {
+  constexpr int kSide = SpeedButton::kGlyphSide;
+  QIcon icon;
+  for (int ratio = 1; ratio <= 3; ++ratio) {
+    QPixmap glyph(kSide * ratio, kSide * ratio);
+    glyph.setDevicePixelRatio(ratio);
+    glyph.fill(Qt::transparent);
+    QPainter p(&glyph);
+    draw(p);
+    p.end();
+    icon.addPixmap(glyph);
+  }
+  return icon;
 }
 
 // The two 21 x 21 glyphs of the chart buttons: a data point under a cross for entering points,
 // a struck-out frame for clearing.
-QPixmap EntryGlyph() {
-  QPixmap glyph(21, 21);
-  glyph.fill(Qt::transparent);
-  QPainter p(&glyph);
+void DrawEntryGlyph(QPainter& p) {
   p.setPen(QColor(0, 0, 128));
   p.drawLine(10, 1, 10, 7);
   p.drawLine(10, 13, 10, 19);
@@ -77,20 +106,28 @@ QPixmap EntryGlyph() {
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(0, 128, 0));
   p.drawEllipse(QRect(8, 8, 5, 5));
-  return glyph;
 }
 
-QPixmap ClearGlyph() {
-  QPixmap glyph(21, 21);
-  glyph.fill(Qt::transparent);
-  QPainter p(&glyph);
+void DrawClearGlyph(QPainter& p) {
   p.setPen(QColor(128, 128, 128));
   p.setBrush(Qt::white);
   p.drawRect(2, 3, 16, 14);
   p.setPen(QPen(QColor(192, 0, 0), 2));
   p.drawLine(4, 5, 16, 15);
   p.drawLine(16, 5, 4, 15);
-  return glyph;
+}
+
+// The spin edit's parts are named after it: its text field and its two arrow buttons.
+void NameSpinEdit(platform_qt::SpinEdit* spin, const QString& name) {
+  spin->setAccessibleName(name);
+  for (auto* part : spin->findChildren<QWidget*>()) {
+    auto* arrow = qobject_cast<QToolButton*>(part);
+    if (!arrow)
+      part->setAccessibleName(name);
+    else
+      part->setAccessibleName(name + (arrow->arrowType() == Qt::UpArrow ? QStringLiteral(" up")
+                                                                        : QStringLiteral(" down")));
+  }
 }
 
 }  // namespace
@@ -136,6 +173,9 @@ void TFrmMain::CreatePanels() {
   Panel1 = Named(new platform_qt::Panel(client), "Panel1");
   Panel1->setFixedHeight(kPanel1Height);
   Panel1->SetColor(platform::clWhite);
+  client->setAccessibleName(QStringLiteral("Univariante Regression"));
+  Panel3->setAccessibleName(QStringLiteral("Chart tools"));
+  Panel1->setAccessibleName(QStringLiteral("Result"));
   column->addWidget(Panel3);
   column->addWidget(Panel1);
 
@@ -145,6 +185,7 @@ void TFrmMain::CreatePanels() {
   SetUpChart(client);
   Panel2 = Named(new platform_qt::Panel(client), "Panel2");
   Panel2->setFixedWidth(kPanel2Width);
+  Panel2->setAccessibleName(QStringLiteral("Models and values"));
   row->addWidget(VArori1Host, 1);
   row->addWidget(Panel2);
   column->addLayout(row, 1);
@@ -158,14 +199,14 @@ void TFrmMain::CreatePanel3Controls() {
   const QFont tahoma = PixelFont("Tahoma", 13);
   SBNewPnts = MakeSpeedButton(Panel3, "SBNewPnts", QStringLiteral("Test-Eingabe"), 98,
                               QRect(19, 1, 125, 39));
-  SBNewPnts->setToolTip(QStringLiteral("Enter data points"));
+  SetHint(SBNewPnts, QStringLiteral("Enter data points"));
   SBNewPnts->setFont(tahoma);
-  SBNewPnts->SetGlyph(EntryGlyph());
+  SBNewPnts->SetGlyph(Glyph(DrawEntryGlyph));
   SBClear =
       MakeSpeedButton(Panel3, "SBClear", QStringLiteral("Grafik Clear"), 0, QRect(144, 1, 125, 39));
-  SBClear->setToolTip(QStringLiteral("Clear all data"));
+  SetHint(SBClear, QStringLiteral("Clear all data"));
   SBClear->setFont(tahoma);
-  SBClear->SetGlyph(ClearGlyph());
+  SBClear->SetGlyph(Glyph(DrawClearGlyph));
   SetUpFitQualityLabel();
 }
 
@@ -194,6 +235,8 @@ void TFrmMain::SetUpFitQualityLabel() {
   lab.SetDTFormat("mmm-dd, yyyy");
   nLabFitQualHost_ = std::make_unique<platform_qt::ControlHostWidget>(lab, Panel3);
   nLabFitQualHost_->setObjectName(QStringLiteral("NLabFitQual"));
+  Describe(nLabFitQualHost_.get(), QStringLiteral("Anpassungsgrad"),
+           QStringLiteral("Goodness of fit of the fitted model"));
 }
 
 void TFrmMain::SetUpChart(QWidget* parent) {
@@ -254,6 +297,8 @@ void TFrmMain::SetUpChart(QWidget* parent) {
   VArori1Host = Named(varori1Host_.get(), "VArori1");
   VArori1Host->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   VArori1Host->setMinimumSize(1, 1);
+  Describe(VArori1Host, QStringLiteral("Chart"),
+           QStringLiteral("The data points and the fitted curve"));
 }
 
 void TFrmMain::CreatePanel1Controls() {
@@ -265,9 +310,12 @@ void TFrmMain::CreatePanel1Controls() {
   LblFormula->setFont(PixelFont("Tahoma", 17));
   LblFormula->setGeometry(99, 6, 726, 22);
   LblFormula->setVisible(false);
+  // Named by their text, which the commands change; the description says what they hold.
+  LblFormula->setAccessibleDescription(QStringLiteral("Formula of the fitted model"));
   LblParams = Named(new QLabel(Panel1), "LblParams");
   LblParams->setFont(PixelFont("Tahoma", 13));
   LblParams->setGeometry(99, 41, 726, 16);
+  LblParams->setAccessibleDescription(QStringLiteral("Parameters of the fitted model"));
 }
 
 void TFrmMain::CreatePanel2Controls() {
@@ -289,6 +337,7 @@ void TFrmMain::CreatePanel2Controls() {
   SEPolyOrder->SetMaxValue(9);
   SEPolyOrder->SetValue(1);
   SEPolyOrder->setEnabled(false);
+  NameSpinEdit(SEPolyOrder, QStringLiteral("Poly.-Order"));
   SEPolyOrder->OnChange = [this] {
     if (PolynomialCommand) PolynomialCommand();
   };
@@ -304,6 +353,9 @@ void TFrmMain::CreatePanel2Controls() {
   SBarSmoothSpline = Named(new platform_qt::ScrollBar(Panel2), "SBarSmoothSpline");
   SBarSmoothSpline->setGeometry(100, 130, 109, 24);
   SBarSmoothSpline->SetPosition(1000);
+  SBarSmoothSpline->setAccessibleName(QStringLiteral("Smoothing factor"));
+  // Like the speed buttons: reached by Tab, moved by the arrow keys, no focus taken by a click.
+  SBarSmoothSpline->setFocusPolicy(Qt::TabFocus);
   LblSmoothSpline = MakeLabel(Panel2, "LblSmoothSpline", QStringLiteral("Smoot\nFactor"), 212, 126);
   LblSmoothSpline->setEnabled(false);
 
@@ -336,6 +388,8 @@ void TFrmMain::CreatePanel2Controls() {
   WerteTabelleGrid->SetFixedFont(headerFont);
   WerteTabelleGrid->setColumnWidth(0, 116);
   WerteTabelleGrid->setGeometry(8, kGridTop, 249, kGridHeight);
+  Describe(WerteTabelleGrid, QStringLiteral("Wertetabelle"),
+           QStringLiteral("X and Y of the points, entered by hand"));
 
   BitBtn2 = Named(new QPushButton(QStringLiteral("Clear Table"), Panel2), "BitBtn2");
   BitBtn2->setGeometry(10, kTableButtonsTop, 89, 25);
@@ -344,10 +398,21 @@ void TFrmMain::CreatePanel2Controls() {
   WerteUebernehmenBtn =
       Named(new QPushButton(QStringLiteral("Werte übernehmen"), Panel2), "WerteUebernehmenBtn");
   WerteUebernehmenBtn->setGeometry(112, kTableButtonsTop, 145, 25);
+
+  // Tab follows the reading order: the chart tools, then the panel row by row.
+  QWidget* const order[] = {SBNewPnts,        SBClear,        BButLinFit,
+                            BButLogFit,       BButParabolFit, BButCalcReciprLine,
+                            SBRecipLog,       SBExpo,         BButPolynomial,
+                            SEPolyOrder,      BButSpline,     SBarSmoothSpline,
+                            GraphXmaxEdit,    GraphYmaxEdit,  ResetAxisButton,
+                            WerteTabelleGrid, BitBtn2,        WerteUebernehmenBtn};
+  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 void TFrmMain::CreateMenu() {
-  Datei1 = Named(menuBar()->addMenu(QStringLiteral("Datei")), "Datei1");
+  menuBar()->setAccessibleName(QStringLiteral("Menu bar"));
+  Datei1 = Named(menuBar()->addMenu(QStringLiteral("&Datei")), "Datei1");
+  Datei1->setAccessibleName(QStringLiteral("Datei"));
   auto later = [this](QAction* action) {
     connect(action, &QAction::triggered, this,
             [this] { DispatchEvent([this] { LaterVersionMessage(); }); });
@@ -362,8 +427,8 @@ void TFrmMain::CreateMenu() {
       Named(later(Datei1->addAction(QStringLiteral("Werte-Tabelle laden"))), "WerteTabelleladen1");
   Ende1 = Named(Datei1->addAction(QStringLiteral("Ende")), "Ende1");
   connect(Ende1, &QAction::triggered, this, [this] { close(); });
-  Hilfe1 = Named(later(menuBar()->addAction(QStringLiteral("Hilfe"))), "Hilfe1");
-  Info1 = Named(menuBar()->addAction(QStringLiteral("Info")), "Info1");
+  Hilfe1 = Named(later(menuBar()->addAction(QStringLiteral("&Hilfe"))), "Hilfe1");
+  Info1 = Named(menuBar()->addAction(QStringLiteral("&Info")), "Info1");
   connect(Info1, &QAction::triggered, this,
           [this] { DispatchEvent([this] { FormHilfe->ShowModal(); }); });
 }

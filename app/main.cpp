@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <clocale>
 
 #include "app/frm_main.h"
@@ -10,6 +11,9 @@ int main(int argc, char* argv[]) {
   // numbers are read with the separator from platform/locale.h.
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName(QStringLiteral("Ravelon"));
+  // Lets the desktop match the windows to the installed entry and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("ravelon"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/ravelon-64.png")));
   platform_qt::InstallQtPlatform();
 
   TFrmMain frmMain;

@@ -72,6 +72,8 @@ QFont ToQFont(const platform::Font& font) {
   f.setUnderline(font.Style & platform::fsUnderline);
   f.setStrikeOut(font.Style & platform::fsStrikeOut);
   f.setStyleStrategy(QFont::NoAntialias);
+  // Qt drops hinting on scaled screens; a fixed choice keeps the pictures the same everywhere.
+  f.setHintingPreference(QFont::PreferVerticalHinting);
   return f;
 }
 

@@ -21,9 +21,9 @@ void SpeedButton::SetDown(bool down) {
   if (down) ReleaseOthers();
 }
 
-void SpeedButton::SetGlyph(const QPixmap& glyph) {
-  setIcon(QIcon(glyph));
-  setIconSize(glyph.size());
+void SpeedButton::SetGlyph(const QIcon& glyph) {
+  setIcon(glyph);
+  setIconSize(QSize(kGlyphSide, kGlyphSide));
 }
 
 void SpeedButton::nextCheckState() {

@@ -23,8 +23,9 @@ class SpeedButton : public QPushButton {
   void SetAllowAllUp(bool allow) { allowAllUp_ = allow; }
   bool Down() const { return isChecked(); }
   void SetDown(bool down);
-  // A 21 x 21 picture beside the caption.
-  void SetGlyph(const QPixmap& glyph);
+  // A 21 x 21 picture beside the caption; the icon may hold it drawn for several pixel ratios.
+  static constexpr int kGlyphSide = 21;
+  void SetGlyph(const QIcon& glyph);
 
   std::function<void()> OnClick;
 
