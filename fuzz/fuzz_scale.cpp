@@ -11,6 +11,8 @@
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_values.h"
+#include "scale/calendar.h"
+#include "scale/date_time_layout.h"
 #include "scale/num_lab_text.h"
 #include "scale/tick_labels.h"
 #include "scale/tick_layout.h"
@@ -54,12 +56,28 @@ void CheckTicks(const TickOptions& o) {
   const TickLayout l = BuildTicks(o);
   const bool usable =
       std::isfinite(o.RangeLow) && std::isfinite(o.RangeHigh) && o.RangeLow != o.RangeHigh;
-  if (!usable) {
-    FUZZ_CHECK(l.Kind == tlNone && l.Ticks.empty() && l.TickList.empty(), what);
+  if (o.LabelType == ftDateTime) {
+    // Calendar ticks or a message, never both; ticks inside the calendar and ascending. A range
+    // without a span or with a bound that is no number has no ticks.
+    FUZZ_CHECK(l.Kind == tlDateTime || (!usable && l.Kind == tlNone), what);
+    FUZZ_CHECK(l.Ticks.empty() || l.Message.empty(), what + ": ticks and a message");
+    if (!usable) FUZZ_CHECK(l.Ticks.empty() && l.TickList.empty(), what);
+    FUZZ_CHECK(l.Ticks.size() <= std::size_t(kMaxTicksPerPass), what);
+    const double last = 2958466;  // 1 January 10000
+    const double* previous = nullptr;
+    for (const Tick& t : l.Ticks) {
+      FUZZ_CHECK(
+          std::isfinite(t.Value) && t.Value >= double(kFirstCalendarDay - 1) && t.Value <= last,
+          what);
+      FUZZ_CHECK(ValidUtf8(t.Text), what);
+      if (previous) FUZZ_CHECK(t.Value >= *previous, what + ": date ticks out of order");
+      previous = &t.Value;
+    }
+    for (const std::string& line : l.Message) FUZZ_CHECK(ValidUtf8(line), what);
     return;
   }
-  if (o.LabelType == ftDateTime) {
-    FUZZ_CHECK(l.Kind == tlDateTime && l.Ticks.empty(), what);
+  if (!usable) {
+    FUZZ_CHECK(l.Kind == tlNone && l.Ticks.empty() && l.TickList.empty(), what);
     return;
   }
   // A bounded count: each pass stops far below anything that would exhaust memory or time.
