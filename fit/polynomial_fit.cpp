@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <vector>
@@ -141,7 +142,8 @@ bool TRovavAza::CalcPolynomialFit(std::uint8_t order, std::span<double> coeffici
                               std::sqrt(std::fabs(static_cast<Ext>(vy) * vf)));
     }
   }
-  FitQual = r * r;
+  // r is a correlation; rounding may carry |r| a hair past 1.
+  FitQual = std::min(r * r, 1.0);
 
   for (int j = 1; j <= p; ++j) coefficients[static_cast<std::size_t>(j)] = solution.Elem(j);
   coefficients[0] = solution.Elem(p + 1);

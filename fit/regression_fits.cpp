@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <initializer_list>
@@ -8,6 +9,12 @@
 #include "fit/rovav_aza.h"
 
 namespace {
+
+// A coefficient of determination lies in [0, 1]; on ill-conditioned data the rounding of the
+// sums can carry it a hair outside, which would read as a better than perfect fit.
+double UnitRange(double q) {
+  return std::clamp(q, 0.0, 1.0);
+}
 
 using L = long double;
 
@@ -206,7 +213,7 @@ void TRovavAza::CalcLinFit(double& k, double& d, double& FitQual) const {
   Settle(check, {slope, intercept, spread, fit_qual});
   k = slope;
   d = intercept;
-  FitQual = fit_qual;
+  FitQual = UnitRange(fit_qual);
 }
 
 void TRovavAza::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const {
@@ -264,7 +271,7 @@ void TRovavAza::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
   k0 = q0;
   k1 = q1;
   k2 = q2;
-  FitQual = fit_qual;
+  FitQual = UnitRange(fit_qual);
 }
 
 void TRovavAza::CalcReciLinFit(double& k0, double& k1, double& FitQual) const {
@@ -282,7 +289,7 @@ void TRovavAza::CalcReciLinFit(double& k0, double& k1, double& FitQual) const {
                       point_table_, num_points_, x_varies_);
   k0 = r.b0;
   k1 = r.b1;
-  FitQual = r.fit_qual;
+  FitQual = UnitRange(r.fit_qual);
 }
 
 void TRovavAza::CalcLogFit(double& k0, double& k1, double& FitQual) const {
@@ -302,7 +309,7 @@ void TRovavAza::CalcLogFit(double& k0, double& k1, double& FitQual) const {
                       point_table_, num_points_, x_varies_);
   k0 = r.b0;
   k1 = r.b1;
-  FitQual = r.fit_qual;
+  FitQual = UnitRange(r.fit_qual);
 }
 
 void TRovavAza::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
@@ -325,7 +332,7 @@ void TRovavAza::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
       point_table_, num_points_, x_varies_);
   k0 = r.b0;
   k1 = r.b1;
-  FitQual = r.fit_qual;
+  FitQual = UnitRange(r.fit_qual);
 }
 
 void TRovavAza::CalcExponentialFit(double& k0, double& k1, double& FitQual) const {
@@ -351,5 +358,5 @@ void TRovavAza::CalcExponentialFit(double& k0, double& k1, double& FitQual) cons
   Settle(check, {factor});
   k0 = factor;
   k1 = r.b1;
-  FitQual = r.fit_qual;
+  FitQual = UnitRange(r.fit_qual);
 }

@@ -403,3 +403,18 @@ TEST(RegressionFits, LeaveTheStoreAndTheFloatingPointFlagsAlone) {
 }
 
 }  // namespace
+
+// Found by fuzzing: on nearly collinear points far from the origin the parabola's quality came
+// out as 1.0000000013, a better than perfect fit.
+TEST(CalcParabolFit, QualityStaysWithinOneOnIllConditionedPoints) {
+  TRovavAza store;
+  store.AddPoint(-262.725830078125, 1000000.037);
+  store.AddPoint(512.176513671875, 996.7815073933798);
+  for (int i = 0; i < 8; ++i) store.AddPoint(999999.99399999995, 999999.99399999995);
+  store.AddPoint(999999.99399999995, 999999.94700000004);
+  double k0, k1, k2, q;
+  store.CalcParabolFit(k0, k1, k2, q);
+  EXPECT_GE(q, 0);
+  EXPECT_LE(q, 1);
+  EXPECT_GT(q, 0.999);
+}
