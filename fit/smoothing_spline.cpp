@@ -125,6 +125,9 @@ void TRovavAza::CalcSmoothSpline() {
   }
   // With all y equal the spread is 0 and the residual sum stands in for the quality.
   spline_fit_quality_ = total != 0 ? Store((static_cast<Ext>(total) - q) / total) : q;
+  // On badly conditioned knots (x values a hair apart) the solver can leave a residual above the
+  // spread; a quality below 0 would claim less than nothing, so it reads as 0.
+  if (total != 0) spline_fit_quality_ = std::clamp(spline_fit_quality_, 0.0, 1.0);
   check.Check();
   spline_valid_ = true;
 }

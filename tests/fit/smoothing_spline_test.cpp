@@ -296,3 +296,29 @@ TEST(SmoothSplineValue, LastKnotIsSoundAfterAFailedComputation) {
 }
 
 }  // namespace
+
+// Found by fuzzing: with two x values a hair apart among far-spread points the computed residual
+// exceeded the spread, and the quality read below 0.
+TEST(SmoothSplineValue, QualityStaysInTheUnitRangeOnBadlyConditionedKnots) {
+  TRovavAza store;
+  const double points[][2] = {{999.99959587129479, 999.99995088920491},
+                              {-3, 20},
+                              {-791.24114404633872, 7},
+                              {14, 1000000.017},
+                              {999999.951, 14},
+                              {512.1619320746986, 999999.91799999995},
+                              {-631.37254901960785, -670.41015630820777},
+                              {-631.37255050241947, 999.99299412229448},
+                              {978.00245136022568, 999.96972124737613},
+                              {742.5842285150934, 1000}};
+  for (const auto& p : points) store.AddPoint(p[0], p[1]);
+  double q = -1;
+  bool valid = false;
+  try {
+    store.SmoothSplineValue(999.969482421875, q, valid);
+  } catch (const std::runtime_error&) {
+    return;  // refusing the data is sound too
+  }
+  EXPECT_GE(q, 0);
+  EXPECT_LE(q, 1);
+}
