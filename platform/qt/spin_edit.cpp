@@ -1,5 +1,6 @@
 #include "platform/qt/spin_edit.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -91,7 +92,9 @@ void SpinEdit::resizeEvent(QResizeEvent*) {
 
 bool SpinEdit::eventFilter(QObject* watched, QEvent* event) {
   if (watched == edit_ && event->type() == QEvent::FocusOut) {
-    DispatchEvent([this] { ClampTypedText(); });
+    // The edit's own context menu takes the focus only for a moment.
+    if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+      DispatchEvent([this] { ClampTypedText(); });
   } else if (watched == edit_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Up || key == Qt::Key_Down) {

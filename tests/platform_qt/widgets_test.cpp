@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -217,6 +218,14 @@ TEST(SpinEdit, TypedTextOutsideTheBoundsIsClampedWhenTheEditLosesTheFocus) {
         QString(c.shown) == c.typed ? std::vector<QString>{} : std::vector<QString>{c.shown};
     EXPECT_EQ(changes, expected) << c.typed;
   }
+
+  // The edit's context menu takes the focus for a moment: no clamp yet.
+  spin.Editor()->setFocus();
+  spin.Editor()->clear();
+  QTest::keyClicks(spin.Editor(), "44");
+  QFocusEvent toMenu(QEvent::FocusOut, Qt::PopupFocusReason);
+  QApplication::sendEvent(spin.Editor(), &toMenu);
+  EXPECT_EQ(spin.Text(), "44");
 
   // The minus sign U+2212 keeps its meaning: "−3" is below the minimum, not 3.
   spin.Editor()->setFocus();
