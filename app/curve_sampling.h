@@ -1,10 +1,7 @@
 #pragma once
 
 #include "chart/scale_props.h"
-
-// A value as the commands store it: rounded to a double, where a result beyond the double range
-// is an overflow and a NaN an invalid operation.
-double StoredValue(long double v);
+#include "fit/float_check.h"
 
 // The x positions at which the model commands sample their curves: 200 steps across the chart's
 // x range, read when the command starts.

@@ -20,19 +20,12 @@ std::string F3(double v) {
 
 }  // namespace
 
-double StoredValue(long double v) {
-  if (std::isnan(v)) throw EInvalidOp();
-  const double d = double(v);
-  if (std::isinf(d)) throw EOverflow();
-  return d;
-}
-
 CurveSampling::CurveSampling(const TScalePropsHoriz& scale)
     : scale_(scale),
-      step_(StoredValue((static_cast<long double>(scale.RangeHigh()) - scale.RangeLow()) / 200)) {}
+      step_(StoredDouble((static_cast<long double>(scale.RangeHigh()) - scale.RangeLow()) / 200)) {}
 
 double CurveSampling::Sample(int i) const {
-  return StoredValue(scale_.RangeLow() + static_cast<long double>(i) * step_);
+  return StoredDouble(scale_.RangeLow() + static_cast<long double>(i) * step_);
 }
 
 void TFrmMain::RunFitCommand(FitModel model) {
@@ -72,25 +65,25 @@ void TFrmMain::RunFitCommand(FitModel model) {
   auto y = [&](double x) -> std::optional<double> {
     switch (model) {
       case FitModel::Lin:
-        return StoredValue(LD(x) * p0 + p1);
+        return StoredDouble(LD(x) * p0 + p1);
       case FitModel::Parabolic:
-        return StoredValue(LD(x) * x * p2 + (LD(x) * p1 + p0));
+        return StoredDouble(LD(x) * x * p2 + (LD(x) * p1 + p0));
       case FitModel::Reciproc: {
-        const double q = StoredValue(LD(x) * p1 + p0);
+        const double q = StoredDouble(LD(x) * p1 + p0);
         if (q == 0) return std::nullopt;
-        return StoredValue(1 / LD(q));
+        return StoredDouble(1 / LD(q));
       }
       case FitModel::Log:
         if (!(x > 0)) return std::nullopt;
-        return StoredValue(std::log(LD(x)) * p1 + p0);
+        return StoredDouble(std::log(LD(x)) * p1 + p0);
       case FitModel::RecipLog: {
         if (!(x > 0)) return std::nullopt;
-        const double q = StoredValue(std::log(LD(x)) * p1 + p0);
+        const double q = StoredDouble(std::log(LD(x)) * p1 + p0);
         if (q == 0) return std::nullopt;
-        return StoredValue(1 / LD(q));
+        return StoredDouble(1 / LD(q));
       }
       case FitModel::Expon:
-        return StoredValue(std::exp(LD(x) * p1) * p0);
+        return StoredDouble(std::exp(LD(x) * p1) * p0);
     }
     return std::nullopt;
   };

@@ -48,7 +48,7 @@ void TFrmMain::RunPolynomialCommand() {
     return sum;
   };
   const CurveSampling samples(VArori1.Scale1X());
-  const double x0 = StoredValue(samples.RL() + static_cast<long double>(samples.Step()));
+  const double x0 = StoredDouble(samples.RL() + static_cast<long double>(samples.Step()));
   VArori1.AddMovePoint(x0, P(x0));
   for (int i = 1; i <= CurveSampling::kSamples; ++i) {
     const double x = samples.Sample(i);

@@ -11,9 +11,7 @@ namespace {
 
 // A cell's number as the store keeps it; beyond the double range it is an overflow.
 double CellValue(const std::string& text) {
-  const double v = double(platform::StrToFloat(text));
-  if (std::isinf(v)) throw EOverflow();
-  return v;
+  return StoredDouble(platform::StrToFloat(text));
 }
 
 }  // namespace

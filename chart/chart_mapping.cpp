@@ -2,17 +2,13 @@
 #include <cmath>
 #include <limits>
 
+#include "chart/pixel_math.h"
 #include "chart/varori.h"
 #include "fit/kovix_errors.h"
 
 namespace {
 
-using Wide = long long;
 using LD = long double;
-
-int ClampInt(Wide v) {
-  return int(std::clamp<Wide>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-}
 
 constexpr LD kPixelMax = 2147483647.0L;
 

@@ -18,15 +18,6 @@ bool IsBandMode(TMouseActMode m) {
   return m == maRubberBand || m == maZoomWind || m == maZoomWindPos;
 }
 
-// A new bound must be a double: beyond the double range the pan step is an overflow, and the
-// range stays as it was.
-double Bound(long double v) {
-  if (std::isnan(v)) throw EInvalidOp();
-  const double d = double(v);
-  if (!std::isfinite(d)) throw EOverflow();
-  return d;
-}
-
 }  // namespace
 
 bool TVArori::InDataArea(int x, int y) const {
@@ -144,6 +135,7 @@ void TVArori::PanStep(int x, int y) {
   const bool old = holdPaint_;
   {
     PaintHold hold(*this);
+    // A new bound beyond the double range is an overflow; the range then stays as it was.
     for (int n = 1; n <= kNumLayers; ++n) {
       if (!panLayer_[n]) continue;
       const TScaleProps& sx = ScaleX(n);
@@ -154,23 +146,23 @@ void TVArori::PanStep(int x, int y) {
       if (mouseAction_ != maPanVert && w > 0) {
         if (!sx.Logarithmic()) {
           const LD dx = (LD(xh) - xl) * (x - panOrigin_.X) / w;
-          xl = Bound(s.XLow - dx);
-          xh = Bound(s.XHigh - dx);
+          xl = StoredDouble(s.XLow - dx);
+          xh = StoredDouble(s.XHigh - dx);
         } else {
           const LD f = std::exp(std::log(LD(xh) / xl) * (panOrigin_.X - x) / w);
-          xl = Bound(s.XLow * f);
-          xh = Bound(s.XHigh * f);
+          xl = StoredDouble(s.XLow * f);
+          xh = StoredDouble(s.XHigh * f);
         }
       }
       if (mouseAction_ != maPanHoriz && h > 0) {
         if (!sy.Logarithmic()) {
           const LD dy = (LD(yh) - yl) * (y - panOrigin_.Y) / h;
-          yl = Bound(s.YLow + dy);
-          yh = Bound(s.YHigh + dy);
+          yl = StoredDouble(s.YLow + dy);
+          yh = StoredDouble(s.YHigh + dy);
         } else {
           const LD f = std::exp(std::log(LD(yh) / yl) * (y - panOrigin_.Y) / h);
-          yl = Bound(s.YLow * f);
-          yh = Bound(s.YHigh * f);
+          yl = StoredDouble(s.YLow * f);
+          yh = StoredDouble(s.YHigh * f);
         }
       }
       SetLayerRangeJoined(n, xl, xh, yl, yh);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "chart/data_marks.h"
+#include "chart/pixel_math.h"
 #include "chart/varori.h"
 
 using platform::Canvas;
@@ -11,12 +12,6 @@ using platform::TColor;
 using platform::TPoint;
 
 namespace {
-
-using Wide = long long;
-
-int ClampInt(Wide v) {
-  return int(std::clamp<Wide>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-}
 
 Wide Limit(Wide v) {
   return std::clamp<Wide>(v, -TVArori::kPixelLimit, TVArori::kPixelLimit);

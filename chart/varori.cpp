@@ -1,4 +1,5 @@
 #include "chart/varori.h"
+#include "chart/pixel_math.h"
 
 #include <algorithm>
 #include <limits>
@@ -9,11 +10,6 @@
 using platform::TColor;
 
 namespace {
-
-using Wide = long long;
-int ClampInt(Wide v) {
-  return int(std::clamp<Wide>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-}
 
 constexpr std::array<TColor, kNumLayers> kLayerColors = {
     platform::clBlack,  platform::clMaroon,  platform::clGreen, platform::clOlive,

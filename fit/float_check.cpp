@@ -1,5 +1,7 @@
 #include "fit/float_check.h"
 
+#include <cmath>
+
 #include <cfenv>
 
 namespace {
@@ -28,4 +30,11 @@ void CheckFloatFlags() {
   if (raised & FE_INVALID) throw EInvalidOp();
   if (raised & FE_DIVBYZERO) throw EZeroDivide();
   throw EOverflow();
+}
+
+double StoredDouble(long double v) {
+  if (std::isnan(v)) throw EInvalidOp();
+  const double d = static_cast<double>(v);
+  if (std::isinf(d)) throw EOverflow();
+  return d;
 }

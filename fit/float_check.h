@@ -41,3 +41,7 @@ class FloatCheck {
   FloatCheck() { ClearFloatFlags(); }
   void Check() const { CheckFloatFlags(); }
 };
+
+// A value as it is stored: rounded to a double, where a result beyond the double range is an
+// overflow and a NaN an invalid operation.
+double StoredDouble(long double v);
