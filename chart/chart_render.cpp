@@ -18,6 +18,10 @@ Wide Limit(Wide v) {
 }
 
 constexpr int kMaxBatch = 200;
+// How far around the data area mark positions are remembered for runs of identical marks: as
+// far as any mark shape reaches with a thin pen, so marks cut by the border are drawn once too.
+constexpr int kStampMargin = 64;
+
 constexpr int kMaxGridLines = 1000;
 
 // Decade and rounded mantissa of a positive value; log10 values within 1e-14 of an integer
@@ -344,6 +348,18 @@ void TVArori::RenderItems(Canvas& c, int left, int top, bool monochrome, bool no
   c.GetPen().Style = platform::psSolid;
   c.GetBrush().Color = fill;
 
+  // Within a run of identical marks each position is stamped once (StampedPositions).
+  const Wide areaW = DataAreaWidth(), areaH = DataAreaHeight();
+  stamped_.Track(ClampInt(Wide(left) - kStampMargin), ClampInt(Wide(top) - kStampMargin),
+                 ClampInt(left + areaW + kStampMargin), ClampInt(top + areaH + kStampMargin));
+  struct MarkRun {
+    bool open = false;
+    bool repeatable = false;
+    TColor color = 0;
+    std::uint8_t style = 0, markType = 0;
+    std::int32_t width = 0;
+  } run;
+
   std::vector<TPoint> batch;
   batch.reserve(kMaxBatch);
   auto flush = [&] {
@@ -370,6 +386,7 @@ void TVArori::RenderItems(Canvas& c, int left, int top, bool monochrome, bool no
     switch (item.Kind) {
       case ikMove:
         flush();
+        run.open = false;
         penPos = p;
         c.MoveTo(p.X, p.Y);
         break;
@@ -383,6 +400,7 @@ void TVArori::RenderItems(Canvas& c, int left, int top, bool monochrome, bool no
           c.GetPen().Style = platform::TPenStyle(style);
           c.GetBrush().Color = fill;
         }
+        run.open = false;
         if (batch.empty()) batch.push_back(penPos);
         batch.push_back(p);
         if (int(batch.size()) >= kMaxBatch) flush();
@@ -397,6 +415,14 @@ void TVArori::RenderItems(Canvas& c, int left, int top, bool monochrome, bool no
           style = item.PenStyle;
           c.GetPen().Style = platform::TPenStyle(style);
         }
+        if (!run.open || run.color != itemColor || run.style != item.PenStyle ||
+            run.width != item.LineWidth || run.markType != item.MarkType) {
+          stamped_.EndRun();
+          // Text marks paint a background beside the glyph: not one colour, so drawn every time.
+          const bool oneColour = c.GetPen().Mode == platform::pmCopy && item.MarkType < 52;
+          run = {true, oneColour, itemColor, item.PenStyle, item.MarkType, item.LineWidth};
+        }
+        if (run.repeatable && stamped_.TestAndSet(p.X, p.Y)) break;
         DrawMark(c, item.MarkType, p.X, p.Y);
         break;
     }

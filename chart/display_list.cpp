@@ -22,17 +22,21 @@ DisplayList& DisplayList::operator=(const DisplayList& other) {
 }
 
 void DisplayList::Append(const ChartItem& item, int step) {
-  if (count_ >= capacity_) {
-    const long long grown = static_cast<long long>(capacity_) + step;
-    if (grown > std::numeric_limits<int>::max()) throw std::bad_alloc();
-    // Value-initialised: fresh slots are zero.
-    auto larger = std::make_unique<ChartItem[]>(std::size_t(grown));
-    std::copy(begin(), end(), larger.get());
-    items_ = std::move(larger);
-    capacity_ = int(grown);
-  }
+  if (count_ >= capacity_) Reserve(static_cast<long long>(count_) + 1, step);
   items_[count_] = item;
   ++count_;
+}
+
+void DisplayList::Reserve(long long count, int step) {
+  if (count <= capacity_) return;
+  const long long steps = (count - capacity_ + step - 1) / step;
+  const long long grown = capacity_ + steps * step;
+  if (grown > std::numeric_limits<int>::max()) throw std::bad_alloc();
+  // Value-initialised: fresh slots are zero.
+  auto larger = std::make_unique<ChartItem[]>(std::size_t(grown));
+  std::copy(begin(), end(), larger.get());
+  items_ = std::move(larger);
+  capacity_ = int(grown);
 }
 
 void DisplayList::DropLast() {

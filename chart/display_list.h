@@ -21,6 +21,10 @@ class DisplayList {
 
   // Grows by `step` slots when full. A failed growth throws and leaves the list unchanged.
   void Append(const ChartItem& item, int step);
+  // Makes room for `count` items in one reallocation, to the capacity that growing by `step`
+  // one item at a time would reach, so bulk adds stay linear. A failed growth throws and leaves
+  // the list unchanged.
+  void Reserve(long long count, int step);
   void DropLast();
   void Clear();
 

@@ -501,7 +501,7 @@ void TVArori::SetAllocSize(int n) {
   if (n >= 1 && n <= 1000000) allocSize_ = n;
 }
 
-void TVArori::AppendItem(std::uint8_t kind, double x, double y, std::uint8_t markType) {
+ChartItem TVArori::MakeItem(std::uint8_t kind, double x, double y, std::uint8_t markType) const {
   // The item keeps the properties of this moment; fields its kind does not use stay zero.
   ChartItem item;
   item.X = x;
@@ -514,11 +514,27 @@ void TVArori::AppendItem(std::uint8_t kind, double x, double y, std::uint8_t mar
   item.LineWidth = lineWidth_;
   if (kind == ikLine) item.FillColor = fillColor_;
   if (kind == ikMark) item.MarkType = markType;
-  List().Append(item, allocSize_);
+  return item;
+}
+
+void TVArori::AppendItem(std::uint8_t kind, double x, double y, std::uint8_t markType) {
+  List().Append(MakeItem(kind, x, y, markType), allocSize_);
 }
 
 void TVArori::AddMark(double x, double y, std::uint8_t markType) {
   AppendItem(ikMark, x, y, markType);
+}
+
+void TVArori::AddMarks(std::span<const DataPoint> points, std::uint8_t markType) {
+  DisplayList& list = List();
+  list.Reserve(static_cast<long long>(list.Count()) + static_cast<long long>(points.size()),
+               allocSize_);
+  ChartItem item = MakeItem(ikMark, 0, 0, markType);
+  for (const DataPoint& p : points) {
+    item.X = p.x;
+    item.Y = p.y;
+    list.Append(item, allocSize_);
+  }
 }
 
 void TVArori::AddMovePoint(double x, double y) {

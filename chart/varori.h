@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@
 #include "chart/chart_types.h"
 #include "chart/display_list.h"
 #include "chart/scale_props.h"
+#include "chart/stamped_positions.h"
+#include "fit/data_point.h"
 #include "platform/canvas.h"
 #include "platform/control.h"
 #include "scale/scale.h"
@@ -166,6 +169,9 @@ class TVArori : public platform::Control {
 
   // ---- display list
   void AddMark(double x, double y, std::uint8_t markType);
+  // One mark per point, in order, as AddMark would add them; the storage grows once. Either all
+  // are added or, when the storage cannot grow, none.
+  void AddMarks(std::span<const DataPoint> points, std::uint8_t markType);
   void AddMovePoint(double x, double y);
   void AddLinePoint(double x, double y);
   void ClearItems();
@@ -282,6 +288,7 @@ class TVArori : public platform::Control {
 
   DisplayList& List();
   const DisplayList& List() const;
+  ChartItem MakeItem(std::uint8_t kind, double x, double y, std::uint8_t markType) const;
   void AppendItem(std::uint8_t kind, double x, double y, std::uint8_t markType);
   void LeaveOwner();
   bool MapPoint(int layer, double x, double y, long long& px, long long& py) const;
@@ -349,6 +356,8 @@ class TVArori : public platform::Control {
   std::string loadedImageName_;
   std::unique_ptr<platform::Bitmap> framePicture_;
   std::unique_ptr<platform::Bitmap> dataPicture_;
+  // The renderer's memory of stamped mark positions, kept to reuse its table.
+  StampedPositions stamped_;
   std::unique_ptr<platform::Bitmap> auxPicture_;
 
   // display list and its sharing group

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <cmath>
 #include <limits>
 #include <string>
@@ -354,6 +356,35 @@ TEST_F(ChartTest, DisplayListGrowthAndRemoval) {
   c.SetAllocSize(3);
   c.AddMark(1, 1, 26);
   EXPECT_EQ(c.Capacity(), 3);
+}
+
+// Bulk adds reach the same list, capacity included, as adding the marks one at a time.
+TEST_F(ChartTest, AddMarksEqualsOneAtATime) {
+  struct Case {
+    int allocSize, before, added;
+  };
+  for (const Case& k : {Case{1000, 0, 2500}, Case{1000, 999, 1}, Case{1000, 1000, 1},
+                        Case{7, 3, 0}, Case{1, 0, 5}, Case{1000000, 10, 10}}) {
+    TVArori bulk, single;
+    for (TVArori* c : {&bulk, &single}) {
+      c->SetAllocSize(k.allocSize);
+      c->SetDataColor(platform::clRed);
+      for (int i = 0; i < k.before; ++i) c->AddMark(-i, i, 7);
+      c->SetDataColor(platform::clGreen);
+      c->SetClassDefault(3);
+    }
+    std::vector<DataPoint> points;
+    for (int i = 0; i < k.added; ++i) points.push_back({i * 0.5, -i * 2.0});
+    bulk.AddMarks(points, 26);
+    for (const DataPoint& p : points) single.AddMark(p.x, p.y, 26);
+    SCOPED_TRACE(testing::Message() << k.allocSize << " " << k.before << " " << k.added);
+    ASSERT_EQ(bulk.ItemCount(), single.ItemCount());
+    EXPECT_EQ(bulk.Capacity(), single.Capacity());
+    for (int i = 0; i < bulk.ItemCount(); ++i) {
+      const ChartItem &a = bulk.Item(i), &b = single.Item(i);
+      ASSERT_EQ(std::memcmp(&a, &b, sizeof(ChartItem)), 0) << "item " << i;
+    }
+  }
 }
 
 TEST_F(ChartTest, ItemsKeepThePropertiesOfTheirMoment) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cmath>
+#include <vector>
 #include <set>
 #include <utility>
 
@@ -22,9 +24,8 @@ Pixels PixelsOf(const QImage& image, QRgb rgb, QRect area) {
 }
 
 // The chart as the main window sets it up, in a real window image.
-class ChartPixels : public testing::Test {
- protected:
-  void SetUp() override {
+struct WindowChart {
+  WindowChart() {
     chart.SetGridStyle(gsDotLines);
     chart.SetGridColor(platform::clSilver);
     chart.SetDataColor(platform::clGreen);
@@ -40,11 +41,19 @@ class ChartPixels : public testing::Test {
     chart.SetBounds(0, 0, 500, 400);
     chart.Repaint();
   }
-
   const QImage& Screen() const { return host->ScreenImage(); }
 
   TVArori chart;
   std::unique_ptr<platform_qt::ControlHostWidget> host;
+};
+
+class ChartPixels : public testing::Test {
+ protected:
+  const QImage& Screen() const { return window.Screen(); }
+
+  WindowChart window;
+  TVArori& chart = window.chart;
+  std::unique_ptr<platform_qt::ControlHostWidget>& host = window.host;
 };
 
 TEST_F(ChartPixels, DataMarkIsTheFilledEllipse) {
@@ -121,6 +130,87 @@ TEST(DisplayListMemory, FailedGrowthLeavesTheListAsItWas) {
   EXPECT_EQ(chart.Item(1).X, 2);
   chart.AddMark(3, 3, 26);
   EXPECT_EQ(chart.Capacity(), 4);
+}
+
+TEST(DisplayListMemory, FailedBulkAddAddsNone) {
+  TVArori chart;
+  chart.SetAllocSize(2);
+  chart.AddMark(1, 1, 26);
+  const std::vector<DataPoint> points(5, DataPoint{2, 2});
+  bool threw = false;
+  {
+    FailNextAllocation fail(sizeof(ChartItem) * 6);
+    try {
+      chart.AddMarks(points, 26);
+    } catch (const std::bad_alloc&) {
+      threw = true;
+    }
+  }
+  EXPECT_TRUE(threw);
+  EXPECT_EQ(chart.ItemCount(), 1);
+  EXPECT_EQ(chart.Capacity(), 2);
+}
+
+// Many marks, most on a pixel already stamped, interleaved with other looks and with lines: the
+// picture equals drawing every mark in turn onto the same background.
+TEST_F(ChartPixels, RepeatedMarksGiveThePictureOfDrawingEveryMark) {
+  std::uint32_t seed = 12345;
+  auto next = [&] {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) / double(1u << 24);
+  };
+  struct Look {
+    platform::TColor color;
+    std::uint8_t shape;
+    int width;
+  };
+  const Look looks[] = {{platform::clGreen, 26, 1}, {platform::clRed, 16, 1},
+                        {platform::clBlue, 9, 3},   {platform::clGreen, 33, 1},
+                        {platform::clRed, 26, 1},   {platform::clBlack, 65, 1}};
+  int look = 0;
+  for (int i = 0; i < 20000; ++i) {
+    if (i % 2500 == 0) {
+      look = (look + 1) % 6;
+      chart.SetDataColor(looks[look].color);
+      chart.SetLineWidth(std::uint8_t(looks[look].width));
+    }
+    // Clustered so that many marks share a pixel; some lie outside the data area.
+    const double x = std::round(next() * 60) / 5 - 1, y = std::round(next() * 60) / 5 - 1;
+    if (i % 997 == 0) {
+      chart.AddMovePoint(x, y);
+      chart.AddLinePoint(y, x);
+    }
+    chart.AddMark(x, y, looks[look].shape);
+  }
+  chart.ShowItems();
+
+  // The reference draws every mark: a move before each mark ends any run of identical marks
+  // and draws nothing (every line here follows its own move).
+  WindowChart reference;
+  for (int i = 0; i < chart.ItemCount(); ++i) {
+    const ChartItem& it = chart.Item(i);
+    reference.chart.SetDataColor(it.Color);
+    reference.chart.SetLineWidth(std::uint8_t(it.LineWidth));
+    if (it.Kind == ikMove) {
+      reference.chart.AddMovePoint(it.X, it.Y);
+    } else if (it.Kind == ikLine) {
+      reference.chart.AddLinePoint(it.X, it.Y);
+    } else {
+      reference.chart.AddMovePoint(0, 0);
+      reference.chart.AddMark(it.X, it.Y, it.MarkType);
+    }
+  }
+  reference.chart.ShowItems();
+  const QImage &shown = Screen(), &expected = reference.Screen();
+  ASSERT_EQ(shown.size(), expected.size());
+  int differing = 0, marked = 0;
+  for (int y = 0; y < shown.height(); ++y)
+    for (int x = 0; x < shown.width(); ++x) {
+      differing += (shown.pixel(x, y) & 0xFFFFFF) != (expected.pixel(x, y) & 0xFFFFFF);
+      marked += (shown.pixel(x, y) & 0xFFFFFF) == (QColor(Qt::red).rgb() & 0xFFFFFF);
+    }
+  EXPECT_GT(marked, 100);
+  EXPECT_EQ(differing, 0);
 }
 
 }  // namespace
