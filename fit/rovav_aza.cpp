@@ -1,6 +1,9 @@
 #include "fit/rovav_aza.h"
 
 #include <cmath>
+#include <limits>
+
+#include "fit/kovix_errors.h"
 
 TRovavAza::TRovavAza() {
   point_table_.Resize(2, TableGrowth);
@@ -32,6 +35,23 @@ void TRovavAza::AddPoint(double x, double y) {
   point_table_.SetElem(1, num_points_, x);
   point_table_.SetElem(2, num_points_, y);
   spline_valid_ = false;
+}
+
+void TRovavAza::AddPoints(std::span<const DataPoint> points) {
+  const long long rows = static_cast<long long>(num_points_) + static_cast<long long>(points.size());
+  if (rows > std::numeric_limits<int>::max()) throw EKovixMatrixError("AddPoints: too many points");
+  if (point_table_.NrOfRows() < rows) {
+    // The row count single adds would reach: whole steps of TableGrowth.
+    const long long steps = (rows - point_table_.NrOfRows() + TableGrowth - 1) / TableGrowth;
+    point_table_.Resize(2, int(point_table_.NrOfRows() + steps * TableGrowth));
+  }
+  for (const DataPoint& p : points) {
+    AccumulateSums(p.x, p.y);
+    ++num_points_;
+    point_table_.SetElem(1, num_points_, p.x);
+    point_table_.SetElem(2, num_points_, p.y);
+  }
+  if (!points.empty()) spline_valid_ = false;
 }
 
 void TRovavAza::AccumulateSums(double x, double y) {

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "fit/data_point.h"
 #include "fit/matrix.h"
 #include "fit/penalized_cubic_spline.h"
 #include "fit/vector.h"
@@ -66,6 +67,9 @@ class TRovavAza {
   // Adds one point to the table, the sums and the flags. Either the point is added completely
   // or, when the table cannot grow, EKovixMatrixError is thrown and nothing has changed.
   void AddPoint(double x, double y);
+  // Adds the points in order, as AddPoint one by one would, with the table grown once. All or
+  // nothing as AddPoint.
+  void AddPoints(std::span<const DataPoint> points);
   // Forgets all points; the table keeps its capacity, zeroed.
   void ClearData();
 

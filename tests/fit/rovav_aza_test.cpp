@@ -4,7 +4,9 @@
 
 #include <cfenv>
 #include <cmath>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "fit/kovix_errors.h"
 #include "tests/fit/failing_allocation.h"
@@ -175,6 +177,37 @@ TEST(TRovavAza, TableGrowsBy1000RowsKeepingThePoints) {
   EXPECT_EQ(s.PointTable().Elem(1, 1002), 0.0);
 }
 
+// A file's points go in with one call; the store must end exactly as after single adds.
+TEST(TRovavAza, AddPointsEqualsAddingOneByOne) {
+  std::vector<DataPoint> points;
+  for (int i = 0; i < 2345; ++i)
+    points.push_back({(i % 11 - 3) * 0.37, i % 13 == 0 ? 0.0 : (i % 7 - 2) * 1.5e-3});
+  for (const std::size_t before : {std::size_t(0), std::size_t(999), std::size_t(1000)}) {
+    TRovavAza bulk, single;
+    for (std::size_t i = 0; i < before; ++i) {
+      bulk.AddPoint(points[i].x, points[i].y);
+      single.AddPoint(points[i].x, points[i].y);
+    }
+    bulk.AddPoints(std::span(points).subspan(before));
+    for (std::size_t i = before; i < points.size(); ++i) single.AddPoint(points[i].x, points[i].y);
+    EXPECT_EQ(bulk.NumPoints(), single.NumPoints());
+    EXPECT_EQ(bulk.Sums(), single.Sums());
+    EXPECT_EQ(FlagBits(bulk), FlagBits(single));
+    EXPECT_EQ(bulk.MinX(), single.MinX());
+    ASSERT_EQ(bulk.PointTable().NrOfRows(), single.PointTable().NrOfRows());
+    bool same = true;
+    for (int r = 1; r <= bulk.PointTable().NrOfRows(); ++r)
+      for (int c = 1; c <= 2; ++c)
+        same = same && bulk.PointTable().Elem(c, r) == single.PointTable().Elem(c, r);
+    EXPECT_TRUE(same);
+    double k1, d1, q1, k2, d2, q2;
+    bulk.CalcLinFit(k1, d1, q1);
+    single.CalcLinFit(k2, d2, q2);
+    EXPECT_EQ(k1, k2);
+    EXPECT_EQ(q1, q2);
+  }
+}
+
 TEST(TRovavAza, ClearDataKeepsTheCapacityAndZeroesIt) {
   TRovavAza s;
   for (int i = 1; i <= 1500; ++i) s.AddPoint(i, i % 7 - 3);
@@ -225,6 +258,19 @@ TEST(TRovavAza, AddPointThatCannotGrowTheTableChangesNothing) {
   EXPECT_EQ(s.MinX(), 1);
   EXPECT_EQ(s.PointTable().NrOfRows(), 1000);
   EXPECT_EQ(s.PointTable().Elem(1, 1000), 1000);
+
+  {
+    const DataPoint more[] = {{-1, 0}, {5, 5}};
+    FailNextAllocation fail(2000 * sizeof(double));
+    try {
+      s.AddPoints(more);
+    } catch (const EKovixMatrixError& e) {
+      message = e.what();
+    }
+    EXPECT_TRUE(fail.Happened());
+  }
+  EXPECT_EQ(s.NumPoints(), 1000);
+  EXPECT_EQ(s.Sums(), before);
 
   s.AddPoint(-1, 0);
   EXPECT_EQ(s.NumPoints(), 1001);
