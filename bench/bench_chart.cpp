@@ -40,10 +40,10 @@ void StartQt() {
 constexpr int kDataWidth = 600;
 constexpr int kDataHeight = 500;
 
-std::vector<std::pair<double, double>> RandomPoints(int n) {
+std::vector<DataPoint> RandomPoints(int n) {
   std::mt19937 gen(42);
   std::uniform_real_distribution<double> u(0.0, 10.0);
-  std::vector<std::pair<double, double>> points(static_cast<std::size_t>(n));
+  std::vector<DataPoint> points(static_cast<std::size_t>(n));
   for (auto& p : points) p = {u(gen), u(gen)};
   return points;
 }
@@ -68,7 +68,7 @@ struct Chart {
     chart.Loaded();
     chart.SetHost(&host);
     chart.SetBounds(0, 0, 50 + 16 + kDataWidth - 1, 20 + 40 + kDataHeight - 1);
-    for (const auto& [x, y] : RandomPoints(marks)) chart.AddMark(x, y, 26);
+    chart.AddMarks(RandomPoints(marks), 26);
     chart.AddMovePoint(0, 0);
     for (int i = 1; i <= 200; ++i) chart.AddLinePoint(i / 20.0, 10 * std::sin(i / 30.0));
     chart.Repaint();
@@ -86,7 +86,12 @@ void BM_ShowItems(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_ShowItems)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShowItems)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
 
 // The yardstick: a plain QPainter loop drawing the same dots into an image of the same size.
 void BM_QPainterDots(benchmark::State& state) {
@@ -108,7 +113,7 @@ void BM_QPainterDots(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_QPainterDots)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QPainterDots)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 // Frame, both scales and data.
 void BM_FullPaint(benchmark::State& state) {
@@ -133,6 +138,19 @@ void BM_PanStep(benchmark::State& state) {
     benchmark::DoNotOptimize(c.host.Image().constBits());
   }
 }
-BENCHMARK(BM_PanStep)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PanStep)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Adding a file's worth of marks to an empty list in one call.
+void BM_AddMarks(benchmark::State& state) {
+  StartQt();
+  const auto points = RandomPoints(int(state.range(0)));
+  for (auto _ : state) {
+    TVArori chart;
+    chart.AddMarks(points, 26);
+    benchmark::DoNotOptimize(chart.ItemCount());
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_AddMarks)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -10,8 +10,6 @@ namespace {
 
 using LD = long double;
 
-constexpr LD kPixelMax = 2147483647.0L;
-
 // Factor and offset that put `low` on pixel `first` and `high` on pixel `last`.
 void AxisMapping(LD low, LD high, bool logarithmic, Wide first, Wide last, LD& factor, LD& offset) {
   if (logarithmic) {
@@ -22,14 +20,6 @@ void AxisMapping(LD low, LD high, bool logarithmic, Wide first, Wide last, LD& f
   }
   factor = LD(last - first) / (high - low);
   offset = (LD(first) * high - LD(last) * low) / (high - low);
-}
-
-// A pixel coordinate from the mapping: NaN (an infinite value on an axis without span) is 0,
-// the rest is limited to the int range and rounded in the default mode, halves to even.
-int ToPixel(LD factor, LD offset, LD v) {
-  const LD p = factor * v + offset;
-  if (std::isnan(p)) return 0;
-  return int(std::llrint(std::clamp(p, -kPixelMax, kPixelMax)));
 }
 
 }  // namespace

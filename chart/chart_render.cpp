@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -14,7 +15,7 @@ using platform::TPoint;
 namespace {
 
 Wide Limit(Wide v) {
-  return std::clamp<Wide>(v, -TVArori::kPixelLimit, TVArori::kPixelLimit);
+  return LimitPixel(v);
 }
 
 constexpr int kMaxBatch = 200;
@@ -93,9 +94,6 @@ std::vector<double> TickList(const TScale& scale) {
 
 }  // namespace
 
-TPoint TVArori::ToCanvas(Wide px, Wide py, int left, int top) const {
-  return {ClampInt(Limit(px) - ml_ + left), ClampInt(Limit(py) - mt_ + top)};
-}
 
 // ---- full paint
 
@@ -369,13 +367,35 @@ void TVArori::RenderItems(Canvas& c, int left, int top, bool monochrome, bool no
     batch.clear();
   };
 
+  // Layers with two linear axes map their points inline, which matters with a million marks.
+  std::array<bool, kNumLayers + 1> linear{};
+  std::array<FastPixels, kNumLayers + 1> fast;
+  for (int n = 1; n <= kNumLayers; ++n) {
+    const LayerMapping& m = mapping_[n - 1];
+    linear[n] = !xProps_[n - 1]->Logarithmic() && !yProps_[n - 1]->Logarithmic();
+    fast[n] = FastPixels(m.FactorX, m.OffsetX, m.FactorY, m.OffsetY);
+  }
+
   for (const ChartItem& item : List()) {
     if (!classShown_[item.ClassNumber]) continue;
     if (item.Layer < 1 || item.Layer > kNumLayers || !layerShown_[item.Layer]) continue;
     if (item.Kind != ikMove && item.Kind != ikLine && item.Kind != ikMark) continue;
     // A point without a place (NaN) is not drawn; the pen stays where it was.
     Wide px, py;
-    if (!MapPoint(item.Layer, item.X, item.Y, px, py)) continue;
+    if (linear[item.Layer]) {
+      if (std::isnan(item.X) || std::isnan(item.Y)) continue;
+      int fx, fy;
+      if (fast[item.Layer].Map(item.X, item.Y, fx, fy)) {
+        px = fx;
+        py = fy;
+      } else {
+        const LayerMapping& m = mapping_[item.Layer - 1];
+        px = ToPixel(m.FactorX, m.OffsetX, item.X);
+        py = ToPixel(m.FactorY, m.OffsetY, item.Y);
+      }
+    } else if (!MapPoint(item.Layer, item.X, item.Y, px, py)) {
+      continue;
+    }
     const TColor itemColor = monochrome ? platform::clBlack : item.Color;
     if (item.LineWidth != width) {
       flush();

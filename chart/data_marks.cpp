@@ -92,11 +92,23 @@ constexpr Corners kPolygons[] = {
     {47, Fill::kFilled, 3, {{{-4, -3}, {3, 0}, {-4, 3}}}},
 };
 
-template <class Table>
-auto Find(const Table& table, std::uint8_t shape) -> decltype(&table[0]) {
-  const auto it = std::find_if(std::begin(table), std::end(table),
-                               [shape](const auto& entry) { return entry.shape == shape; });
-  return it == std::end(table) ? nullptr : &*it;
+// Where each shape number's row stands in its table; built once, as a mark is drawn up to a
+// million times a picture.
+struct ShapeRows {
+  std::array<const PixelMask*, 256> mask{};
+  std::array<const Corners*, 256> corners{};
+  std::array<const Box*, 256> box{};
+};
+
+const ShapeRows& Rows() {
+  static const ShapeRows rows = [] {
+    ShapeRows r;
+    for (const PixelMask& m : kPixelMasks) r.mask[m.shape] = &m;
+    for (const Corners& c : kPolygons) r.corners[c.shape] = &c;
+    for (const Box& b : kBoxes) r.box[b.shape] = &b;
+    return r;
+  }();
+  return rows;
 }
 
 void DrawPixelMask(Canvas& canvas, const PixelMask& mask, int x, int y) {
@@ -149,9 +161,10 @@ void Vee(Canvas& canvas, int x, int y, int a, int dy) {
 }
 
 void DrawShape(Canvas& canvas, std::uint8_t shape, int x, int y) {
-  if (const PixelMask* mask = Find(kPixelMasks, shape)) return DrawPixelMask(canvas, *mask, x, y);
-  if (const Corners* corners = Find(kPolygons, shape)) return DrawPolygon(canvas, *corners, x, y);
-  if (const Box* box = Find(kBoxes, shape)) {
+  const ShapeRows& rows = Rows();
+  if (const PixelMask* mask = rows.mask[shape]) return DrawPixelMask(canvas, *mask, x, y);
+  if (const Corners* corners = rows.corners[shape]) return DrawPolygon(canvas, *corners, x, y);
+  if (const Box* box = rows.box[shape]) {
     DrawBox(canvas, *box, x, y);
     if (box->plusArm > 0) Plus(canvas, x, y, box->plusArm);
     return;

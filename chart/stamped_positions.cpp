@@ -5,10 +5,11 @@
 void StampedPositions::Track(int left, int top, int right, int bottom) {
   const int width = std::max(right - left, 0), height = std::max(bottom - top, 0);
   if (width != width_ || height != height_) {
-    cells_.assign(std::size_t(width) * std::size_t(height), 0);
+    bits_.assign((std::size_t(width) * std::size_t(height) + 63) / 64, 0);
+    set_.clear();
+    setCount_ = 0;
     width_ = width;
     height_ = height;
-    generation_ = 0;
   }
   left_ = left;
   top_ = top;
@@ -16,8 +17,12 @@ void StampedPositions::Track(int left, int top, int right, int bottom) {
 }
 
 void StampedPositions::EndRun() {
-  if (++generation_ == 0) {
-    std::fill(cells_.begin(), cells_.end(), 0);
-    generation_ = 1;
+  if (setCount_ == 0) return;
+  if (setCount_ <= kFewSet) {
+    for (const std::size_t index : set_) bits_[index >> 6] = 0;
+  } else {
+    std::fill(bits_.begin(), bits_.end(), 0);
   }
+  set_.clear();
+  setCount_ = 0;
 }

@@ -9,8 +9,9 @@
 // most fall on a position already stamped, so the renderer stamps each position of a run of
 // identical marks once. A run ends when anything else is drawn in between.
 //
-// Positions are remembered per run by a generation number, so starting a run costs nothing and
-// the table is only cleared when the tracked area changes size or the numbers wrap.
+// One bit per position keeps the table small enough to stay in the cache while a million marks
+// look it up. Ending a run clears the bits it set: one by one while they are few, the whole
+// table otherwise, so a run never costs more than its own marks or one clear.
 class StampedPositions {
  public:
   // Tracks the positions of [left, right) x [top, bottom); others are never reported as
@@ -21,14 +22,22 @@ class StampedPositions {
   bool TestAndSet(int x, int y) {
     const unsigned cx = unsigned(x - left_), cy = unsigned(y - top_);
     if (cx >= unsigned(width_) || cy >= unsigned(height_)) return false;
-    std::uint32_t& cell = cells_[std::size_t(cy) * std::size_t(width_) + cx];
-    if (cell == generation_) return true;
-    cell = generation_;
+    const std::size_t index = std::size_t(cy) * std::size_t(width_) + cx;
+    std::uint64_t& word = bits_[index >> 6];
+    const std::uint64_t bit = std::uint64_t(1) << (index & 63);
+    if (word & bit) return true;
+    word |= bit;
+    if (set_.size() < kFewSet) set_.push_back(index);
+    ++setCount_;
     return false;
   }
 
  private:
-  std::vector<std::uint32_t> cells_;
+  // Up to this many set bits are cleared one by one; above, the table is cleared whole.
+  static constexpr std::size_t kFewSet = 4096;
+
+  std::vector<std::uint64_t> bits_;
+  std::vector<std::size_t> set_;
+  std::size_t setCount_ = 0;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
-  std::uint32_t generation_ = 1;
 };

@@ -11,6 +11,7 @@
 #include "chart/chart_objects.h"
 #include "chart/chart_types.h"
 #include "chart/display_list.h"
+#include "chart/pixel_math.h"
 #include "chart/scale_props.h"
 #include "chart/stamped_positions.h"
 #include "fit/data_point.h"
@@ -44,7 +45,7 @@ class TVArori : public platform::Control {
 
   static constexpr int kNumCrossHairs = 4;
   static constexpr int kNumTextLabels = 30;
-  static constexpr int kPixelLimit = 30000;
+  static constexpr int kPixelLimit = kDrawLimit;
 
   TVArori();
   ~TVArori() override;
@@ -292,7 +293,10 @@ class TVArori : public platform::Control {
   void AppendItem(std::uint8_t kind, double x, double y, std::uint8_t markType);
   void LeaveOwner();
   bool MapPoint(int layer, double x, double y, long long& px, long long& py) const;
-  platform::TPoint ToCanvas(long long px, long long py, int left, int top) const;
+  // Inline: the renderer places every item through it.
+  platform::TPoint ToCanvas(long long px, long long py, int left, int top) const {
+    return {ClampInt(LimitPixel(px) - ml_ + left), ClampInt(LimitPixel(py) - mt_ + top)};
+  }
   void DrawGrid(platform::Canvas& canvas, int left, int top);
   bool InDataArea(int x, int y) const;
   void PanStep(int x, int y);
