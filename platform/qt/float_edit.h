@@ -16,6 +16,9 @@ class FloatEdit : public QLineEdit {
   double Value() const;
   // Shows the value with Decimals places and the locale's separator.
   void SetValue(double value);
+  // Shows the shortest text that reads back as the value, with the locale's separator; an
+  // exponent only where the plain digits would run long.
+  void SetValueExactly(double value);
   int Decimals() const { return decimals_; }
   void SetDecimals(int decimals) { decimals_ = decimals; }
 

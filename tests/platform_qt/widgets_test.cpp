@@ -302,6 +302,29 @@ TEST(FloatEdit, ReadsTheCSeparator) {
   EXPECT_EQ(edit.Value(), 0.0);
 }
 
+// The exact text reads back as the same double, under either separator.
+TEST(FloatEdit, ShowsAValueExactly) {
+  struct Exact {
+    double value;
+    const char* c;
+    const char* german;
+  };
+  const Exact cases[] = {{2000, "2000", "2000"},      {0.3, "0.3", "0,3"},
+                         {-3.5, "-3.5", "-3,5"},      {3.4e-7, "0.00000034", "0,00000034"},
+                         {3.4e-12, "3.4e-12", "3,4e-12"},
+                         {1e300, "1e+300", "1e+300"}, {0.1 + 0.2, "0.30000000000000004", "0,30000000000000004"}};
+  for (const char* locale : {"C", "de_DE.UTF-8"}) {
+    ASSERT_TRUE(platform::LoadLocale(locale));
+    FloatEdit edit;
+    for (const Exact& c : cases) {
+      edit.SetValueExactly(c.value);
+      EXPECT_EQ(edit.text().toStdString(), locale[0] == 'C' ? c.c : c.german);
+      EXPECT_EQ(edit.Value(), c.value);
+    }
+  }
+  platform::LoadLocale("C");
+}
+
 TEST(ValueGrid, HasAFixedHeaderRowAndReadsCellsByColumnAndRow) {
   ValueGrid grid(2, 25);
   EXPECT_EQ(grid.ColCount(), 2);
