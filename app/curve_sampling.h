@@ -1,7 +1,8 @@
 #pragma once
 
-#include "chart/scale_props.h"
-#include "fit/float_check.h"
+#include <functional>
+
+#include "fit/rovav_aza.h"
 
 // The x positions at which the model commands sample their curves: 200 steps across the chart's
 // x range, read when the command starts.
@@ -9,14 +10,21 @@ class CurveSampling {
  public:
   static constexpr int kSamples = 200;
 
-  explicit CurveSampling(const TScalePropsHoriz& scale);
-  double RL() const { return scale_.RangeLow(); }
-  double RH() const { return scale_.RangeHigh(); }
+  CurveSampling(double rangeLow, double rangeHigh);
+  double RL() const { return rl_; }
+  double RH() const { return rh_; }
   double Step() const { return step_; }
   // x_i = RL + i * CurveStep, i = 1..200.
   double Sample(int i) const;
 
  private:
-  const TScalePropsHoriz& scale_;
+  double rl_, rh_;
   double step_;
 };
+
+// The smoothing spline's curve as the window draws it: the spline with `factor`, then `quality`
+// with the goodness of fit of the first value, then the move to (MinX, y(MinX)) and one point
+// per sample inside the data. Errors of the spline end the sweep where they are raised.
+void SweepSmoothSpline(TRovavAza& store, const CurveSampling& samples, double factor,
+                       const std::function<void(double fitQual)>& quality,
+                       const std::function<void(double x, double y, bool move)>& point);

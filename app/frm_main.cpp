@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "app/data_axes.h"
 #include "app/form_hilfe.h"
 #include "app/message_boxes.h"
 #include "platform/qt/event_dispatch.h"
@@ -154,6 +155,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
   CreatePanel2Controls();
   WireChartCommands();
   WireModelCommands();
+  AcceptDroppedFiles();
   FormHilfe = Named(new TFormHilfe(this), "FormHilfe");
 }
 
@@ -217,8 +219,10 @@ void TFrmMain::SetUpFitQualityLabel() {
   lab.SetLabelWidth(60);
   lab.SetLeftText("Anpassungsgrad:  ");
   lab.SetLeftTextAlignment(taRightJustify);
-  lab.SetDisplayType(dtFixP);
-  lab.SetPrecision(4);
+  // The value's text settings are shared with the command-line fit.
+  const NumLabTextSettings text = FitQualityTextSettings();
+  lab.SetDisplayType(text.DisplayType);
+  lab.SetPrecision(text.Precision);
   lab.SetAlignment(taCenter);
   lab.SetFrameStyle(fsLowered);
   lab.SetColorScheme(csBWG);
@@ -226,13 +230,13 @@ void TFrmMain::SetUpFitQualityLabel() {
   lab.SetColorOutBakG(platform::clBtnFace);
   lab.SetColorLabText(platform::clBlack);
   lab.SetColorOutText(platform::clBlack);
-  lab.SetComma(false);
-  lab.SetForcePlusSign(false);
+  lab.SetComma(text.Comma);
+  lab.SetForcePlusSign(text.ForcePlusSign);
   lab.SetTransparent(false);
   lab.SetEmpty(false);
-  lab.SetStateText("undefined");
-  lab.SetOverflowIndicator("*********");
-  lab.SetDTFormat("mmm-dd, yyyy");
+  lab.SetStateText(text.StateText);
+  lab.SetOverflowIndicator(text.OverflowIndicator);
+  lab.SetDTFormat(text.DTFormat);
   nLabFitQualHost_ = std::make_unique<platform_qt::ControlHostWidget>(lab, Panel3);
   nLabFitQualHost_->setObjectName(QStringLiteral("NLabFitQual"));
   Describe(nLabFitQualHost_.get(), QStringLiteral("Anpassungsgrad"),
@@ -271,8 +275,8 @@ void TFrmMain::SetUpChart(QWidget* parent) {
        {static_cast<TScaleProps*>(&c.Scale1X()), static_cast<TScaleProps*>(&c.Scale1Y())}) {
     p->SetRangeLow(0);
     p->SetRangeHigh(10);
-    p->SetMinTicks(6);
-    p->SetMinRange(1e-10);
+    p->SetMinTicks(kChartMinTicks);
+    p->SetMinRange(kChartMinRange);
     p->SetDecPlaces(-2);
     p->SetLabelType(ftNum);
     p->SetLogarithmic(false);

@@ -4,13 +4,18 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 
+#include "app/model_table.h"
 #include "chart/varori.h"
 #include "fit/rovav_aza.h"
 #include "scale/num_lab.h"
 
 class QAction;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -45,7 +50,7 @@ class TFrmMain : public QMainWindow {
   // The "later version" warning of the menu placeholders.
   void LaterVersionMessage();
   // The model commands.
-  enum class FitModel { Lin, Parabolic, Reciproc, Log, RecipLog, Expon };
+  using FitModel = ::FitModel;
   void RunFitCommand(FitModel model);
   void RunPolynomialCommand();
   void RunSplineCommand();
@@ -55,6 +60,12 @@ class TFrmMain : public QMainWindow {
   void TakeOverTable();
   // The close handler's work: the points into "veda.asc".
   void ExportOnClose();
+  // A session manager's request before the session ends: the points into "veda.asc".
+  void CommitSessionData();
+  // Replaces the points with a data file's, as "Grafik Clear" followed by entering them would,
+  // and sets both axes around them. A file that cannot be read raises its message and changes
+  // nothing.
+  void OpenDataFile(const std::string& path);
   // Drops the items after the newest data mark: the curve of the last fit. Does not redraw.
   void RemoveFittedCurve();
 
@@ -67,6 +78,10 @@ class TFrmMain : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  public:
   platform_qt::Panel* Panel3;
@@ -128,6 +143,8 @@ class TFrmMain : public QMainWindow {
   void GrafikClear();
   void TestEingabe();
   void ResetAxis();
+  // Lets files be dropped on the window and every child, the edits included.
+  void AcceptDroppedFiles();
   // Keeps the table, its label and its buttons at their distance from Panel2's bottom.
   void AnchorTableControls();
 

@@ -1,15 +1,36 @@
 #include <QApplication>
 #include <QIcon>
 #include <clocale>
+#include <iostream>
+#include <string>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/frm_main.h"
+#include "app/termination.h"
+#include "platform/locale.h"
+#include "platform/qt/event_dispatch.h"
 #include "platform/qt/install.h"
 
 int main(int argc, char* argv[]) {
+  InstallTerminationHandlers();
+  // The command-line fit, help, version and usage errors need no display.
+  const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+  if (WantsNoWindow(args))
+    return RunWithoutWindow(ParseCommandLine(args), platform::DecimalSeparator(), std::cout,
+                            std::cerr);
+
   QApplication app(argc, argv);
   // Qt adopts the user's locale for the C library; numbers the program writes use ".", and typed
   // numbers are read with the separator from platform/locale.h.
   std::setlocale(LC_NUMERIC, "C");
+  // What Qt left of the arguments: at most one file.
+  std::vector<std::string> rest;
+  for (const QString& a : QCoreApplication::arguments().mid(1)) rest.push_back(a.toStdString());
+  const CommandLine request = ParseCommandLine(rest);
+  if (request.Do != CommandLine::Action::Window)
+    return RunWithoutWindow(request, platform::DecimalSeparator(), std::cout, std::cerr);
+
   QApplication::setApplicationName(QStringLiteral("Ravelon"));
   // Lets the desktop match the windows to the installed entry and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("ravelon"));
@@ -17,6 +38,9 @@ int main(int argc, char* argv[]) {
   platform_qt::InstallQtPlatform();
 
   TFrmMain frmMain;
+  CloseOnTermination(frmMain);
   frmMain.show();
+  if (!request.File.empty())
+    platform_qt::DispatchEvent([&] { frmMain.OpenDataFile(request.File); });
   return QApplication::exec();
 }

@@ -5,8 +5,8 @@
 
 #include "app/curve_sampling.h"
 #include "app/frm_main.h"
+#include "app/model_table.h"
 #include "fit/float_check.h"
-#include "format/format_fixed_width.h"
 #include "platform/qt/scroll_bar.h"
 #include "platform/qt/speed_button.h"
 #include "platform/qt/spin_edit.h"
@@ -47,7 +47,7 @@ void TFrmMain::RunPolynomialCommand() {
     check.Check();
     return sum;
   };
-  const CurveSampling samples(VArori1.Scale1X());
+  const CurveSampling samples(VArori1.Scale1X().RangeLow(), VArori1.Scale1X().RangeHigh());
   const double x0 = StoredDouble(samples.RL() + static_cast<long double>(samples.Step()));
   VArori1.AddMovePoint(x0, P(x0));
   for (int i = 1; i <= CurveSampling::kSamples; ++i) {
@@ -56,14 +56,8 @@ void TFrmMain::RunPolynomialCommand() {
   }
   VArori1.ShowItems();
 
-  std::string formula = "y = k0+k1*x";
-  for (int j = 2; j <= p; ++j)
-    formula += "+k" + std::to_string(j) + "*x^" + std::to_string(j) + " ";
-  std::string params;
-  for (int j = 0; j <= p; ++j)
-    params += "k" + std::to_string(j) + "=" + FormatFixedWidth(1, 6, c[j]) + "  ";
-  LblFormula->setText(QString::fromStdString(formula));
-  LblParams->setText(QString::fromStdString(params));
+  LblFormula->setText(QString::fromStdString(PolynomialFormula(p)));
+  LblParams->setText(QString::fromStdString(PolynomialParams(c, p)));
   LblFormula->setVisible(true);
   LblParams->setVisible(true);
 }
@@ -80,19 +74,18 @@ void TFrmMain::RunSplineCommand() {
 void TFrmMain::DrawSmoothSpline() {
   RemoveFittedCurve();
   SBNewPnts->SetDown(false);
-  const CurveSampling samples(VArori1.Scale1X());
-  const double x0 = Stats1.MinX();
-  Stats1.SetSmoothingFactor(SBarSmoothSpline->Position() / 1000.0);
-  double fitQual = 0;
-  bool defined = false;
-  const double y0 = Stats1.SmoothSplineValue(x0, fitQual, defined);
-  NLabFitQual.SetValue(fitQual);
-  NLabFitQual.SetEmpty(false);
-  VArori1.AddMovePoint(x0, y0);
-  for (int i = 1; i <= CurveSampling::kSamples; ++i) {
-    const double x = samples.Sample(i);
-    const double y = Stats1.SmoothSplineValue(x, fitQual, defined);
-    if (defined) VArori1.AddLinePoint(x, y);
-  }
+  const CurveSampling samples(VArori1.Scale1X().RangeLow(), VArori1.Scale1X().RangeHigh());
+  SweepSmoothSpline(
+      Stats1, samples, SBarSmoothSpline->Position() / 1000.0,
+      [&](double fitQual) {
+        NLabFitQual.SetValue(fitQual);
+        NLabFitQual.SetEmpty(false);
+      },
+      [&](double x, double y, bool move) {
+        if (move)
+          VArori1.AddMovePoint(x, y);
+        else
+          VArori1.AddLinePoint(x, y);
+      });
   VArori1.ShowItems();
 }

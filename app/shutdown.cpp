@@ -30,3 +30,7 @@ void TFrmMain::ExportOnClose() {
     ShowErrorBox(std::string("Die Datei \"") + kExportFile +
                  "\" konnte nicht geschrieben werden: " + errorText);
 }
+
+void TFrmMain::CommitSessionData() {
+  platform_qt::DispatchEvent([&] { ExportOnClose(); });
+}

@@ -27,11 +27,26 @@ read -r -a exec_line <<<"$(value Exec)"
 program=${exec_line[0]}
 [ -x "$prefix/bin/$program" ] || fail "Exec names '$program', which is not in $prefix/bin"
 
-# Started as the desktop would, from the installed bin directory, the program keeps running
-# until it is stopped.
+# "Open with": the desktop puts the file in the place of %f (and drops the other field codes).
 workdir=$(mktemp -d -p "$prefix")
+printf 'x;y\n1.5;2\n2.5;3.25\n' >"$workdir/data.csv"
+args=()
+for word in "${exec_line[@]}"; do
+  case $word in
+    %f | %F | %u | %U) args+=("$workdir/data.csv") ;;
+    %?) ;;
+    *) args+=("$word") ;;
+  esac
+done
+[ "${#args[@]}" -gt 1 ] || fail "Exec line '${exec_line[*]}' takes no file"
+
+# Started as the desktop would, from the installed bin directory, the program keeps running
+# until it is stopped; timeout's SIGTERM then closes it as the user's close would, writing the
+# opened file's points into veda.asc.
 status=0
 (cd "$workdir" && PATH="$prefix/bin:$PATH" QT_QPA_PLATFORM=offscreen \
-  timeout 3 "${exec_line[@]}") || status=$?
-[ "$status" -eq 124 ] || fail "'${exec_line[*]}' ended with status $status instead of running"
-echo "installed and started: ${exec_line[*]}"
+  timeout 3 "${args[@]}") || status=$?
+[ "$status" -eq 124 ] || fail "'${args[*]}' ended with status $status instead of running"
+grep -q "$(printf '2.500000\t3.250000')" "$workdir/veda.asc" 2>/dev/null ||
+  fail "the opened file's points did not reach $workdir/veda.asc"
+echo "installed, opened a file and saved its points: ${exec_line[*]}"

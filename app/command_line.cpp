@@ -1,0 +1,196 @@
+#include "app/command_line.h"
+
+#include <array>
+#include <charconv>
+#include <ostream>
+#include <sstream>
+#include <vector>
+
+#include "app/curve_sampling.h"
+#include "app/data_axes.h"
+#include "app/model_table.h"
+#include "fit/rovav_aza.h"
+#include "format/format_fixed_width.h"
+#include "io/data_file.h"
+
+#ifndef RAVELON_VERSION
+#define RAVELON_VERSION "unknown"
+#endif
+
+namespace {
+
+// The window's order control stops at 9.
+constexpr int kMaxCommandLineOrder = 9;
+
+bool IsOption(const std::string& arg) {
+  return arg.size() > 1 && arg[0] == '-';
+}
+
+CommandLine Usage(std::string problem) {
+  CommandLine r;
+  r.Do = CommandLine::Action::Usage;
+  r.Problem = std::move(problem);
+  return r;
+}
+
+// The whole text must be the number.
+template <class T>
+bool ParseWhole(std::string_view text, T& value) {
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && ptr == end;
+}
+
+CommandLine ParseFit(const std::string& model, const std::string& file) {
+  CommandLine r;
+  r.Do = CommandLine::Action::Fit;
+  r.File = file;
+  const std::string_view m = model;
+  if (m.starts_with("poly:")) {
+    r.Model = "poly";
+    if (!ParseWhole(m.substr(5), r.Order) || r.Order < 1 || r.Order > kMaxCommandLineOrder)
+      return Usage("the order of poly:N must be a whole number from 1 to 9: \"" + model + "\"");
+    return r;
+  }
+  if (m.starts_with("spline:")) {
+    r.Model = "spline";
+    if (!ParseWhole(m.substr(7), r.Factor) || !(r.Factor >= 0 && r.Factor <= 1))
+      return Usage("the factor of spline:F must be a number from 0 to 1: \"" + model + "\"");
+    return r;
+  }
+  for (const ModelRow& row : ModelRows())
+    if (m == row.CommandLineName) {
+      r.Model = model;
+      return r;
+    }
+  return Usage("unknown model \"" + model + "\"");
+}
+
+}  // namespace
+
+bool WantsNoWindow(std::span<const std::string> args) {
+  for (const std::string& a : args)
+    if (a == "--fit" || a == "--help" || a == "-h" || a == "--version") return true;
+  return false;
+}
+
+CommandLine ParseCommandLine(std::span<const std::string> args) {
+  if (args.empty()) return {};
+  const std::string& first = args[0];
+  if (first == "--help" || first == "-h") {
+    if (args.size() > 1) return Usage("--help takes no arguments");
+    CommandLine r;
+    r.Do = CommandLine::Action::Help;
+    return r;
+  }
+  if (first == "--version") {
+    if (args.size() > 1) return Usage("--version takes no arguments");
+    CommandLine r;
+    r.Do = CommandLine::Action::Version;
+    return r;
+  }
+  if (first == "--fit") {
+    if (args.size() < 3) return Usage("--fit needs a model and a file");
+    if (args.size() > 3) return Usage("--fit takes one model and one file");
+    return ParseFit(args[1], args[2]);
+  }
+  for (const std::string& a : args)
+    if (IsOption(a)) return Usage("unknown option \"" + a + "\"");
+  if (args.size() > 1) return Usage("one file at a time");
+  CommandLine r;
+  r.File = first;
+  return r;
+}
+
+std::string UsageText() {
+  return "Usage: ravelon [FILE]\n"
+         "       ravelon --fit MODEL FILE\n"
+         "       ravelon --help | --version\n"
+         "\n"
+         "Opens the window, with the points of FILE when given, or prints the fit of MODEL to\n"
+         "the points of FILE without a window.\n"
+         "MODEL: lin, parabolic, reciproc, log, reciplog, expon, poly:N (N from 1 to 9) or\n"
+         "       spline:F (smoothing factor F from 0 to 1, e.g. spline:0.5).\n"
+         "FILE:  the program's own export (veda.asc) or delimited text, one point per line:\n"
+         "       x and y separated by TAB, \";\", \",\" or blanks.\n";
+}
+
+std::string VersionText() {
+  return std::string("ravelon ") + RAVELON_VERSION + "\n";
+}
+
+int RunCommandLineFit(const CommandLine& request, char decimalSeparator, std::ostream& out,
+                      std::ostream& err) {
+  const DataFileResult file = ReadDataFile(request.File, decimalSeparator);
+  if (!file.Ok()) {
+    err << file.error << '\n';
+    return 1;
+  }
+  std::ostringstream text;
+  try {
+    TRovavAza store;
+    store.AddPoints(file.points);
+    const std::string quality = "Anpassungsgrad: ";
+    if (request.Model == "poly") {
+      const int p = request.Order;
+      // The window's order control never goes above the number of points less one.
+      if (p > store.NumPoints() - 1) {
+        err << "poly:" << p << " needs at least " << p + 1 << " points; \"" << request.File
+            << "\" has " << store.NumPoints() << ".\n";
+        return 1;
+      }
+      std::array<double, 11> c{};
+      double fitQual = 0;
+      bool rankDeficient = false;
+      if (!store.CalcPolynomialFit(std::uint8_t(p), c, fitQual, rankDeficient)) {
+        err << "CalcPolynomialFit: the decomposition did not converge\n";
+        return 1;
+      }
+      text << PolynomialFormula(p) << '\n'
+           << PolynomialParams(c, p) << '\n'
+           << quality << FitQualityText(fitQual) << '\n';
+    } else if (request.Model == "spline") {
+      const DataAxes axes = AxesAround(file.points);
+      std::vector<DataPoint> curve;
+      double fitQual = 0;
+      SweepSmoothSpline(
+          store, CurveSampling(axes.X.Low, axes.X.High), request.Factor,
+          [&](double q) { fitQual = q; }, [&](double x, double y, bool) { curve.push_back({x, y}); });
+      text << quality << FitQualityText(fitQual) << '\n';
+      for (const DataPoint& p : curve)
+        text << FormatFixedWidth(1, 6, p.x) << '\t' << FormatFixedWidth(1, 6, p.y) << '\n';
+    } else {
+      for (const ModelRow& row : ModelRows()) {
+        if (row.CommandLineName != request.Model) continue;
+        const ModelFit fit = row.Fit(store);
+        text << row.Formula << '\n'
+             << row.Params(fit) << '\n'
+             << quality << FitQualityText(fit.FitQual) << '\n';
+      }
+    }
+  } catch (const std::exception& e) {
+    err << e.what() << '\n';
+    return 1;
+  }
+  out << text.str();
+  return 0;
+}
+
+int RunWithoutWindow(const CommandLine& request, char decimalSeparator, std::ostream& out,
+                     std::ostream& err) {
+  switch (request.Do) {
+    case CommandLine::Action::Help:
+      out << UsageText();
+      return 0;
+    case CommandLine::Action::Version:
+      out << VersionText();
+      return 0;
+    case CommandLine::Action::Fit:
+      return RunCommandLineFit(request, decimalSeparator, out, err);
+    case CommandLine::Action::Usage:
+    case CommandLine::Action::Window:
+      break;
+  }
+  err << "ravelon: " << request.Problem << "\n" << UsageText();
+  return 2;
+}

@@ -1,0 +1,29 @@
+#include "app/curve_sampling.h"
+
+#include "fit/float_check.h"
+
+CurveSampling::CurveSampling(double rangeLow, double rangeHigh)
+    : rl_(rangeLow),
+      rh_(rangeHigh),
+      step_(StoredDouble((static_cast<long double>(rangeHigh) - rangeLow) / kSamples)) {}
+
+double CurveSampling::Sample(int i) const {
+  return StoredDouble(rl_ + static_cast<long double>(i) * step_);
+}
+
+void SweepSmoothSpline(TRovavAza& store, const CurveSampling& samples, double factor,
+                       const std::function<void(double fitQual)>& quality,
+                       const std::function<void(double x, double y, bool move)>& point) {
+  const double x0 = store.MinX();
+  store.SetSmoothingFactor(factor);
+  double fitQual = 0;
+  bool defined = false;
+  const double y0 = store.SmoothSplineValue(x0, fitQual, defined);
+  quality(fitQual);
+  point(x0, y0, true);
+  for (int i = 1; i <= CurveSampling::kSamples; ++i) {
+    const double x = samples.Sample(i);
+    const double y = store.SmoothSplineValue(x, fitQual, defined);
+    if (defined) point(x, y, false);
+  }
+}

@@ -1,0 +1,118 @@
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QUrl>
+#include <stdexcept>
+
+#include "app/data_axes.h"
+#include "app/frm_main.h"
+#include "io/data_file.h"
+#include "platform/locale.h"
+#include "platform/qt/event_dispatch.h"
+#include "platform/qt/float_edit.h"
+#include "platform/qt/speed_button.h"
+
+namespace {
+
+// The one local file a drag carries; empty for several files, folders of URLs or none.
+QString DroppedFile(const QMimeData* mime) {
+  if (!mime || !mime->hasUrls()) return {};
+  const QList<QUrl> urls = mime->urls();
+  if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
+  return urls.front().toLocalFile();
+}
+
+// Holds the chart's painting while it lives and then restores it, painting once if it was not
+// held before; also when an error leaves the scope.
+class HeldPainting {
+ public:
+  explicit HeldPainting(TVArori& chart) : chart_(chart), old_(chart.PaintHeld()) {
+    chart_.HoldPainting(true);
+  }
+  ~HeldPainting() { chart_.HoldPainting(old_); }
+  HeldPainting(const HeldPainting&) = delete;
+  HeldPainting& operator=(const HeldPainting&) = delete;
+
+ private:
+  TVArori& chart_;
+  bool old_;
+};
+
+}  // namespace
+
+void TFrmMain::OpenDataFile(const std::string& path) {
+  // The whole file is read and checked before anything changes.
+  DataFileResult file = ReadDataFile(path, platform::DecimalSeparator());
+  if (!file.Ok()) throw std::runtime_error(file.error);
+
+  // As "Grafik Clear" followed by entering the points, with every model button released.
+  Stats1.ClearData();
+  VArori1.ClearItems();
+  SBNewPnts->SetDown(false);
+  for (auto* b : ModelButtons()) b->SetDown(false);
+  LblFormula->setVisible(false);
+  LblParams->setVisible(true);
+  LblParams->clear();
+  PrepareModelControls();
+
+  Stats1.AddPoints(file.points);
+  const DataAxes axes = AxesAround(file.points);
+  {
+    // One picture for the new marks and both axes, when the scope ends, instead of one per
+    // setter.
+    const HeldPainting hold(VArori1);
+    VArori1.AddMarks(file.points, 26);
+    file.points = {};
+    VArori1.Scale1X().SetRangeLow(axes.X.Low);
+    VArori1.Scale1X().SetRangeHigh(axes.X.High);
+    VArori1.Scale1Y().SetRangeLow(axes.Y.Low);
+    VArori1.Scale1Y().SetRangeHigh(axes.Y.High);
+  }
+  GraphXmaxEdit->SetValueExactly(VArori1.Scale1X().RangeHigh());
+  GraphYmaxEdit->SetValueExactly(VArori1.Scale1Y().RangeHigh());
+  // A clamped order runs the polynomial command here, on the new axes.
+  UpdateOrderLimit();
+}
+
+// Files dropped anywhere on the window, the chart and the edits included.
+void TFrmMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TFrmMain::dragMoveEvent(QDragMoveEvent* event) {
+  if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TFrmMain::dropEvent(QDropEvent* event) {
+  const QString path = DroppedFile(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  platform_qt::DispatchEvent([&] { OpenDataFile(path.toStdString()); });
+}
+
+// Edits take dropped text themselves; a dropped file is opened instead of typed into them.
+bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(event);
+      if (DroppedFile(drop->mimeData()).isEmpty()) break;
+      if (event->type() == QEvent::Drop)
+        dropEvent(drop);
+      else
+        drop->acceptProposedAction();
+      return true;
+    }
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TFrmMain::AcceptDroppedFiles() {
+  setAcceptDrops(true);
+  for (QWidget* child : findChildren<QWidget*>())
+    if (child->acceptDrops()) child->installEventFilter(this);
+}
