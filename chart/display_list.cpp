@@ -2,7 +2,26 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <new>
+#include <type_traits>
+
+#include "fit/huge_pages.h"
+
+static_assert(std::is_trivially_destructible_v<ChartItem>, "the storage frees items unrun");
+
+void DisplayList::FreeStorage::operator()(ChartItem* items) const {
+  ::operator delete[](items);
+}
+
+// Fresh slots are zero. A large block is advised for huge pages before the zeros are written.
+DisplayList::Storage DisplayList::Allocate(std::size_t slots) {
+  void* block = ::operator new[](slots * sizeof(ChartItem));
+  AdviseHugePages(block, slots * sizeof(ChartItem));
+  Storage items(static_cast<ChartItem*>(block));
+  std::uninitialized_value_construct_n(items.get(), slots);
+  return items;
+}
 
 DisplayList::DisplayList(const DisplayList& other) {
   *this = other;
@@ -10,9 +29,9 @@ DisplayList::DisplayList(const DisplayList& other) {
 
 DisplayList& DisplayList::operator=(const DisplayList& other) {
   if (&other == this) return *this;
-  std::unique_ptr<ChartItem[]> copy;
+  Storage copy;
   if (other.capacity_ > 0) {
-    copy = std::make_unique<ChartItem[]>(std::size_t(other.capacity_));
+    copy = Allocate(std::size_t(other.capacity_));
     std::copy(other.begin(), other.end(), copy.get());
   }
   items_ = std::move(copy);
@@ -32,8 +51,7 @@ void DisplayList::Reserve(long long count, int step) {
   const long long steps = (count - capacity_ + step - 1) / step;
   const long long grown = capacity_ + steps * step;
   if (grown > std::numeric_limits<int>::max()) throw std::bad_alloc();
-  // Value-initialised: fresh slots are zero.
-  auto larger = std::make_unique<ChartItem[]>(std::size_t(grown));
+  Storage larger = Allocate(std::size_t(grown));
   std::copy(begin(), end(), larger.get());
   items_ = std::move(larger);
   capacity_ = int(grown);

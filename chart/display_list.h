@@ -29,7 +29,14 @@ class DisplayList {
   void Clear();
 
  private:
-  std::unique_ptr<ChartItem[]> items_;
+  // Items are plain values: the storage is raw memory holding them, freed without destructors.
+  struct FreeStorage {
+    void operator()(ChartItem* items) const;
+  };
+  using Storage = std::unique_ptr<ChartItem[], FreeStorage>;
+  static Storage Allocate(std::size_t slots);
+
+  Storage items_;
   int count_ = 0;
   int capacity_ = 0;
 };

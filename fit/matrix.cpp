@@ -5,10 +5,21 @@
 #include <utility>
 
 #include "fit/float_check.h"
+#include "fit/huge_pages.h"
 #include "fit/kovix_errors.h"
 #include "fit/vector.h"
 
 namespace {
+
+// Resizes a column, growing its capacity geometrically; a large fresh block is advised for huge
+// pages before its zeros are written.
+void GrowColumn(std::vector<double>& column, std::size_t rows) {
+  if (rows > column.capacity()) {
+    column.reserve(std::max(rows, 2 * column.size()));
+    AdviseHugePages(column.data(), column.capacity() * sizeof(double));
+  }
+  column.resize(rows, 0.0);
+}
 
 [[noreturn]] void ThrowOutOfMemory(const std::string& name) {
   throw EKovixMatrixError("Component \"" + name + "\": not enough memory on heap");
@@ -64,7 +75,7 @@ bool TMatrix::Resize(int columns, int rows) {
       for (std::size_t c = old_columns; c < new_columns; ++c) added.emplace_back(new_rows, 0.0);
       cells_.reserve(new_columns);
     }
-    for (; resized < kept_columns; ++resized) cells_[resized].resize(new_rows, 0.0);
+    for (; resized < kept_columns; ++resized) GrowColumn(cells_[resized], new_rows);
     cells_.resize(kept_columns);
     for (auto& column : added) cells_.push_back(std::move(column));
   } catch (const std::bad_alloc&) {
