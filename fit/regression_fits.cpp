@@ -282,7 +282,7 @@ void TRovavAza::CalcReciLinFit(double& k0, double& k1, double& FitQual) const {
   if (HasFlag(TDataFlag::YNearZero)) Refuse("CalcReciLinFit: y values must not be zero");
 
   const LineResult r =
-      TransformedLine({{sums_.SumX, sums_.SumX2, sums_.SumRecY, sums_.SumXRecY, sums_.SumRecY2},
+      TransformedLine({{Sums().SumX, Sums().SumX2, Sums().SumRecY, Sums().SumXRecY, Sums().SumRecY2},
                        Transform::kSame,
                        Transform::kReciprocal,
                        false},
@@ -302,7 +302,7 @@ void TRovavAza::CalcLogFit(double& k0, double& k1, double& FitQual) const {
   }
 
   const LineResult r =
-      TransformedLine({{sums_.SumLnX, sums_.SumLnX2, sums_.SumY, sums_.SumYLnX, sums_.SumY2},
+      TransformedLine({{Sums().SumLnX, Sums().SumLnX2, Sums().SumY, Sums().SumYLnX, Sums().SumY2},
                        Transform::kLn,
                        Transform::kSame,
                        false},
@@ -325,7 +325,7 @@ void TRovavAza::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
   }
 
   const LineResult r = TransformedLine(
-      {{sums_.SumLnX, sums_.SumLnX2, sums_.SumRecY, sums_.SumLnXRecY, sums_.SumRecY2},
+      {{Sums().SumLnX, Sums().SumLnX2, Sums().SumRecY, Sums().SumLnXRecY, Sums().SumRecY2},
        Transform::kLn,
        Transform::kReciprocal,
        false},
@@ -348,7 +348,7 @@ void TRovavAza::CalcExponentialFit(double& k0, double& k1, double& FitQual) cons
   }
 
   const LineResult r =
-      TransformedLine({{sums_.SumX, sums_.SumX2, sums_.SumLnY, sums_.SumXLnY, sums_.SumLnY2},
+      TransformedLine({{Sums().SumX, Sums().SumX2, Sums().SumLnY, Sums().SumXLnY, Sums().SumLnY2},
                        Transform::kSame,
                        Transform::kLn,
                        true},

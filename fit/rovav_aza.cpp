@@ -14,6 +14,7 @@ TRovavAza::~TRovavAza() = default;
 
 void TRovavAza::ClearData() {
   sums_ = RunningSums{};
+  deferred_rows_ = 0;
   num_points_ = 0;
   spline_fit_quality_ = 0.0;
   // The spline belongs to the points just forgotten.
@@ -65,39 +66,44 @@ void TRovavAza::AccumulateSums(double x, double y) {
   sums_.SumX2 += lx * lx;
   sums_.SumY2 += ly * ly;
 
-  // Each logarithm and reciprocal is computed only behind its guard, so excluded points raise no
-  // floating-point flag.
-  if (std::fabs(ly) > NearZeroLimit) {
-    sums_.SumRecY += 1.0L / ly;
-    sums_.SumRecY2 += 1.0L / (ly * ly);
-    sums_.SumXRecY += lx / ly;
-  } else {
-    data_flags_.Include(TDataFlag::YNearZero);
-  }
-
+  // The flags the reciprocal and logarithmic terms would raise; the terms follow later.
+  if (!(std::fabs(ly) > NearZeroLimit)) data_flags_.Include(TDataFlag::YNearZero);
   if (lx > 0) {
-    const long double ln_x = std::log(lx);
-    sums_.SumLnX += ln_x;
-    sums_.SumLnX2 += ln_x * ln_x;
-    sums_.SumYLnX += ln_x * ly;
-    if (ly != 0) {
-      sums_.SumLnXRecY += ln_x / ly;
-    } else {
-      data_flags_.Include(TDataFlag::YNearZero);
-    }
+    if (ly == 0) data_flags_.Include(TDataFlag::YNearZero);
     if (ly <= 0) data_flags_.Include(TDataFlag::YNotPositive);
   } else {
     data_flags_.Include(TDataFlag::XNotPositive);
   }
+  if (!(ly > 0)) data_flags_.Include(TDataFlag::YNotPositive);
+}
 
-  if (ly > 0) {
-    const long double ln_y = std::log(ly);
-    sums_.SumLnY += ln_y;
-    sums_.SumLnY2 += ln_y * ln_y;
-    sums_.SumXLnY += ln_y * lx;
-  } else {
-    data_flags_.Include(TDataFlag::YNotPositive);
+void TRovavAza::SyncDeferredSums() const {
+  RunningSums& s = sums_;
+  for (int row = deferred_rows_ + 1; row <= num_points_; ++row) {
+    const long double lx = point_table_.Elem(1, row);
+    const long double ly = point_table_.Elem(2, row);
+    // Each logarithm and reciprocal is computed only behind its guard, so excluded points raise
+    // no floating-point flag.
+    if (std::fabs(ly) > NearZeroLimit) {
+      s.SumRecY += 1.0L / ly;
+      s.SumRecY2 += 1.0L / (ly * ly);
+      s.SumXRecY += lx / ly;
+    }
+    if (lx > 0) {
+      const long double ln_x = std::log(lx);
+      s.SumLnX += ln_x;
+      s.SumLnX2 += ln_x * ln_x;
+      s.SumYLnX += ln_x * ly;
+      if (ly != 0) s.SumLnXRecY += ln_x / ly;
+    }
+    if (ly > 0) {
+      const long double ln_y = std::log(ly);
+      s.SumLnY += ln_y;
+      s.SumLnY2 += ln_y * ln_y;
+      s.SumXLnY += ln_y * lx;
+    }
   }
+  deferred_rows_ = num_points_;
 }
 
 void TRovavAza::SetSmoothingFactor(double value) {
