@@ -4,11 +4,13 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "fit/huge_pages.h"
 #include "io/number_field.h"
 
 namespace {
@@ -115,6 +117,7 @@ class Parser {
     if (text_.empty()) return Fail(Quoted(name_) + " ist leer.");
     // Room for one point a line, taken once: the file's lines bound its points.
     result_.points.reserve(std::size_t(std::count(text_.begin(), text_.end(), '\n')) + 1);
+    AdviseHugePages(result_.points.data(), result_.points.capacity() * sizeof(DataPoint));
     if (IsExport()) return ReadExport();
     return ReadDelimited();
   }
@@ -290,24 +293,28 @@ DataFileResult ReadDataFile(const std::string& path, char decimalSeparator) {
   if (S_ISDIR(st.st_mode)) return fail(Quoted(path) + " ist ein Ordner.");
   if (!S_ISREG(st.st_mode)) return fail(Quoted(path) + " ist keine gewöhnliche Datei.");
 
-  // Read whole at the size fstat gives, then to the end in case the file grew meanwhile.
-  std::string text(std::size_t(st.st_size), '\0');
+  // Read whole at the size fstat gives, then to the end in case the file grew meanwhile. The
+  // buffer is not zeroed first: it is advised for huge pages and then written by read alone.
+  // One byte more than the file, so the read that finds its end needs no larger buffer.
+  std::size_t capacity = std::max<std::size_t>(std::size_t(st.st_size) + 1, 65536);
+  std::unique_ptr<char[]> text(new char[capacity]);
+  AdviseHugePages(text.get(), capacity);
   std::size_t have = 0;
-  std::array<char, 65536> more;
   for (;;) {
-    const bool inside = have < text.size();
-    char* into = inside ? text.data() + have : more.data();
-    const std::size_t room = inside ? text.size() - have : more.size();
-    const ssize_t n = read(fd, into, room);
+    if (have == capacity) {
+      std::unique_ptr<char[]> larger(new char[capacity * 2]);
+      std::copy(text.get(), text.get() + have, larger.get());
+      text = std::move(larger);
+      capacity *= 2;
+    }
+    const ssize_t n = read(fd, text.get() + have, capacity - have);
     if (n < 0) {
       if (errno == EINTR) continue;
       return fail(Quoted(path) + " konnte nicht gelesen werden: " + std::strerror(errno));
     }
     if (n == 0) break;
-    if (!inside) text.append(more.data(), std::size_t(n));
     have += std::size_t(n);
   }
-  text.resize(have);
-  if (text.empty()) return fail(Quoted(path) + " ist leer.");
-  return ParseDataText(text, decimalSeparator, path);
+  if (have == 0) return fail(Quoted(path) + " ist leer.");
+  return ParseDataText(std::string_view(text.get(), have), decimalSeparator, path);
 }

@@ -175,4 +175,37 @@ TEST_F(ReadDataFileTest, NumbersReadBackExactly) {
   EXPECT_EQ(r.points, written);
 }
 
+// Short decimals, as instruments write them, against the C library's correctly rounded reading,
+// under both decimal marks.
+TEST(ParseDataText, ShortDecimalsReadAsTheLibraryReadsThem) {
+  std::uint64_t bits = 12345;
+  std::string text, german;
+  std::vector<double> expected;
+  for (int i = 0; i < 20000; ++i) {
+    bits = bits * 6364136223846793005ull + 1442695040888963407ull;
+    const int digits = 1 + int(bits % 17);
+    const int exponent = int((bits >> 8) % 61) - 30;
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*e", digits - 1,
+                  double(bits >> 12) / double(1ull << 52) * std::pow(10.0, exponent));
+    std::string number = buffer;
+    if (i % 3 == 0) {  // plain notation as well
+      std::snprintf(buffer, sizeof buffer, "%.*f", digits, std::strtod(number.c_str(), nullptr));
+      number = buffer;
+    }
+    expected.push_back(std::strtod(number.c_str(), nullptr));
+    text += "1;" + number + "\n";
+    for (char& c : number)
+      if (c == '.') c = ',';
+    german += "1;" + number + "\n";
+  }
+  for (const auto& [t, decimal] : {std::pair{text, '.'}, std::pair{german, ','}}) {
+    const DataFileResult r = ParseDataText(t, decimal, "n");
+    ASSERT_EQ(r.error, "");
+    ASSERT_EQ(r.points.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+      ASSERT_EQ(r.points[i].y, expected[i]) << i;
+  }
+}
+
 }  // namespace
