@@ -1,0 +1,35 @@
+#include <benchmark/benchmark.h>
+
+#include "bench/bench_csv.h"
+#include "fit/rovav_aza.h"
+#include "io/data_file.h"
+
+namespace {
+
+// Reading alone.
+void BM_ReadCsvOnly(benchmark::State& state) {
+  const std::string path = BenchCsv();
+  for (auto _ : state) {
+    const DataFileResult r = ReadDataFile(path, '.');
+    if (!r.Ok()) state.SkipWithError(r.error.c_str());
+    benchmark::DoNotOptimize(r.points.data());
+  }
+  state.SetItemsProcessed(state.iterations() * 1000000);
+}
+BENCHMARK(BM_ReadCsvOnly)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// From the file name to the points in the store, as the window and the command line do it.
+void BM_ReadCsv(benchmark::State& state) {
+  const std::string path = BenchCsv();
+  for (auto _ : state) {
+    const DataFileResult r = ReadDataFile(path, '.');
+    if (!r.Ok()) state.SkipWithError(r.error.c_str());
+    TRovavAza store;
+    store.AddPoints(r.points);
+    benchmark::DoNotOptimize(store.NumPoints());
+  }
+  state.SetItemsProcessed(state.iterations() * 1000000);
+}
+BENCHMARK(BM_ReadCsv)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
