@@ -15,7 +15,9 @@ void BM_OpenInWindow(benchmark::State& state) {
   static char name[] = "bench_open";
   static char* argv[] = {name, nullptr};
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
+  // Never destroyed: the window's objects may outlive this function's statics at exit.
+  static QApplication* app = new QApplication(argc, argv);
+  (void)app;
   platform_qt::InstallQtPlatform();
   const std::string path = BenchCsv();
   TFrmMain window;

@@ -2,11 +2,14 @@
 """Times numpy/scipy on the sizes and data of the engine's benchmarks and prints each engine
 figure as a ratio to its peer (below 1: the engine is faster).
 
-Usage: peers.py [BENCH_JSON ...]  (Google Benchmark JSON output of bench_fits and
-bench_poly_spline; without any, only the peers' times are printed).
+Usage: peers.py [BENCH_JSON ...]  (Google Benchmark JSON output of bench_fits,
+bench_poly_spline, bench_io, bench_open and bench_chart; without any, only the peers' times are
+printed). The million-line CSV that bench_io and bench_open read (points_1e6.csv beside the JSON
+files) is read by numpy.loadtxt as their peer.
 """
 
 import json
+import os
 import sys
 import time
 
@@ -76,8 +79,12 @@ def smoothing_spline(x, y, factor):
     return UnivariateSpline(xs, ys, k=3, s=factor * rss)
 
 
-def peer_times():
+def peer_times(csv):
     peers = {}
+    if csv and os.path.exists(csv):
+        loadtxt = best_time(lambda: np.loadtxt(csv, delimiter=",", skiprows=1), min_runs=3)
+        for name in ("BM_ReadCsvOnly/1000000", "BM_ReadCsv/1000000", "BM_OpenInWindow/1000000"):
+            peers[name] = ("numpy.loadtxt, same file", loadtxt)
     x, y = fits_data(1000000)
     peers["BM_CalcLinFit/1000000"] = ("numpy.polyfit deg 1", best_time(lambda: np.polyfit(x, y, 1)))
     x, y = poly_spline_data(100000)
@@ -120,8 +127,15 @@ def engine_times(paths):
 
 def main():
     engine = engine_times(sys.argv[1:])
+    csv = os.path.join(os.path.dirname(sys.argv[1]), "points_1e6.csv") if len(sys.argv) > 1 else None
     print(f"{'benchmark':<42} {'engine':>10} {'peer':>10} {'ratio':>7}  peer")
-    for name, (peer_name, peer) in peer_times().items():
+    # The chart's yardstick runs in the same benchmark program.
+    for own_name, peer_name in (("BM_PanStep/1000000", "BM_QPainterDots/1000000"),):
+        if own_name in engine and peer_name in engine:
+            own, peer = engine[own_name], engine[peer_name]
+            print(f"{own_name:<42} {own * 1e3:8.2f}ms {peer * 1e3:8.2f}ms {own / peer:7.3f}  "
+                  "plain QPainter loop, same dots")
+    for name, (peer_name, peer) in peer_times(csv).items():
         own = engine.get(name.replace(" (GCV)", ""))
         own_text = f"{own * 1e3:8.2f}ms" if own is not None else f"{'-':>10}"
         ratio = f"{own / peer:7.3f}" if own is not None else f"{'-':>7}"

@@ -41,49 +41,61 @@ class PointCopy {
 // Clinger's fast path: a decimal whose digits form an integer m below 2^53 with a power of ten
 // 10^e, |e| <= 22, is m * 10^e or m / 10^-e, both operands exact, so the one rounding of that
 // operation is the correctly rounded value from_chars gives. Most measured values qualify and
-// are read four times as fast; false sends the rest to from_chars.
-bool FastDecimal(std::string_view s, char point, double& value) {
-  constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// are read four times as fast. Scans digits, point and exponent from p; returns where the
+// number ends, or nullptr when there is none or it does not qualify.
+const char* ScanDecimal(const char* p, const char* end, char point, double& value) {
+  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   constexpr std::uint64_t kExact = std::uint64_t(1) << 53;
   std::uint64_t m = 0;
   int exponent = 0, digits = 0;
-  std::size_t i = 0;
-  const std::size_t n = s.size();
-  auto digit = [&](char c) { return c >= '0' && c <= '9'; };
-  for (; i < n && digit(s[i]); ++i, ++digits) {
-    if (m >= kExact) return false;
-    m = m * 10 + std::uint64_t(s[i] - '0');
+  auto digit = [&] { return p < end && *p >= '0' && *p <= '9'; };
+  for (; digit(); ++p, ++digits) {
+    if (m >= kExact) return nullptr;
+    m = m * 10 + std::uint64_t(*p - '0');
   }
-  if (i < n && s[i] == point) {
-    for (++i; i < n && digit(s[i]); ++i, ++digits) {
-      if (m >= kExact) return false;
-      m = m * 10 + std::uint64_t(s[i] - '0');
+  if (p < end && *p == point) {
+    for (++p; digit(); ++p, ++digits) {
+      if (m >= kExact) return nullptr;
+      m = m * 10 + std::uint64_t(*p - '0');
       --exponent;
     }
   }
-  if (digits == 0) return false;
-  if (i < n && (s[i] == 'e' || s[i] == 'E')) {
-    ++i;
+  if (digits == 0) return nullptr;
+  if (p < end && (*p == 'e' || *p == 'E')) {
+    ++p;
     bool negative = false;
-    if (i < n && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
     int e = 0, exponentDigits = 0;
-    for (; i < n && digit(s[i]); ++i, ++exponentDigits) {
-      if (exponentDigits == 4) return false;
-      e = e * 10 + (s[i] - '0');
+    for (; digit(); ++p, ++exponentDigits) {
+      if (exponentDigits == 4) return nullptr;
+      e = e * 10 + (*p - '0');
     }
-    if (exponentDigits == 0) return false;
+    if (exponentDigits == 0) return nullptr;
     exponent += negative ? -e : e;
   }
-  if (i != n || m > kExact) return false;
+  if (m > kExact) return nullptr;
   if (m == 0) {
     value = 0;
-    return true;
+    return p;
   }
-  if (exponent < -22 || exponent > 22) return false;
+  if (exponent < -22 || exponent > 22) return nullptr;
   value = exponent >= 0 ? double(m) * kPow10[exponent] : double(m) / kPow10[-exponent];
-  return true;
+  return p;
+}
+
+bool FastDecimal(std::string_view s, char point, double& value) {
+  return ScanDecimal(s.data(), s.data() + s.size(), point, value) == s.data() + s.size();
+}
+
+// A signed plain number; nullptr where ScanDecimal has none.
+const char* ScanSigned(const char* p, const char* end, double& value) {
+  bool negative = false;
+  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  const char* after = ScanDecimal(p, end, '.', value);
+  if (after && negative) value = -value;
+  return after;
 }
 
 }  // namespace
@@ -130,4 +142,30 @@ FieldStatus ParseNumberField(std::string_view field, bool acceptComma, double& v
   }
   value = negative ? -v : v;
   return FieldStatus::kNumber;
+}
+
+bool ReadPlainLine(std::string_view line, char sep, double& x, double& y) {
+  const char* p = line.data();
+  const char* end = p + line.size();
+  auto blanks = [&] {
+    while (p < end && (*p == ' ' || (*p == '\t' && sep != '\t'))) ++p;
+  };
+  blanks();
+  p = ScanSigned(p, end, x);
+  if (!p) return false;
+  const char* afterX = p;
+  blanks();
+  if (sep == ' ') {
+    if (p == afterX) return false;  // no blank between the fields
+  } else {
+    if (p == end || *p != sep) return false;
+    ++p;
+    blanks();
+  }
+  p = ScanSigned(p, end, y);
+  if (!p) return false;
+  if (p == end) return true;
+  if (sep == ' ') return *p == ' ' || *p == '\t';
+  blanks();
+  return p == end || *p == sep;
 }

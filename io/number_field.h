@@ -14,3 +14,10 @@ enum class FieldStatus {
 // digits with at most one decimal point, an optional exponent; with acceptComma a "," may stand
 // for the point. A value too small for a double reads as the nearest double.
 FieldStatus ParseNumberField(std::string_view field, bool acceptComma, double& value);
+
+// The common data line read in one pass: [blanks] x [blanks] separator [blanks] y, then the end
+// of the line or blanks (a separator of blanks) or the separator and anything. x and y are plain
+// numbers with "." and at most 15 digits or so (see ParseNumberField's fast path). False for
+// anything else, which then takes the general way; a line it reads, the general way reads alike.
+// sep is '\t', ';', ',' or ' ' for runs of blanks.
+bool ReadPlainLine(std::string_view line, char sep, double& x, double& y);
