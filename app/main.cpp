@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <clocale>
 #include <iostream>
 #include <string>
@@ -40,7 +41,10 @@ int main(int argc, char* argv[]) {
   TFrmMain frmMain;
   CloseOnTermination(frmMain);
   frmMain.show();
+  // Opened from inside the event loop, so that a signal during its message ends that loop too.
   if (!request.File.empty())
-    platform_qt::DispatchEvent([&] { frmMain.OpenDataFile(request.File); });
+    QTimer::singleShot(0, &frmMain, [&] {
+      platform_qt::DispatchEvent([&] { frmMain.OpenDataFile(request.File); });
+    });
   return QApplication::exec();
 }

@@ -43,8 +43,9 @@ void CloseOnTermination(TFrmMain& window) {
       while (read(wakePipe[0], bytes, sizeof bytes) > 0) {
       }
       // The close handler shows its own errors; the program ends even when it kept the window.
+      // exit, unlike quit, also ends a message box's loop that the signal interrupted.
       window.close();
-      QCoreApplication::quit();
+      QCoreApplication::exit(0);
     });
   }
 #if QT_CONFIG(sessionmanager)

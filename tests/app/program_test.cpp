@@ -70,6 +70,21 @@ TEST(Program, ASignalClosesTheWindowAndWritesThePoints) {
   }
 }
 
+// A message box waiting for its OK does not keep the program alive.
+TEST(Program, ASignalEndsTheProgramWhileAMessageIsShown) {
+  TemporaryWorkDir dir;
+  std::ofstream(dir.File("bad.csv")) << "1;2\n3;abc\n";
+  Program program(dir, {QString::fromStdString(dir.File("bad.csv"))});
+  ASSERT_TRUE(program.process.waitForStarted(10000));
+  ASSERT_TRUE(program.WaitUntilCatching(SIGTERM));
+  // Time to read the file and show the message.
+  QThread::msleep(500);
+  kill(pid_t(program.process.processId()), SIGTERM);
+  ASSERT_TRUE(program.process.waitForFinished(20000));
+  EXPECT_EQ(program.process.exitCode(), 0);
+  EXPECT_NE(Read(dir.File("veda.asc")).find("0\t;nr. of rows"), std::string::npos);
+}
+
 TEST(Program, FitsFromTheCommandLineWithoutADisplay) {
   TemporaryWorkDir dir;
   std::ofstream(dir.File("line.csv")) << "x\ty\n1\t3\n2\t5\n4\t9\n";
