@@ -17,6 +17,14 @@ std::string F3(double v) {
   return FormatFixedWidth(1, 3, v);
 }
 
+// The fits with two parameters, k (or k0) and d (or k1).
+template <void (TRovavAza::*Fit)(double&, double&, double&) const>
+ModelFit TwoParameterFit(const TRovavAza& store) {
+  ModelFit f;
+  (store.*Fit)(f.P[0], f.P[1], f.FitQual);
+  return f;
+}
+
 // The reciprocal models test their denominator as a double and take y from that double.
 std::optional<double> Reciprocal(LD q) {
   const double stored = StoredDouble(q);
@@ -26,11 +34,7 @@ std::optional<double> Reciprocal(LD q) {
 
 constexpr ModelRow kRows[] = {
     {FitModel::Lin, "lin",
-     [](const TRovavAza& s) {
-       ModelFit f;
-       s.CalcLinFit(f.P[0], f.P[1], f.FitQual);
-       return f;
-     },
+     TwoParameterFit<&TRovavAza::CalcLinFit>,
      [](const ModelFit& f, double x) -> std::optional<double> {
        return StoredDouble(LD(x) * f.P[0] + f.P[1]);
      },
@@ -50,20 +54,12 @@ constexpr ModelRow kRows[] = {
        return "k0 = " + F6(f.P[0]) + "    k1 = " + F3(f.P[1]) + "    k2 = " + F3(f.P[2]);
      }},
     {FitModel::Reciproc, "reciproc",
-     [](const TRovavAza& s) {
-       ModelFit f;
-       s.CalcReciLinFit(f.P[0], f.P[1], f.FitQual);
-       return f;
-     },
+     TwoParameterFit<&TRovavAza::CalcReciLinFit>,
      [](const ModelFit& f, double x) { return Reciprocal(LD(x) * f.P[1] + f.P[0]); },
      "y = 1/(k0 + k1*x)",
      [](const ModelFit& f) { return "k0 = " + F6(f.P[0]) + "     k1 = " + F3(f.P[1]); }},
     {FitModel::Log, "log",
-     [](const TRovavAza& s) {
-       ModelFit f;
-       s.CalcLogFit(f.P[0], f.P[1], f.FitQual);
-       return f;
-     },
+     TwoParameterFit<&TRovavAza::CalcLogFit>,
      [](const ModelFit& f, double x) -> std::optional<double> {
        if (!(x > 0)) return std::nullopt;
        return StoredDouble(std::log(LD(x)) * f.P[1] + f.P[0]);
@@ -71,11 +67,7 @@ constexpr ModelRow kRows[] = {
      "y = k0 + k1*ln(x)",
      [](const ModelFit& f) { return "k0 = " + F6(f.P[0]) + "    k1 = " + F3(f.P[1]); }},
     {FitModel::RecipLog, "reciplog",
-     [](const TRovavAza& s) {
-       ModelFit f;
-       s.CalcReciLogFit(f.P[0], f.P[1], f.FitQual);
-       return f;
-     },
+     TwoParameterFit<&TRovavAza::CalcReciLogFit>,
      [](const ModelFit& f, double x) -> std::optional<double> {
        if (!(x > 0)) return std::nullopt;
        return Reciprocal(std::log(LD(x)) * f.P[1] + f.P[0]);
@@ -83,11 +75,7 @@ constexpr ModelRow kRows[] = {
      "y = 1/(k0 + k1*ln(x))",
      [](const ModelFit& f) { return "k0 = " + F3(f.P[0]) + "     k1 = " + F3(f.P[1]); }},
     {FitModel::Expon, "expon",
-     [](const TRovavAza& s) {
-       ModelFit f;
-       s.CalcExponentialFit(f.P[0], f.P[1], f.FitQual);
-       return f;
-     },
+     TwoParameterFit<&TRovavAza::CalcExponentialFit>,
      [](const ModelFit& f, double x) -> std::optional<double> {
        return StoredDouble(std::exp(LD(x) * f.P[1]) * f.P[0]);
      },
