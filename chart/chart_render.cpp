@@ -94,7 +94,6 @@ std::vector<double> TickList(const TScale& scale) {
 
 }  // namespace
 
-
 // ---- full paint
 
 void TVArori::Paint() {
@@ -376,7 +375,9 @@ void TVArori::RenderItems(Canvas& c, int left, int top, bool monochrome, bool no
     fast[n] = FastPixels(m.FactorX, m.OffsetX, m.FactorY, m.OffsetY);
   }
 
-  for (const ChartItem& item : List()) {
+  const ChartItem* const end = List().end();
+  for (const ChartItem* it = List().begin(); it != end; ++it) {
+    const ChartItem& item = *it;
     if (!classShown_[item.ClassNumber]) continue;
     if (item.Layer < 1 || item.Layer > kNumLayers || !layerShown_[item.Layer]) continue;
     if (item.Kind != ikMove && item.Kind != ikLine && item.Kind != ikMark) continue;
@@ -442,8 +443,9 @@ void TVArori::RenderItems(Canvas& c, int left, int top, bool monochrome, bool no
           const bool oneColour = c.GetPen().Mode == platform::pmCopy && item.MarkType < 52;
           run = {true, oneColour, itemColor, item.PenStyle, item.MarkType, item.LineWidth};
         }
-        if (run.repeatable && stamped_.TestAndSet(p.X, p.Y)) break;
-        DrawMark(c, item.MarkType, p.X, p.Y);
+        if (!run.repeatable || !stamped_.TestAndSet(p.X, p.Y)) DrawMark(c, item.MarkType, p.X, p.Y);
+        if (run.repeatable && linear[item.Layer])
+          it = StampRun(c, it, end, fast[item.Layer], left, top);
         break;
     }
   }
@@ -462,6 +464,28 @@ void TVArori::RenderItems(Canvas& c, int left, int top, bool monochrome, bool no
   c.LineTo(r, b);
   c.LineTo(left, b);
   c.LineTo(left, top);
+}
+
+// The marks after `first` that look, lie and belong like it, as far as the double mapping
+// places them: each drawn where no mark of the run is yet. The loop of a million marks, kept
+// free of everything the general one checks per item. Returns the last mark it took.
+const ChartItem* TVArori::StampRun(Canvas& c, const ChartItem* first, const ChartItem* end,
+                                   const FastPixels& fast, int left, int top) {
+  const ChartItem& a = *first;
+  const ChartItem* it = first;
+  for (const ChartItem* next = first + 1; next != end; ++next) {
+    const ChartItem& b = *next;
+    if (b.Kind != ikMark || b.Layer != a.Layer || b.ClassNumber != a.ClassNumber ||
+        b.Color != a.Color || b.PenStyle != a.PenStyle || b.LineWidth != a.LineWidth ||
+        b.MarkType != a.MarkType)
+      break;
+    int px, py;
+    if (!fast.Map(b.X, b.Y, px, py)) break;
+    const TPoint p = ToCanvas(px, py, left, top);
+    if (!stamped_.TestAndSet(p.X, p.Y)) DrawMark(c, b.MarkType, p.X, p.Y);
+    it = next;
+  }
+  return it;
 }
 
 // ---- screen and crosshairs

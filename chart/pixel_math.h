@@ -68,11 +68,11 @@ class FastPixels {
     // Rounded in the current mode, as llrint.
     const __m128i rounded = _mm_cvtpd_epi32(p);
     const __m128d distance = _mm_andnot_pd(
-        sign, _mm_sub_pd(_mm_andnot_pd(sign, _mm_sub_pd(p, _mm_cvtepi32_pd(rounded))),
-                         _mm_set1_pd(0.5)));
+        sign,
+        _mm_sub_pd(_mm_andnot_pd(sign, _mm_sub_pd(p, _mm_cvtepi32_pd(rounded))), _mm_set1_pd(0.5)));
     // NaN fails both comparisons.
-    const __m128d ok = _mm_and_pd(_mm_cmplt_pd(absP, _mm_set1_pd(kIntRange)),
-                                  _mm_cmpgt_pd(distance, bound));
+    const __m128d ok =
+        _mm_and_pd(_mm_cmplt_pd(absP, _mm_set1_pd(kIntRange)), _mm_cmpgt_pd(distance, bound));
     if (_mm_movemask_pd(ok) != 3) return false;
     px = _mm_cvtsi128_si32(rounded);
     py = _mm_cvtsi128_si32(_mm_shuffle_epi32(rounded, 1));

@@ -298,6 +298,8 @@ class TVArori : public platform::Control {
     return {ClampInt(LimitPixel(px) - ml_ + left), ClampInt(LimitPixel(py) - mt_ + top)};
   }
   void DrawGrid(platform::Canvas& canvas, int left, int top);
+  const ChartItem* StampRun(platform::Canvas& canvas, const ChartItem* first, const ChartItem* end,
+                            const FastPixels& fast, int left, int top);
   bool InDataArea(int x, int y) const;
   void PanStep(int x, int y);
   void UpdateCursor(int x, int y);
