@@ -155,7 +155,10 @@ int RunCommandLineFit(const CommandLine& request, char decimalSeparator, std::os
       double fitQual = 0;
       SweepSmoothSpline(
           store, CurveSampling(axes.X.Low, axes.X.High), request.Factor,
-          [&](double q) { fitQual = q; }, [&](double x, double y, bool) { curve.push_back({x, y}); });
+          [&](double q) { fitQual = q; },
+          [&](double x, double y, bool) {
+            curve.push_back({x, y});
+          });
       text << quality << FitQualityText(fitQual) << '\n';
       for (const DataPoint& p : curve)
         text << FormatFixedWidth(1, 6, p.x) << '\t' << FormatFixedWidth(1, 6, p.y) << '\n';

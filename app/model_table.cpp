@@ -33,8 +33,7 @@ std::optional<double> Reciprocal(LD q) {
 }
 
 constexpr ModelRow kRows[] = {
-    {FitModel::Lin, "lin",
-     TwoParameterFit<&TRovavAza::CalcLinFit>,
+    {FitModel::Lin, "lin", TwoParameterFit<&TRovavAza::CalcLinFit>,
      [](const ModelFit& f, double x) -> std::optional<double> {
        return StoredDouble(LD(x) * f.P[0] + f.P[1]);
      },
@@ -53,29 +52,25 @@ constexpr ModelRow kRows[] = {
      [](const ModelFit& f) {
        return "k0 = " + F6(f.P[0]) + "    k1 = " + F3(f.P[1]) + "    k2 = " + F3(f.P[2]);
      }},
-    {FitModel::Reciproc, "reciproc",
-     TwoParameterFit<&TRovavAza::CalcReciLinFit>,
+    {FitModel::Reciproc, "reciproc", TwoParameterFit<&TRovavAza::CalcReciLinFit>,
      [](const ModelFit& f, double x) { return Reciprocal(LD(x) * f.P[1] + f.P[0]); },
      "y = 1/(k0 + k1*x)",
      [](const ModelFit& f) { return "k0 = " + F6(f.P[0]) + "     k1 = " + F3(f.P[1]); }},
-    {FitModel::Log, "log",
-     TwoParameterFit<&TRovavAza::CalcLogFit>,
+    {FitModel::Log, "log", TwoParameterFit<&TRovavAza::CalcLogFit>,
      [](const ModelFit& f, double x) -> std::optional<double> {
        if (!(x > 0)) return std::nullopt;
        return StoredDouble(std::log(LD(x)) * f.P[1] + f.P[0]);
      },
      "y = k0 + k1*ln(x)",
      [](const ModelFit& f) { return "k0 = " + F6(f.P[0]) + "    k1 = " + F3(f.P[1]); }},
-    {FitModel::RecipLog, "reciplog",
-     TwoParameterFit<&TRovavAza::CalcReciLogFit>,
+    {FitModel::RecipLog, "reciplog", TwoParameterFit<&TRovavAza::CalcReciLogFit>,
      [](const ModelFit& f, double x) -> std::optional<double> {
        if (!(x > 0)) return std::nullopt;
        return Reciprocal(std::log(LD(x)) * f.P[1] + f.P[0]);
      },
      "y = 1/(k0 + k1*ln(x))",
      [](const ModelFit& f) { return "k0 = " + F3(f.P[0]) + "     k1 = " + F3(f.P[1]); }},
-    {FitModel::Expon, "expon",
-     TwoParameterFit<&TRovavAza::CalcExponentialFit>,
+    {FitModel::Expon, "expon", TwoParameterFit<&TRovavAza::CalcExponentialFit>,
      [](const ModelFit& f, double x) -> std::optional<double> {
        return StoredDouble(std::exp(LD(x) * f.P[1]) * f.P[0]);
      },
@@ -83,11 +78,13 @@ constexpr ModelRow kRows[] = {
      [](const ModelFit& f) { return "k0 = " + F3(f.P[0]) + "    k1 = " + F3(f.P[1]); }},
 };
 
-static_assert([] {
-  for (int i = 0; i < int(std::size(kRows)); ++i)
-    if (int(kRows[i].Model) != i) return false;
-  return true;
-}(), "the rows stand in the order of FitModel");
+static_assert(
+    [] {
+      for (int i = 0; i < int(std::size(kRows)); ++i)
+        if (int(kRows[i].Model) != i) return false;
+      return true;
+    }(),
+    "the rows stand in the order of FitModel");
 
 }  // namespace
 

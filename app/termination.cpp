@@ -1,12 +1,12 @@
 #include "app/termination.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "app/frm_main.h"
 

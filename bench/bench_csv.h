@@ -1,9 +1,9 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <cmath>
 #include <cstdio>
 #include <string>
-#include <sys/stat.h>
 
 // The million-line CSV the reading benchmarks and the peer script (numpy.loadtxt) share: x, y
 // with ten significant digits, as measuring instruments write them. Written once per results

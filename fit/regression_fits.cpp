@@ -281,12 +281,12 @@ void TRovavAza::CalcReciLinFit(double& k0, double& k1, double& FitQual) const {
   if (num_points_ < 3) Refuse("CalcReciLinFit: not enough data points");
   if (HasFlag(TDataFlag::YNearZero)) Refuse("CalcReciLinFit: y values must not be zero");
 
-  const LineResult r =
-      TransformedLine({{Sums().SumX, Sums().SumX2, Sums().SumRecY, Sums().SumXRecY, Sums().SumRecY2},
-                       Transform::kSame,
-                       Transform::kReciprocal,
-                       false},
-                      point_table_, num_points_, x_varies_);
+  const LineResult r = TransformedLine(
+      {{Sums().SumX, Sums().SumX2, Sums().SumRecY, Sums().SumXRecY, Sums().SumRecY2},
+       Transform::kSame,
+       Transform::kReciprocal,
+       false},
+      point_table_, num_points_, x_varies_);
   k0 = r.b0;
   k1 = r.b1;
   FitQual = UnitRange(r.fit_qual);

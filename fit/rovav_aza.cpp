@@ -39,7 +39,8 @@ void TRovavAza::AddPoint(double x, double y) {
 }
 
 void TRovavAza::AddPoints(std::span<const DataPoint> points) {
-  const long long rows = static_cast<long long>(num_points_) + static_cast<long long>(points.size());
+  const long long rows =
+      static_cast<long long>(num_points_) + static_cast<long long>(points.size());
   if (rows > std::numeric_limits<int>::max()) throw EKovixMatrixError("AddPoints: too many points");
   if (point_table_.NrOfRows() < rows) {
     // The row count single adds would reach: whole steps of TableGrowth.

@@ -14,15 +14,17 @@ constexpr std::string_view kMinusSign = "\xE2\x88\x92";  // U+2212 in UTF-8
 
 bool IsWord(std::string_view s, std::string_view word) {
   return s.size() == word.size() &&
-         std::equal(s.begin(), s.end(), word.begin(),
-                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+         std::equal(s.begin(), s.end(), word.begin(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) == b;
+         });
 }
 
 // A copy with "," as ".", NUL-terminated for strtod; the stack holds every ordinary number.
 class PointCopy {
  public:
   explicit PointCopy(std::string_view s) {
-    char* out = s.size() < sizeof small_ ? small_ : (large_.assign(s.size() + 1, '\0'), large_.data());
+    char* out =
+        s.size() < sizeof small_ ? small_ : (large_.assign(s.size() + 1, '\0'), large_.data());
     for (std::size_t i = 0; i < s.size(); ++i) out[i] = s[i] == ',' ? '.' : s[i];
     out[s.size()] = '\0';
     data_ = out;

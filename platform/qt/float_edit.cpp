@@ -39,8 +39,8 @@ void FloatEdit::SetValueExactly(double value) {
   // Longer plain forms (1e-7 as 0.0000001) are harder to read than the exponent form.
   constexpr std::size_t kPlainLength = 12;
   std::array<char, 400> buffer{};
-  auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                              std::chars_format::fixed);
+  auto result =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
   if (std::size_t(result.ptr - buffer.data()) > kPlainLength)
     result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
   std::string text(buffer.data(), result.ptr);

@@ -157,9 +157,12 @@ class CommandLineAgainstWindow : public testing::Test {
 
 TEST_F(CommandLineAgainstWindow, FormulaParametersAndGoodnessOfFit) {
   const std::pair<const char*, platform_qt::SpeedButton*> models[] = {
-      {"lin", frm->BButLinFit},          {"parabolic", frm->BButParabolFit},
-      {"reciproc", frm->BButCalcReciprLine}, {"log", frm->BButLogFit},
-      {"reciplog", frm->SBRecipLog},     {"expon", frm->SBExpo}};
+      {"lin", frm->BButLinFit},
+      {"parabolic", frm->BButParabolFit},
+      {"reciproc", frm->BButCalcReciprLine},
+      {"log", frm->BButLogFit},
+      {"reciplog", frm->SBRecipLog},
+      {"expon", frm->SBExpo}};
   for (const auto& [name, button] : models) {
     frm->OpenDataFile(dir.File("data.csv"));
     button->click();
@@ -183,8 +186,8 @@ TEST_F(CommandLineAgainstWindow, SplineCurveIsTheOneTheWindowDraws) {
     frm->OpenDataFile(dir.File("data.csv"));
     frm->SBarSmoothSpline->SetPosition(position);
     frm->BButSpline->click();
-    const Outcome r = RunArgs(
-        {"--fit", "spline:" + std::to_string(position / 1000.0), dir.File("data.csv")});
+    const Outcome r =
+        RunArgs({"--fit", "spline:" + std::to_string(position / 1000.0), dir.File("data.csv")});
     ASSERT_EQ(r.status, 0) << r.err;
     std::string expected = "Anpassungsgrad: " + QualityShown() + "\n";
     const TVArori& chart = frm->VArori1;

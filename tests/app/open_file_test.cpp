@@ -47,7 +47,8 @@ struct Window {
   bool Drop(QWidget* target, const std::vector<std::string>& paths) {
     QMimeData mime;
     QList<QUrl> urls;
-    for (const std::string& p : paths) urls.push_back(QUrl::fromLocalFile(QString::fromStdString(p)));
+    for (const std::string& p : paths)
+      urls.push_back(QUrl::fromLocalFile(QString::fromStdString(p)));
     mime.setUrls(urls);
     const QPointF at(target->width() / 2, target->height() / 2);
     QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -106,8 +107,8 @@ TEST(OpenDataFile, ReplacesThePointsLikeClearAndEntering) {
   platform::LoadLocale("de_DE.UTF-8");
   w.frm->OpenDataFile(path);
 
-  EXPECT_EQ(w.StoredPoints(), (std::vector<std::pair<double, double>>{
-                                  {1903, 2.5}, {1950, 7}, {1998, -0.25}}));
+  EXPECT_EQ(w.StoredPoints(),
+            (std::vector<std::pair<double, double>>{{1903, 2.5}, {1950, 7}, {1998, -0.25}}));
   ASSERT_EQ(w.frm->VArori1.ItemCount(), 3);
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(w.frm->VArori1.Item(i).Kind, ikMark);

@@ -95,8 +95,8 @@ TEST(Program, FitsFromTheCommandLineWithoutADisplay) {
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
   QProcess fit;
   fit.setProcessEnvironment(env);
-  fit.start(QStringLiteral(RAVELON_EXECUTABLE),
-            {QStringLiteral("--fit"), QStringLiteral("lin"), QString::fromStdString(dir.File("line.csv"))});
+  fit.start(QStringLiteral(RAVELON_EXECUTABLE), {QStringLiteral("--fit"), QStringLiteral("lin"),
+                                                 QString::fromStdString(dir.File("line.csv"))});
   ASSERT_TRUE(fit.waitForFinished(20000));
   EXPECT_EQ(fit.exitCode(), 0) << fit.readAllStandardError().toStdString();
   EXPECT_EQ(fit.readAllStandardOutput().toStdString(),

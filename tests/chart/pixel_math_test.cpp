@@ -32,7 +32,8 @@ TEST(FastPixels, AgreesWithTheExtendedMapping) {
       ++total;
       if (!fast.Map(v, v, px, py)) continue;
       ++answered;
-      ASSERT_EQ(px, ToPixel(factor, offset, v)) << double(factor) << " " << double(offset) << " " << v;
+      ASSERT_EQ(px, ToPixel(factor, offset, v))
+          << double(factor) << " " << double(offset) << " " << v;
       ASSERT_EQ(py, ToPixel(-factor, pixels + offset, v));
     }
   }

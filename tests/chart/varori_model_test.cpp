@@ -363,8 +363,8 @@ TEST_F(ChartTest, AddMarksEqualsOneAtATime) {
   struct Case {
     int allocSize, before, added;
   };
-  for (const Case& k : {Case{1000, 0, 2500}, Case{1000, 999, 1}, Case{1000, 1000, 1},
-                        Case{7, 3, 0}, Case{1, 0, 5}, Case{1000000, 10, 10}}) {
+  for (const Case& k : {Case{1000, 0, 2500}, Case{1000, 999, 1}, Case{1000, 1000, 1}, Case{7, 3, 0},
+                        Case{1, 0, 5}, Case{1000000, 10, 10}}) {
     TVArori bulk, single;
     for (TVArori* c : {&bulk, &single}) {
       c->SetAllocSize(k.allocSize);

@@ -2,9 +2,9 @@
 
 #include <QImage>
 #include <cmath>
-#include <vector>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "chart/varori.h"
 #include "platform/qt/host_widget.h"

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -39,13 +39,23 @@ TEST(ParseDataText, ReadsEachFormat) {
       {"blanks", "  1   2\n3 4   \n", '.', {{1, 2}, {3, 4}}},
       {"blanks, decimal comma", "2,5 3,1\n", ',', {{2.5, 3.1}}},
       {"further fields ignored", "1;2;x;y\n3;4\n", '.', {{1, 2}, {3, 4}}},
-      {"column names, comments, blank lines", "time;value\n\n# measured\n1;2\n\n#x\n3;4\n\n",
-       '.', {{1, 2}, {3, 4}}},
+      {"column names, comments, blank lines",
+       "time;value\n\n# measured\n1;2\n\n#x\n3;4\n\n",
+       '.',
+       {{1, 2}, {3, 4}}},
       {"two header lines", "Messung 7\n\"t\",\"U\"\n0,1\n", '.', {{0, 1}}},
       {"CR LF", "x,y\r\n1,2\r\n3,4\r\n", '.', {{1, 2}, {3, 4}}},
-      {"byte-order mark", "\xEF\xBB\xBF" "x;y\n1;2\n", '.', {{1, 2}}},
+      {"byte-order mark",
+       "\xEF\xBB\xBF"
+       "x;y\n1;2\n",
+       '.',
+       {{1, 2}}},
       {"no final line end", "1 2\n3 4", '.', {{1, 2}, {3, 4}}},
-      {"signs", "+1;\xE2\x88\x92" "2\n-.5;5.\n", '.', {{1, -2}, {-0.5, 5}}},
+      {"signs",
+       "+1;\xE2\x88\x92"
+       "2\n-.5;5.\n",
+       '.',
+       {{1, -2}, {-0.5, 5}}},
       {"exponents", "1E3 -2e-2\n1e-400 5\n", '.', {{1000, -0.02}, {0, 5}}},
       {"equal x", "1,2\n1,3\n", '.', {{1, 2}, {1, 3}}},
   };
@@ -68,20 +78,25 @@ TEST(ParseDataText, RefusesABadLineWithOneMessage) {
       {"1;2\n3\n", '.', head + "2 einen Fehler: Der y-Wert fehlt.\n\"3\""},
       {"1;2\n3;\n", '.', head + "2 einen Fehler: Der y-Wert fehlt.\n\"3;\""},
       {"1;2\n3,5 4\n", '.', head + "2 einen Fehler: \"3,5 4\" ist keine Zahl.\n\"3,5 4\""},
-      {"1;2\nnan;4\n", '.', head + "2 einen Fehler: NaN und unendliche Werte sind nicht erlaubt.\n\"nan;4\""},
-      {"1;-Inf\n", '.', head + "1 einen Fehler: NaN und unendliche Werte sind nicht erlaubt.\n\"1;-Inf\""},
-      {"1;2\n1e400;4\n", '.', head + "2 einen Fehler: \"1e400\" ist zu groß für eine Gleitkommazahl.\n\"1e400;4\""},
+      {"1;2\nnan;4\n", '.',
+       head + "2 einen Fehler: NaN und unendliche Werte sind nicht erlaubt.\n\"nan;4\""},
+      {"1;-Inf\n", '.',
+       head + "1 einen Fehler: NaN und unendliche Werte sind nicht erlaubt.\n\"1;-Inf\""},
+      {"1;2\n1e400;4\n", '.',
+       head + "2 einen Fehler: \"1e400\" ist zu groß für eine Gleitkommazahl.\n\"1e400;4\""},
       {"2,5;3,1\n", '.', head + "1 einen Fehler: \"2,5\" ist keine Zahl.\n\"2,5;3,1\""},
       {"1;2\n0x10;4\n", '.', head + "2 einen Fehler: \"0x10\" ist keine Zahl.\n\"0x10;4\""},
-      {"1;2\n1.000,5;4\n", ',', head + "2 einen Fehler: \"1.000,5\" ist keine Zahl.\n\"1.000,5;4\""},
+      {"1;2\n1.000,5;4\n", ',',
+       head + "2 einen Fehler: \"1.000,5\" ist keine Zahl.\n\"1.000,5;4\""},
       {"x;y\n1;2\nsum;3\n", '.', head + "3 einen Fehler: \"sum\" ist keine Zahl.\n\"sum;3\""},
       {"1;2\n3;4\0;\n"s, '.', head + "2 einen Fehler: Die Zeile enthält ein NUL-Byte.\n\"3;4?;\""},
       {"1;2\n" + std::string(70000, '5') + ";1\n", '.',
        head + "2 einen Fehler: Die Zeile ist länger als 64 KiB.\n\"" + std::string(60, '5') +
            "\xE2\x80\xA6\""},
       {"1;2\n\xC3\xA4\xC3\xA4" + std::string(70, 'a') + "\n", '.',
-       head + "2 einen Fehler: \"\xC3\xA4\xC3\xA4" + std::string(58, 'a') + "\xE2\x80\xA6\" ist keine Zahl.\n\"\xC3\xA4\xC3\xA4" +
-           std::string(58, 'a') + "\xE2\x80\xA6\""},
+       head + "2 einen Fehler: \"\xC3\xA4\xC3\xA4" + std::string(58, 'a') +
+           "\xE2\x80\xA6\" ist keine Zahl.\n\"\xC3\xA4\xC3\xA4" + std::string(58, 'a') +
+           "\xE2\x80\xA6\""},
       {"", '.', "Die Datei \"m.csv\" ist leer."},
       {"x;y\n# nothing\n\n", '.', "Die Datei \"m.csv\" enthält keine Datenzeile."},
   };
@@ -101,11 +116,13 @@ TEST(ParseDataText, ChecksTheExportsRowCount) {
             "Die Datei \"veda.asc\" enthält in Zeile 3 einen Fehler: Laut Kopfzeile 3 "
             "Datenzeilen, gefunden 2.\n\"3?;nr. of rows\"");
   const DataFileResult bad = ParseDataText(head + "1\t2\r\n3;4\r\n5\t6\r\n", '.', "veda.asc");
-  EXPECT_EQ(bad.error,
-            "Die Datei \"veda.asc\" enthält in Zeile 7 einen Fehler: \"3;4\" ist keine Zahl.\n\"3;4\"");
+  EXPECT_EQ(
+      bad.error,
+      "Die Datei \"veda.asc\" enthält in Zeile 7 einen Fehler: \"3;4\" ist keine Zahl.\n\"3;4\"");
   // An empty export has no data line.
-  const std::string empty = "t\n2\t;nr. of columns\n0\t;nr. of rows\n"
-                            "FALSE TRUE FALSE\t;row attributes, column names, row names\nx   y\n";
+  const std::string empty =
+      "t\n2\t;nr. of columns\n0\t;nr. of rows\n"
+      "FALSE TRUE FALSE\t;row attributes, column names, row names\nx   y\n";
   EXPECT_EQ(ParseDataText(empty, '.', "e").error, "Die Datei \"e\" enthält keine Datenzeile.");
 }
 
@@ -133,14 +150,14 @@ TEST_F(ReadDataFileTest, ReadsARegularFileAndNamesTheOthers) {
     std::string path, message;
   };
   const Case cases[] = {
-      {Path("missing.csv"),
-       "Die Datei \"" + Path("missing.csv") + "\" konnte nicht gelesen werden: No such file or directory"},
+      {Path("missing.csv"), "Die Datei \"" + Path("missing.csv") +
+                                "\" konnte nicht gelesen werden: No such file or directory"},
       {dir_.string(), "Die Datei \"" + dir_.string() + "\" ist ein Ordner."},
       {Path("fifo"), "Die Datei \"" + Path("fifo") + "\" ist keine gewöhnliche Datei."},
       {"/dev/null", "Die Datei \"/dev/null\" ist keine gewöhnliche Datei."},
       {Path("empty.csv"), "Die Datei \"" + Path("empty.csv") + "\" ist leer."},
-      {std::string("a\0b", 3),
-       "Die Datei \"" + std::string("a\0b", 3) + "\" konnte nicht gelesen werden: Invalid argument"},
+      {std::string("a\0b", 3), "Die Datei \"" + std::string("a\0b", 3) +
+                                   "\" konnte nicht gelesen werden: Invalid argument"},
   };
   for (const Case& c : cases) {
     const DataFileResult r = ReadDataFile(c.path, '.');
@@ -150,8 +167,9 @@ TEST_F(ReadDataFileTest, ReadsARegularFileAndNamesTheOthers) {
   if (geteuid() != 0) {
     std::ofstream(Path("secret.csv")) << "1,2\n";
     chmod(Path("secret.csv").c_str(), 0);
-    EXPECT_EQ(ReadDataFile(Path("secret.csv"), '.').error,
-              "Die Datei \"" + Path("secret.csv") + "\" konnte nicht gelesen werden: Permission denied");
+    EXPECT_EQ(
+        ReadDataFile(Path("secret.csv"), '.').error,
+        "Die Datei \"" + Path("secret.csv") + "\" konnte nicht gelesen werden: Permission denied");
   }
 }
 
@@ -203,8 +221,7 @@ TEST(ParseDataText, ShortDecimalsReadAsTheLibraryReadsThem) {
     const DataFileResult r = ParseDataText(t, decimal, "n");
     ASSERT_EQ(r.error, "");
     ASSERT_EQ(r.points.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i)
-      ASSERT_EQ(r.points[i].y, expected[i]) << i;
+    for (std::size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(r.points[i].y, expected[i]) << i;
   }
 }
 

@@ -14,16 +14,16 @@ TEST(RoundRangeAround, EndsOnTicksAroundTheData) {
     double low, high, wantLow, wantHigh;
   };
   const Case cases[] = {
-      {0.13, 9.7, 0, 10},           // the window's default axes
-      {1900, 2000, 1900, 2000},     // already round
-      {1903, 1998, 1900, 2000},     //
-      {-3.2, 0.35, -3.5, 0.5},      // across 0
-      {0.31, 0.79, 0.3, 0.8},       // decimal steps come out as the nearest doubles
-      {1e-7, 3.3e-7, 1e-7, 3.4e-7}, //
-      {1000.2, 1009.9, 1000, 1010}, //
-      {5, 5, 4.5, 5.5},             // one value: widened around it
-      {0, 0, -1, 1},                //
-      {-2e6, 7.5e6, -2e6, 8e6},     //
+      {0.13, 9.7, 0, 10},            // the window's default axes
+      {1900, 2000, 1900, 2000},      // already round
+      {1903, 1998, 1900, 2000},      //
+      {-3.2, 0.35, -3.5, 0.5},       // across 0
+      {0.31, 0.79, 0.3, 0.8},        // decimal steps come out as the nearest doubles
+      {1e-7, 3.3e-7, 1e-7, 3.4e-7},  //
+      {1000.2, 1009.9, 1000, 1010},  //
+      {5, 5, 4.5, 5.5},              // one value: widened around it
+      {0, 0, -1, 1},                 //
+      {-2e6, 7.5e6, -2e6, 8e6},      //
   };
   for (const Case& c : cases) {
     const AxisRange r = RoundRangeAround(c.low, c.high, 6, 1e-10);
