@@ -19,6 +19,7 @@
 #include "platform/qt/scroll_bar.h"
 #include "platform/qt/speed_button.h"
 #include "platform/qt/spin_edit.h"
+#include "platform/qt/value_grid.h"
 #include "tests/app/work_dir.h"
 
 namespace {
@@ -102,6 +103,8 @@ TEST(OpenDataFile, ReplacesThePointsLikeClearAndEntering) {
   w.frm->BButLinFit->click();
   ASSERT_TRUE(w.frm->LblFormula->isVisible());
 
+  w.frm->WerteTabelleGrid->SetCell(0, 1, "4");
+  w.frm->WerteTabelleGrid->SetCell(1, 1, "5");
   const std::string path =
       w.Write("years.csv", "year;value\r\n1903;2,5\r\n1950;7\r\n# a comment\r\n1998;-0,25\r\n");
   platform::LoadLocale("de_DE.UTF-8");
@@ -128,6 +131,9 @@ TEST(OpenDataFile, ReplacesThePointsLikeClearAndEntering) {
   EXPECT_EQ(w.frm->VArori1.Scale1Y().RangeHigh(), 7);
   EXPECT_EQ(w.frm->GraphXmaxEdit->text(), "2000");
   EXPECT_EQ(w.frm->GraphYmaxEdit->text(), "7");
+  // The value table is left as it was.
+  EXPECT_EQ(w.frm->WerteTabelleGrid->Cell(0, 1), "4");
+  EXPECT_EQ(w.frm->WerteTabelleGrid->Cell(1, 1), "5");
   // The order limit follows the three points.
   EXPECT_EQ(w.frm->SEPolyOrder->MaxValue(), 2);
   EXPECT_TRUE(w.errors.empty());
@@ -137,6 +143,13 @@ TEST(OpenDataFile, ReplacesThePointsLikeClearAndEntering) {
   int px, py;
   w.frm->VArori1.WorldToPixel(1, 1903, 2.5, px, py);
   EXPECT_EQ(screen.pixel(px, py) & 0xFFFFFF, QColor(Qt::darkGreen).rgb() & 0xFFFFFF);
+
+  // A logout's request for the data writes them and leaves the window open.
+  w.frm->CommitSessionData();
+  EXPECT_TRUE(w.frm->isVisible());
+  std::ifstream committed(w.workDir.File("veda.asc"));
+  EXPECT_NE(std::string(std::istreambuf_iterator<char>(committed), {}).find("3\t;nr. of rows"),
+            std::string::npos);
 
   // A close exports the file's points.
   w.frm->close();
