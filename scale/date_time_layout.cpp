@@ -108,8 +108,12 @@ void MonthsLayout(const TickOptions& o, LD r, TickLayout& out) {
   auto start = [](long long m) { return DayOfDate(m / 12, int(m % 12) + 1, 1); };
   long long spacing = 1;
   if (!o.ShortTicks && step > 1) {
-    // Without short ticks only the labelled months carry ticks.
-    while (start(month) < o.RangeLow || !labelled(month)) ++month;
+    // Without short ticks only the labelled months carry ticks, the first of them at least one
+    // month after the low bound's own, also when that month is labelled and the range starts on
+    // its first day.
+    do {
+      ++month;
+    } while (!labelled(month));
     spacing = step;
   }
   for (; !PastEnd(out, start(month), o.RangeHigh); month += spacing) {
@@ -139,10 +143,12 @@ void YearsLayout(const TickOptions& o, LD r, TickLayout& out) {
     if (PastEnd(out, day, o.RangeHigh)) return;
     AddDateTick(out, day, !o.ShortTicks || year % labelStep == 0);
   }
-  // The next tick would fall in year 10000: the calendar's last day closes the scale instead.
-  // It stands for a year that has no name here, so it carries no label.
+  // The next tick would fall in year 10000: the calendar's last day closes the scale instead,
+  // a tick of the year 9999 like any other, long and labelled by the same rule.
   const long long last = kEndCalendarDay - 1;
-  if (last >= o.RangeLow && !PastEnd(out, last, o.RangeHigh)) AddTick(out, last, true, false, true);
+  if (last >= o.RangeLow && !PastEnd(out, last, o.RangeHigh)) {
+    AddDateTick(out, last, !o.ShortTicks || DateOfDay(last).Year % labelStep == 0);
+  }
 }
 
 }  // namespace

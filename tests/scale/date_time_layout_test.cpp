@@ -141,13 +141,56 @@ TEST(DateTimeLayout, TwoMonthStepsOverTheYear2000) {
   ASSERT_EQ(l.TickList.size(), 13u);
   EXPECT_EQ(l.TickList[1], Day(2000, 2, 1));
 
-  // Without short ticks only the labelled months carry ticks; one on the low bound is kept.
+  // Without short ticks only the labelled months carry ticks, and the first is a month after
+  // the low bound's own: March, not January, six ticks instead of seven.
   const TickLayout plain = BuildTicks(DateTime(kY2000, Day(2001, 1, 1), 6, false, false));
-  EXPECT_EQ(Values(plain, true), Values(l, true));
+  EXPECT_EQ(Values(plain, true),
+            (std::vector<double>{Day(2000, 3, 1), Day(2000, 5, 1), Day(2000, 7, 1), Day(2000, 9, 1),
+                                 Day(2000, 11, 1), Day(2001, 1, 1)}));
   EXPECT_TRUE(Values(plain, false).empty());
   const TickLayout fromFebruary =
       BuildTicks(DateTime(Day(2000, 2, 1), Day(2001, 2, 1), 6, false, false));
   EXPECT_EQ(Values(fromFebruary, true).front(), Day(2000, 3, 1));
+}
+
+TEST(DateTimeLayout, MonthStepsWithoutShortTicksStartAMonthAfterTheLowBound) {
+  struct Case {
+    double low, high;
+    int minTicks;
+    bool shortTicks;
+    int step;
+    double firstLong;  // first long tick
+    std::size_t longs, shorts;
+  };
+  for (const Case& c : {
+           // On the first of a labelled month: that month is passed over for the next one.
+           Case{kY2000, Day(2001, 1, 1), 6, false, 2, Day(2000, 3, 1), 6, 0},
+           Case{kY2000, Day(2002, 1, 1), 8, false, 3, Day(2000, 4, 1), 8, 0},
+           Case{Day(1999, 4, 1), Day(2000, 4, 1), 4, false, 3, Day(1999, 7, 1), 4, 0},
+           Case{Day(2000, 5, 1), Day(2001, 9, 1), 4, false, 4, Day(2000, 9, 1), 4, 0},
+           Case{Day(2000, 7, 1), Day(2002, 7, 2), 4, false, 6, Day(2001, 1, 1), 4, 0},
+           Case{Day(1999, 11, 1), Day(2000, 11, 1), 6, false, 2, Day(2000, 1, 1), 6, 0},
+           // Mid-month or on an unlabelled month: the next labelled month, as before.
+           Case{Day(2000, 1, 15), Day(2001, 1, 15), 6, false, 2, Day(2000, 3, 1), 6, 0},
+           Case{kY2000 + 0.5, Day(2001, 1, 1), 6, false, 2, Day(2000, 3, 1), 6, 0},
+           Case{Day(2000, 2, 1), Day(2001, 2, 1), 6, false, 2, Day(2000, 3, 1), 6, 0},
+           // A step of 1 and short ticks keep the low bound's month.
+           Case{kY2000, Day(2001, 1, 1), 10, false, 1, kY2000, 13, 0},
+           Case{kY2000, Day(2001, 1, 1), 6, true, 2, kY2000, 7, 6},
+           Case{Day(2000, 7, 1), Day(2002, 7, 2), 4, true, 6, Day(2000, 7, 1), 5, 20},
+       }) {
+    SCOPED_TRACE(testing::Message() << DateText((long long)c.low, DTLabelValues{}) << " MinTicks "
+                                    << c.minTicks << (c.shortTicks ? " short ticks" : ""));
+    const TickLayout l = BuildTicks(DateTime(c.low, c.high, c.minTicks, false, c.shortTicks));
+    ASSERT_EQ(l.DateMode, dmMonths);
+    EXPECT_EQ(l.DateStep, c.step);
+    const std::vector<double> longs = Values(l, true);
+    ASSERT_FALSE(longs.empty());
+    EXPECT_EQ(longs.front(), c.firstLong);
+    EXPECT_EQ(longs.size(), c.longs);
+    EXPECT_EQ(Values(l, false).size(), c.shorts);
+    for (const Tick& t : l.Ticks) EXPECT_GE(t.Value, c.low);
+  }
 }
 
 TEST(DateTimeLayout, DaysCountedFromNewYear) {
@@ -223,7 +266,7 @@ TEST(DateTimeLayout, HundredthsOfAVerticalScale) {
 TEST(DateTimeLayout, TheCalendarEndsWithTheYear9999) {
   const double end = double(kEndCalendarDay);  // 1 January 10000
   // Years: the tick after 9998 would fall in 10000; the calendar's last day closes the scale,
-  // unlabelled.
+  // unlabelled since 9999 is no multiple of the label step 2.
   const TickLayout years = BuildTicks(DateTime(end - 20 * kYear, end + 10, 5));
   ASSERT_FALSE(years.Ticks.empty());
   const Tick& last = years.Ticks.back();
@@ -249,6 +292,47 @@ TEST(DateTimeLayout, TheCalendarEndsWithTheYear9999) {
   EXPECT_EQ(past.DateMode, dmDays);
   EXPECT_TRUE(past.Ticks.empty());
   EXPECT_TRUE(past.Message.empty());
+}
+
+TEST(DateTimeLayout, TheClosingTickOn31December9999FollowsTheYearRule) {
+  const double end = double(kEndCalendarDay);  // 1 January 10000
+  struct Case {
+    double years;  // span before the end of the calendar, per MinTicks 5
+    bool shortTicks;
+    TYearLength length;
+    long long labelStep;
+    bool labelled;  // also long
+    const char* text;
+  };
+  for (const Case& c : {
+           // A label step of 1 divides 9999: long and labelled with or without short ticks.
+           Case{8, true, ylYYYY, 1, true, "9999"},
+           Case{8, false, ylYYYY, 1, true, "9999"},
+           Case{8, true, ylYY, 1, true, "99"},
+           Case{8, true, ylNone, 1, true, ""},
+           // Other label steps: labelled only without short ticks.
+           Case{20, true, ylYYYY, 2, false, ""},
+           Case{20, false, ylYYYY, 2, true, "9999"},
+           Case{20, false, ylYY, 2, true, "99"},
+           Case{40, true, ylYYYY, 5, false, ""},
+           Case{60, true, ylYYYY, 10, false, ""},
+           Case{60, false, ylYYYY, 10, true, "9999"},
+       }) {
+    SCOPED_TRACE(testing::Message() << c.years << " years, YearLength " << int(c.length)
+                                    << (c.shortTicks ? ", short ticks" : ""));
+    TickOptions o = DateTime(end - c.years * kYear, end + 1, 5, false, c.shortTicks);
+    o.DateFormat.YearLength = c.length;
+    const TickLayout l = BuildTicks(o);
+    ASSERT_EQ(l.DateMode, dmYears);
+    EXPECT_EQ(l.DateStep, c.labelStep);
+    ASSERT_GE(l.Ticks.size(), 2u);
+    const Tick& last = l.Ticks.back();
+    EXPECT_EQ(last.Value, end - 1);
+    EXPECT_EQ(last.Major, c.labelled);
+    EXPECT_EQ(last.Labelled, c.labelled);
+    EXPECT_EQ(last.Text, c.text);
+    EXPECT_EQ(l.TickList.back(), end - 1);
+  }
 }
 
 TEST(DateTimeLayout, NegativeDayNumbersOnAContinuousTimeLine) {

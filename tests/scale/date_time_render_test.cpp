@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scale/scale.h"
@@ -159,6 +160,32 @@ TEST_F(DateTimeRender, TicksLongAndShortWithTheirLabels) {
   EXPECT_EQ(texts[1].X, scale.ValueToPixel(kY2000 + 60) - 24);
   EXPECT_EQ(scale.NumTicks(), 13);
   EXPECT_EQ(scale.TickPos(2), kY2000 + 31);
+}
+
+TEST_F(DateTimeRender, UprightHundredthsDrawEveryLongTickLong) {
+  // Two seconds from midnight, short ticks every tenth: long ones every half second
+  // (MinTicks 4) or every fifth (MinTicks 10), 6 pixels against 4.
+  for (const auto& [minTicks, step] : {std::pair{4, 50}, std::pair{10, 20}}) {
+    for (const TScaleType type : {sctYL, sctYR}) {
+      SCOPED_TRACE(testing::Message() << "MinTicks " << minTicks << " type " << int(type));
+      scale.SetScaleType(type);
+      SetRange(kY2000, kY2000 + 2.0 / 86400, minTicks);
+      std::vector<Segment> ticks;
+      for (const Segment& s : Segments(Paint())) {
+        if (s.Y1 == s.Y2) ticks.push_back(s);
+      }
+      ASSERT_EQ(ticks.size(), 21u);
+      const int a = type == sctYL ? 20 : 379;
+      const int inward = type == sctYL ? 1 : -1;
+      for (int i = 0; i <= 20; ++i) {
+        const int hundredths = 10 * i;
+        const int p = scale.ValueToPixel(kY2000 + hundredths / 8640000.0);
+        const int length = hundredths % step == 0 ? 6 : 4;
+        EXPECT_EQ(ticks[i], (Segment{a, p, a + inward * length, p, platform::clBlack}))
+            << hundredths << " hundredths";
+      }
+    }
+  }
 }
 
 }  // namespace
