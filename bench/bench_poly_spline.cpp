@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "fit/data_point.h"
 #include "fit/rovav_aza.h"
 
 namespace {
@@ -40,6 +41,30 @@ TRovavAza& StoreOf(int n) {
   static std::map<int, std::unique_ptr<TRovavAza>> stores;
   auto& store = stores[n];
   if (!store) store = MakeStore(n);
+  return *store;
+}
+
+// What an imported measurement looks like: x drawn at random over [0, 10), so that neighbours
+// come very close (at 10^5 points the closest pair is about 1e-9 apart), y a sine with noise.
+std::unique_ptr<TRovavAza> MakeRandomXStore(int n) {
+  auto store = std::make_unique<TRovavAza>();
+  unsigned state = 777;
+  auto next = [&state] {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<double>(state >> 8) / 16777216.0;  // [0, 1)
+  };
+  for (int i = 0; i < n; ++i) {
+    // Two draws make a 48-bit fraction, so that no two x values coincide.
+    const double x = 10.0 * (next() + next() / 16777216.0);
+    store->AddPoint(x, std::sin(x) + 0.3 * (next() - 0.5));
+  }
+  return store;
+}
+
+TRovavAza& RandomXStoreOf(int n) {
+  static std::map<int, std::unique_ptr<TRovavAza>> stores;
+  auto& store = stores[n];
+  if (!store) store = MakeRandomXStore(n);
   return *store;
 }
 
@@ -87,6 +112,55 @@ BENCHMARK(BM_SplineComputation)
     ->Arg(10000)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond);
+
+// The first spline on freshly entered points with random x, the data whose close neighbours
+// make the spline hard: the sort and a search without an earlier result to start from, as a
+// peer that is handed the points does.
+void BM_SplineRandomX(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  TRovavAza& store = RandomXStoreOf(n);
+  std::vector<DataPoint> points;
+  points.reserve(static_cast<std::size_t>(n));
+  for (int i = 1; i <= n; ++i) {
+    points.push_back({store.PointTable().Elem(1, i), store.PointTable().Elem(2, i)});
+  }
+  double q = 0;
+  bool valid = false;
+  for (auto _ : state) {
+    state.PauseTiming();
+    store.ClearData();
+    store.AddPoints(points);
+    store.SetSmoothingFactor(0.5);
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(store.SmoothSplineValue(5.0, q, valid));
+  }
+  PerPoint(state, n);
+}
+BENCHMARK(BM_SplineRandomX)
+    ->ArgName("n")
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2);
+
+// Dragging the smoothing scroll bar: each iteration moves it one position and recomputes, the
+// previous spline being at hand as it is while dragging.
+void BM_SplineScrollStep(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  TRovavAza& store = RandomXStoreOf(n);
+  double q = 0;
+  bool valid = false;
+  int position = 500;
+  store.SetSmoothingFactor(position / 1000.0);
+  store.SmoothSplineValue(5.0, q, valid);
+  for (auto _ : state) {
+    position = position == 500 ? 501 : 500;
+    store.SetSmoothingFactor(position / 1000.0);
+    benchmark::DoNotOptimize(store.SmoothSplineValue(5.0, q, valid));
+  }
+  PerPoint(state, n);
+}
+BENCHMARK(BM_SplineScrollStep)->ArgName("n")->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // What a redraw asks of a computed spline: the value at MinX and at 200 further x values across
 // the range.

@@ -57,6 +57,21 @@ def poly_spline_data(n):
     return np.array([p[0] for p in points]), np.array([p[1] for p in points])
 
 
+def random_x_data(n):
+    """The random-x store of bench_poly_spline.cpp: x at random over [0, 10), a noisy sine."""
+    state = 777
+    x = np.empty(n)
+    y = np.empty(n)
+    for i in range(n):
+        draws = []
+        for _ in range(3):
+            state = lcg(state)
+            draws.append((state >> 8) / 16777216.0)
+        x[i] = 10.0 * (draws[0] + draws[1] / 16777216.0)
+        y[i] = np.sin(x[i]) + 0.3 * (draws[2] - 0.5)
+    return x, y
+
+
 def best_time(fn, min_time=0.2, min_runs=3):
     """Shortest time of one call, over at least min_runs calls and min_time seconds."""
     best = float("inf")
@@ -96,6 +111,17 @@ def peer_times(csv):
     peers["BM_SplineComputation/n:100000"] = (
         "scipy UnivariateSpline s=0.5*RSS",
         best_time(lambda: smoothing_spline(x, y, 0.5)),
+    )
+    for n in (100000, 1000000):
+        x, y = random_x_data(n)
+        peers[f"BM_SplineRandomX/n:{n}/min_time:2.000"] = (
+            "scipy UnivariateSpline s=0.5*RSS, random x",
+            best_time(lambda: smoothing_spline(x, y, 0.5)),
+        )
+    x, y = random_x_data(100000)
+    peers["BM_SplineScrollStep/n:100000"] = (
+        "scipy UnivariateSpline s=0.501*RSS, random x",
+        best_time(lambda: smoothing_spline(x, y, 0.501)),
     )
     # make_smoothing_spline picks its own smoothing by GCV; at 10^5 points of this data it
     # gives up as ill-posed, so it is timed at 10^4 as well.

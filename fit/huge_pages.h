@@ -23,3 +23,17 @@ inline void AdviseHugePages(const void* block, std::size_t bytes) {
   (void)bytes;
 #endif
 }
+
+// Resizes a vector whose new elements are written before they are read; a fresh block is
+// advised for huge pages before resize touches it.
+template <class Vector>
+void ResizeOnHugePages(Vector& v, std::size_t size) {
+  if (size > v.capacity()) {
+    Vector fresh;
+    fresh.reserve(size);
+    AdviseHugePages(fresh.data(), size * sizeof(typename Vector::value_type));
+    fresh.assign(v.begin(), v.end());
+    v.swap(fresh);
+  }
+  v.resize(size);
+}

@@ -19,6 +19,8 @@ void TRovavAza::ClearData() {
   spline_fit_quality_ = 0.0;
   // The spline belongs to the points just forgotten.
   spline_valid_ = false;
+  spline_sorted_ = false;
+  spline_work_.last_p = 0;
   point_table_.Fill(0.0);
   min_x_ = EmptyMinX;
   x_varies_ = false;
@@ -36,6 +38,7 @@ void TRovavAza::AddPoint(double x, double y) {
   point_table_.SetElem(1, num_points_, x);
   point_table_.SetElem(2, num_points_, y);
   spline_valid_ = false;
+  spline_sorted_ = false;
 }
 
 void TRovavAza::AddPoints(std::span<const DataPoint> points) {
@@ -53,7 +56,10 @@ void TRovavAza::AddPoints(std::span<const DataPoint> points) {
     point_table_.SetElem(1, num_points_, p.x);
     point_table_.SetElem(2, num_points_, p.y);
   }
-  if (!points.empty()) spline_valid_ = false;
+  if (!points.empty()) {
+    spline_valid_ = false;
+    spline_sorted_ = false;
+  }
 }
 
 void TRovavAza::AccumulateSums(double x, double y) {

@@ -180,6 +180,8 @@ class TRovavAza {
   // Working storage of the spline computation, kept so that a recomputation (every change of
   // the smoothing factor) allocates nothing.
   std::vector<std::pair<double, double>> spline_points_;
+  // spline_points_ holds the current points sorted: a new factor alone needs no new sort.
+  bool spline_sorted_ = false;
   std::vector<double> spline_xs_;
   std::vector<double> spline_ys_;
   std::vector<double> spline_weights_;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fit/float_check.h"
+#include "fit/huge_pages.h"
 #include "fit/penalized_cubic_spline.h"
 #include "fit/rovav_aza.h"
 
@@ -78,24 +79,27 @@ void TRovavAza::CalcSmoothSpline() {
   const std::size_t count = static_cast<std::size_t>(n);
   const std::span<const double> table_x = point_table_.Column(1);
   const std::span<const double> table_y = point_table_.Column(2);
-  spline_points_.resize(count);
-  for (std::size_t r = 0; r < count; ++r) spline_points_[r] = {table_x[r], table_y[r]};
-  std::sort(spline_points_.begin(), spline_points_.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
+  if (!spline_sorted_ || spline_points_.size() != count) {
+    ResizeOnHugePages(spline_points_, count);
+    for (std::size_t r = 0; r < count; ++r) spline_points_[r] = {table_x[r], table_y[r]};
+    std::sort(spline_points_.begin(), spline_points_.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    spline_sorted_ = true;
+  }
 
   if (!spline_x_) spline_x_ = std::make_unique<TVector>();
   if (!spline_y_) spline_y_ = std::make_unique<TVector>();
   spline_x_->SetNrOfElem(n);
   spline_y_->SetNrOfElem(n);
   const std::size_t size = count + 1;
-  spline_a_.resize(size);
-  spline_b_.resize(size);
-  spline_c_.resize(size);
-  spline_d_.resize(size);
+  ResizeOnHugePages(spline_a_, size);
+  ResizeOnHugePages(spline_b_, size);
+  ResizeOnHugePages(spline_c_, size);
+  ResizeOnHugePages(spline_d_, size);
   std::vector<double>& xs = spline_xs_;
   std::vector<double>& ys = spline_ys_;
-  xs.resize(size);
-  ys.resize(size);
+  ResizeOnHugePages(xs, size);
+  ResizeOnHugePages(ys, size);
   spline_weights_.assign(size, 1.0);
 
   FloatCheck check;

@@ -375,7 +375,9 @@ TEST(CalcPolynomialFit, AwayFromZeroEveryOrderFitsAsLeastSquares) {
         worst = std::max(worst, double(std::fabs(WindowCurve(k, p, x) - ref.At(x))));
       }
       // Far from 0 the double coefficients cannot carry high orders (see CalcPolynomialFit).
-      if (offset <= 20 && p <= 6) EXPECT_LE(worst, 1e-6 * yRange);
+      if (offset <= 20 && p <= 6) {
+        EXPECT_LE(worst, 1e-6 * yRange);
+      }
     }
   }
 }
