@@ -37,11 +37,16 @@ std::unique_ptr<TRovavAza> MakeStore(int n) {
   return store;
 }
 
-TRovavAza& StoreOf(int n) {
-  static std::map<int, std::unique_ptr<TRovavAza>> stores;
-  auto& store = stores[n];
-  if (!store) store = MakeStore(n);
+// One store per maker and size, filled on first use.
+TRovavAza& CachedStore(std::unique_ptr<TRovavAza> (*make)(int), int n) {
+  static std::map<std::pair<void*, int>, std::unique_ptr<TRovavAza>> stores;
+  auto& store = stores[{reinterpret_cast<void*>(make), n}];
+  if (!store) store = make(n);
   return *store;
+}
+
+TRovavAza& StoreOf(int n) {
+  return CachedStore(MakeStore, n);
 }
 
 // What an imported measurement looks like: x drawn at random over [0, 10), so that neighbours
@@ -62,10 +67,7 @@ std::unique_ptr<TRovavAza> MakeRandomXStore(int n) {
 }
 
 TRovavAza& RandomXStoreOf(int n) {
-  static std::map<int, std::unique_ptr<TRovavAza>> stores;
-  auto& store = stores[n];
-  if (!store) store = MakeRandomXStore(n);
-  return *store;
+  return CachedStore(MakeRandomXStore, n);
 }
 
 void PerPoint(benchmark::State& state, int n) {

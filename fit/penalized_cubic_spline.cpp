@@ -391,7 +391,6 @@ class Reinsch {
   Ext Run(std::span<double> a, std::span<double> b, std::span<double> c, std::span<double> d);
 
  private:
-  static Ext X(std::span<const double> s, int i) { return s[static_cast<std::size_t>(i)]; }
   void SetUp(std::span<double> a, std::span<double> b, std::span<double> c, std::span<double> d);
   Ext Solve(Ext p, std::span<const double> a, std::span<const double> b, std::span<const double> c,
             std::span<const double> d);
