@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <vector>
@@ -66,15 +67,7 @@ CommandLine ParseFit(const std::string& model, const std::string& file) {
   return Usage("unknown model \"" + model + "\"");
 }
 
-}  // namespace
-
-bool WantsNoWindow(std::span<const std::string> args) {
-  for (const std::string& a : args)
-    if (a == "--fit" || a == "--help" || a == "-h" || a == "--version") return true;
-  return false;
-}
-
-CommandLine ParseCommandLine(std::span<const std::string> args) {
+CommandLine ParseWithoutColumns(std::span<const std::string> args) {
   if (args.empty()) return {};
   const std::string& first = args[0];
   if (first == "--help" || first == "-h") {
@@ -102,26 +95,67 @@ CommandLine ParseCommandLine(std::span<const std::string> args) {
   return r;
 }
 
+}  // namespace
+
+bool WantsNoWindow(std::span<const std::string> args) {
+  for (const std::string& a : args)
+    if (a == "--fit" || a == "--help" || a == "-h" || a == "--version") return true;
+  return false;
+}
+
+CommandLine ParseCommandLine(std::span<const std::string> allArgs) {
+  // "--columns X,Y" (or "--columns=X,Y") may stand anywhere; the rest is read without it.
+  std::vector<std::string> args;
+  std::optional<std::string> columns;
+  for (std::size_t i = 0; i < allArgs.size(); ++i) {
+    const std::string& a = allArgs[i];
+    std::optional<std::string> value;
+    if (a == "--columns") {
+      if (i + 1 == allArgs.size()) return Usage("--columns needs X,Y");
+      value = allArgs[++i];
+    } else if (a.starts_with("--columns=")) {
+      value = a.substr(10);
+    } else {
+      args.push_back(a);
+      continue;
+    }
+    if (columns) return Usage("--columns given twice");
+    columns = *value;
+  }
+  CommandLine r = ParseWithoutColumns(args);
+  if (!columns || r.Do == CommandLine::Action::Usage) return r;
+  if (r.Do != CommandLine::Action::Fit && (r.Do != CommandLine::Action::Window || r.File.empty()))
+    return Usage("--columns goes with a file");
+  const std::optional<ColumnChoice> choice = ParseColumnChoice(*columns);
+  if (!choice)
+    return Usage("--columns takes two columns, names or numbers from 1, as X,Y: \"" + *columns +
+                 "\"");
+  r.Columns = *choice;
+  return r;
+}
+
 std::string UsageText() {
-  return "Usage: ravelon [FILE]\n"
-         "       ravelon --fit MODEL FILE\n"
+  return "Usage: ravelon [--columns X,Y] [FILE]\n"
+         "       ravelon --fit MODEL FILE [--columns X,Y]\n"
          "       ravelon --help | --version\n"
          "\n"
          "Opens the window, with the points of FILE when given, or prints the fit of MODEL to\n"
          "the points of FILE without a window.\n"
+         "--columns X,Y  the columns of FILE that give x and y: header names or numbers from 1\n"
+         "               (a row-name column not counted); without it the first two.\n"
          "MODEL: lin, parabolic, reciproc, log, reciplog, expon, poly:N (N from 1 to 9) or\n"
          "       spline:F (smoothing factor F from 0 to 1, e.g. spline:0.5).\n"
          "FILE:  the program's own export (veda.asc) or delimited text, one point per line:\n"
-         "       x and y separated by TAB, \";\", \",\" or blanks.\n";
+         "       fields separated by TAB, \";\", \",\" or blanks, quoted or not; lines with a\n"
+         "       missing x or y (empty, NA, NaN, N/A, #N/A) are skipped and counted.\n";
 }
 
 std::string VersionText() {
   return std::string("ravelon ") + RAVELON_VERSION + "\n";
 }
 
-int RunCommandLineFit(const CommandLine& request, char decimalSeparator, std::ostream& out,
-                      std::ostream& err) {
-  const DataFileResult file = ReadDataFile(request.File, decimalSeparator);
+int RunCommandLineFit(const CommandLine& request, std::ostream& out, std::ostream& err) {
+  const DataFileResult file = ReadDataFile(request.File, request.Columns);
   if (!file.Ok()) {
     err << file.error << '\n';
     return 1;
@@ -175,12 +209,12 @@ int RunCommandLineFit(const CommandLine& request, char decimalSeparator, std::os
     err << e.what() << '\n';
     return 1;
   }
+  if (file.skippedCount) err << SkippedNotice(file) << '\n';
   out << text.str();
   return 0;
 }
 
-int RunWithoutWindow(const CommandLine& request, char decimalSeparator, std::ostream& out,
-                     std::ostream& err) {
+int RunWithoutWindow(const CommandLine& request, std::ostream& out, std::ostream& err) {
   switch (request.Do) {
     case CommandLine::Action::Help:
       out << UsageText();
@@ -189,7 +223,7 @@ int RunWithoutWindow(const CommandLine& request, char decimalSeparator, std::ost
       out << VersionText();
       return 0;
     case CommandLine::Action::Fit:
-      return RunCommandLineFit(request, decimalSeparator, out, err);
+      return RunCommandLineFit(request, out, err);
     case CommandLine::Action::Usage:
     case CommandLine::Action::Window:
       break;

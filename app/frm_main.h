@@ -9,6 +9,7 @@
 #include "app/model_table.h"
 #include "chart/varori.h"
 #include "fit/rovav_aza.h"
+#include "io/data_file.h"
 #include "scale/num_lab.h"
 
 class QAction;
@@ -64,8 +65,10 @@ class TFrmMain : public QMainWindow {
   void CommitSessionData();
   // Replaces the points with a data file's, as "Grafik Clear" followed by entering them would,
   // and sets both axes around them. A file that cannot be read raises its message and changes
-  // nothing.
-  void OpenDataFile(const std::string& path);
+  // nothing. Without a choice of columns, a file of more than two numeric columns asks for two
+  // (cancelling changes nothing); lines skipped for a missing value are told after the chart
+  // shows the rest.
+  void OpenDataFile(const std::string& path, const ColumnChoice& columns = {});
   // Drops the items after the newest data mark: the curve of the last fit. Does not redraw.
   void RemoveFittedCurve();
 

@@ -9,7 +9,6 @@
 #include "app/command_line.h"
 #include "app/frm_main.h"
 #include "app/termination.h"
-#include "platform/locale.h"
 #include "platform/qt/event_dispatch.h"
 #include "platform/qt/install.h"
 
@@ -17,9 +16,7 @@ int main(int argc, char* argv[]) {
   InstallTerminationHandlers();
   // The command-line fit, help, version and usage errors need no display.
   const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
-  if (WantsNoWindow(args))
-    return RunWithoutWindow(ParseCommandLine(args), platform::DecimalSeparator(), std::cout,
-                            std::cerr);
+  if (WantsNoWindow(args)) return RunWithoutWindow(ParseCommandLine(args), std::cout, std::cerr);
 
   QApplication app(argc, argv);
   // Qt adopts the user's locale for the C library; numbers the program writes use ".", and typed
@@ -30,7 +27,7 @@ int main(int argc, char* argv[]) {
   for (const QString& a : QCoreApplication::arguments().mid(1)) rest.push_back(a.toStdString());
   const CommandLine request = ParseCommandLine(rest);
   if (request.Do != CommandLine::Action::Window)
-    return RunWithoutWindow(request, platform::DecimalSeparator(), std::cout, std::cerr);
+    return RunWithoutWindow(request, std::cout, std::cerr);
 
   QApplication::setApplicationName(QStringLiteral("Ravelon"));
   // Lets the desktop match the windows to the installed entry and its icon.
@@ -44,7 +41,7 @@ int main(int argc, char* argv[]) {
   // Opened from inside the event loop, so that a signal during its message ends that loop too.
   if (!request.File.empty())
     QTimer::singleShot(0, &frmMain, [&] {
-      platform_qt::DispatchEvent([&] { frmMain.OpenDataFile(request.File); });
+      platform_qt::DispatchEvent([&] { frmMain.OpenDataFile(request.File, request.Columns); });
     });
   return QApplication::exec();
 }

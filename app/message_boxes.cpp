@@ -18,6 +18,11 @@ std::function<void(const std::string&)>& WarningHook() {
   return hook;
 }
 
+std::function<void(const std::string&)>& InformationHook() {
+  static std::function<void(const std::string&)> hook;
+  return hook;
+}
+
 QString FromStd(const std::string& text) {
   return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
@@ -66,10 +71,26 @@ void WarningBox(const std::string& text) {
   loop.exec();
 }
 
+void InformationBox(const std::string& text) {
+  if (InformationHook()) {
+    InformationHook()(text);
+    return;
+  }
+  QMessageBox box(QMessageBox::Information, QStringLiteral("Ravelon"), FromStd(text),
+                  QMessageBox::Ok);
+  box.setWindowModality(Qt::ApplicationModal);
+  platform_qt::NestedEventLoopScope scope;
+  box.exec();
+}
+
 void SetErrorBoxHook(std::function<void(const std::string&)> hook) {
   ErrorHook() = std::move(hook);
 }
 
 void SetWarningBoxHook(std::function<void(const std::string&)> hook) {
   WarningHook() = std::move(hook);
+}
+
+void SetInformationBoxHook(std::function<void(const std::string&)> hook) {
+  InformationHook() = std::move(hook);
 }

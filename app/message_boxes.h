@@ -18,7 +18,12 @@ void ShowErrorBox(const std::string& message);
 // from the box's event loop until the box is closed.
 void WarningBox(const std::string& text);
 
+// A notice that needs no answer but should be read: modal, caption "Ravelon", information icon,
+// OK button.
+void InformationBox(const std::string& text);
+
 // Where a box would be shown, the hook gets its text instead (tests observe the boxes this way
 // without a user to close them). Passing nullptr shows real boxes again.
 void SetErrorBoxHook(std::function<void(const std::string& text)> hook);
 void SetWarningBoxHook(std::function<void(const std::string& text)> hook);
+void SetInformationBoxHook(std::function<void(const std::string& text)> hook);

@@ -3,12 +3,14 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QUrl>
+#include <optional>
 #include <stdexcept>
 
+#include "app/column_dialog.h"
 #include "app/data_axes.h"
 #include "app/frm_main.h"
+#include "app/message_boxes.h"
 #include "io/data_file.h"
-#include "platform/locale.h"
 #include "platform/qt/event_dispatch.h"
 #include "platform/qt/float_edit.h"
 #include "platform/qt/speed_button.h"
@@ -41,10 +43,19 @@ class HeldPainting {
 
 }  // namespace
 
-void TFrmMain::OpenDataFile(const std::string& path) {
+void TFrmMain::OpenDataFile(const std::string& path, const ColumnChoice& columns) {
   // The whole file is read and checked before anything changes.
-  DataFileResult file = ReadDataFile(path, platform::DecimalSeparator());
+  DataFileResult file = ReadDataFile(path, columns);
   if (!file.Ok()) throw std::runtime_error(file.error);
+  // More than two numeric columns: the user picks two, or cancels and nothing changes.
+  if (!columns.Given() && file.numericColumns.size() > 2) {
+    const std::optional<ColumnChoice> choice = AskForColumns(this, file, path);
+    if (!choice) return;
+    if (choice->x != std::to_string(file.xColumn) || choice->y != std::to_string(file.yColumn)) {
+      file = ReadDataFile(path, *choice);
+      if (!file.Ok()) throw std::runtime_error(file.error);
+    }
+  }
 
   // As "Grafik Clear" followed by entering the points, with every model button released.
   Stats1.ClearData();
@@ -73,6 +84,8 @@ void TFrmMain::OpenDataFile(const std::string& path) {
   GraphYmaxEdit->SetValueExactly(VArori1.Scale1Y().RangeHigh());
   // A clamped order runs the polynomial command here, on the new axes.
   UpdateOrderLimit();
+  // Told once the chart shows the points that remain.
+  if (file.skippedCount) InformationBox(SkippedNotice(file));
 }
 
 // Files dropped anywhere on the window, the chart and the edits included.

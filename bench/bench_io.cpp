@@ -10,7 +10,7 @@ namespace {
 void BM_ReadCsvOnly(benchmark::State& state) {
   const std::string path = BenchCsv();
   for (auto _ : state) {
-    const DataFileResult r = ReadDataFile(path, '.');
+    const DataFileResult r = ReadDataFile(path);
     if (!r.Ok()) state.SkipWithError(r.error.c_str());
     benchmark::DoNotOptimize(r.points.data());
   }
@@ -22,7 +22,7 @@ BENCHMARK(BM_ReadCsvOnly)->Arg(1000000)->Unit(benchmark::kMillisecond);
 void BM_ReadCsv(benchmark::State& state) {
   const std::string path = BenchCsv();
   for (auto _ : state) {
-    const DataFileResult r = ReadDataFile(path, '.');
+    const DataFileResult r = ReadDataFile(path);
     if (!r.Ok()) state.SkipWithError(r.error.c_str());
     TRovavAza store;
     store.AddPoints(r.points);

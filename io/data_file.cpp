@@ -6,12 +6,16 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <span>
 
 #include "fit/huge_pages.h"
+#include "io/delimited_fields.h"
 #include "io/number_field.h"
+#include "io/text_encoding.h"
 
 namespace {
 
@@ -19,27 +23,23 @@ namespace {
 constexpr std::size_t kMaxLineLength = 64 * 1024;
 // How much of a bad line a message shows, in characters.
 constexpr std::size_t kQuotedCharacters = 60;
+// How many skipped line numbers a notice lists: enough to find them, short enough to read.
+constexpr std::size_t kListedSkippedLines = 10;
 
-enum class Separator { kTab, kSemicolon, kComma, kBlanks };
-constexpr std::array<Separator, 4> kSeparators = {Separator::kTab, Separator::kSemicolon,
-                                                  Separator::kComma, Separator::kBlanks};
+// Tried in this order on the first data line; blanks last, as they may stand inside the others.
+constexpr std::array<char, 4> kSeparators = {'\t', ';', ',', ' '};
 
-std::string Quoted(const std::string& fileName) {
-  return "Die Datei \"" + fileName + "\"";
-}
-
-// The line as a message shows it: control characters as "?", cut after 60 characters (never
-// inside one) with "…".
+// The line as a message shows it.
 std::string Shown(std::string_view line) {
   std::string out;
-  std::size_t characters = 0;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(line[i]);
-    const bool starts = (c & 0xC0) != 0x80;
-    if (starts && characters++ == kQuotedCharacters) return out + "\xE2\x80\xA6";
-    out += c < 0x20 || c == 0x7F ? '?' : char(c);
-  }
+  AppendShown(out, line, kQuotedCharacters);
   return out;
+}
+
+std::string Quoted(const std::string& fileName) {
+  std::string out = "Die Datei \"";
+  AppendShown(out, fileName, std::string::npos);
+  return out + "\"";
 }
 
 std::string_view Trim(std::string_view s) {
@@ -47,34 +47,6 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && blank(s.front())) s.remove_prefix(1);
   while (!s.empty() && blank(s.back())) s.remove_suffix(1);
   return s;
-}
-
-// The first two fields of a line, trimmed; b is empty (and `two` false) when the line has one.
-struct Fields {
-  std::string_view a, b;
-  bool two = false;
-};
-
-Fields Split(std::string_view line, Separator sep) {
-  Fields f;
-  if (sep == Separator::kBlanks) {
-    line = Trim(line);
-    const std::size_t end = line.find_first_of(" \t");
-    f.a = line.substr(0, end);
-    if (end == std::string_view::npos) return f;
-    const std::string_view rest = Trim(line.substr(end));
-    f.b = rest.substr(0, rest.find_first_of(" \t"));
-    f.two = true;
-    return f;
-  }
-  const char c = sep == Separator::kTab ? '\t' : sep == Separator::kSemicolon ? ';' : ',';
-  const std::size_t first = line.find(c);
-  f.a = Trim(line.substr(0, first));
-  if (first == std::string_view::npos) return f;
-  const std::string_view rest = line.substr(first + 1);
-  f.b = Trim(rest.substr(0, rest.find(c)));
-  f.two = true;
-  return f;
 }
 
 std::string Reason(FieldStatus status, std::string_view field) {
@@ -91,30 +63,86 @@ std::string Reason(FieldStatus status, std::string_view field) {
   return {};
 }
 
-// Reads one data line's point, or gives the reason it has none.
-std::optional<std::string> ReadPoint(std::string_view line, Separator sep, bool acceptComma,
-                                     DataPoint& point) {
-  constexpr char kSeparatorChar[] = {'\t', ';', ',', ' '};
-  if (ReadPlainLine(line, kSeparatorChar[int(sep)], point.x, point.y)) return std::nullopt;
-  const Fields f = Split(line, sep);
-  FieldStatus status = ParseNumberField(f.a, acceptComma, point.x);
-  if (status != FieldStatus::kNumber) return Reason(status, f.a);
-  if (f.b.empty()) return std::string("Der y-Wert fehlt.");
-  status = ParseNumberField(f.b, acceptComma, point.y);
-  if (status != FieldStatus::kNumber) return Reason(status, f.b);
+// The export's line: x TAB y, nothing else read.
+std::optional<std::string> ReadExportPoint(std::string_view line, DataPoint& point) {
+  if (ReadPlainLine(line, '\t', false, point.x, point.y)) return std::nullopt;
+  const std::size_t tab = line.find('\t');
+  const std::string_view a = Trim(line.substr(0, tab));
+  FieldStatus status = ParseNumberField(a, false, point.x);
+  if (status != FieldStatus::kNumber) return Reason(status, a);
+  if (tab == std::string_view::npos) return std::string("Der y-Wert fehlt.");
+  const std::string_view rest = line.substr(tab + 1);
+  const std::string_view b = Trim(rest.substr(0, rest.find('\t')));
+  if (b.empty()) return std::string("Der y-Wert fehlt.");
+  status = ParseNumberField(b, false, point.y);
+  if (status != FieldStatus::kNumber) return Reason(status, b);
   return std::nullopt;
 }
 
-bool AcceptsComma(Separator sep, char decimalSeparator) {
-  return sep != Separator::kComma && decimalSeparator == ',';
+// Excel's hint line "sep=;" names the separator.
+std::optional<char> SeparatorHint(std::string_view line) {
+  line = Trim(line);
+  if (line.size() != 5 || !line.starts_with("sep=")) return std::nullopt;
+  const char c = line[4];
+  const bool punctuation = (c >= '!' && c <= '/') || (c >= ':' && c <= '@') ||
+                           (c >= '[' && c <= '`') || (c >= '{' && c <= '~');
+  if (c == '\t' || (punctuation && c != '"' && c != '.' && c != '+' && c != '-' && c != '#'))
+    return c;
+  return std::nullopt;
 }
+
+// Where the fields are and how to read them.
+struct Layout {
+  char sep = ',';
+  std::size_t offset = 0;    // 1 with a row-name column
+  std::size_t x = 0, y = 1;  // field indices, the row-name column counted
+  bool acceptComma = false;
+  // Whether ReadPlainLine reads these lines: the first two columns after at most a row name.
+  bool Plain() const { return x == offset && y == offset + 1; }
+};
+
+enum class Field { kNumber, kMissing, kBad };
+
+}  // namespace
+
+std::optional<ColumnChoice> ParseColumnChoice(std::string_view text) {
+  const std::size_t comma = text.find(',');
+  if (comma == std::string_view::npos || text.find(',', comma + 1) != std::string_view::npos)
+    return std::nullopt;
+  ColumnChoice c{std::string(Trim(text.substr(0, comma))),
+                 std::string(Trim(text.substr(comma + 1)))};
+  if (c.x.empty() || c.y.empty()) return std::nullopt;
+  return c;
+}
+
+std::string ColumnLabel(const DataFileResult& file, std::size_t column) {
+  if (column >= 1 && column <= file.columnNames.size() && !file.columnNames[column - 1].empty())
+    return file.columnNames[column - 1];
+  return "Spalte " + std::to_string(column);
+}
+
+std::string SkippedNotice(const DataFileResult& file) {
+  if (file.skippedCount == 0) return {};
+  std::string text = std::to_string(file.skippedCount) +
+                     (file.skippedCount == 1 ? " Zeile" : " Zeilen") + " ohne Wert übersprungen: ";
+  for (std::size_t i = 0; i < file.skippedLines.size(); ++i)
+    text += (i ? ", " : "") + std::to_string(file.skippedLines[i]);
+  if (std::size_t(file.skippedCount) > file.skippedLines.size()) text += ", \xE2\x80\xA6";
+  return text;
+}
+
+namespace {
 
 class Parser {
  public:
-  Parser(std::string_view text, char decimalSeparator, const std::string& fileName)
-      : text_(text), decimal_(decimalSeparator), name_(fileName) {}
+  Parser(std::string_view text, const std::string& fileName, const ColumnChoice& columns)
+      : text_(text), name_(fileName), choice_(columns) {}
 
   DataFileResult Run() {
+    if (auto utf8 = Utf16ToUtf8(text_)) {
+      converted_ = std::move(*utf8);
+      text_ = converted_;
+    }
     if (text_.starts_with("\xEF\xBB\xBF")) text_.remove_prefix(3);
     if (text_.empty()) return Fail(Quoted(name_) + " ist leer.");
     // One look for NUL bytes over the whole text spares one per line.
@@ -148,7 +176,7 @@ class Parser {
     const std::size_t length =
         nl ? std::size_t(static_cast<const char*>(nl) - start) : text_.size() - pos_;
     pos_ += length + 1;
-    ++lineNumber_;
+    recordLine_ = ++lineNumber_;
     std::string_view line(start, length);
     if (line.ends_with('\r')) line.remove_suffix(1);
     if (line.size() > kMaxLineLength)
@@ -158,18 +186,36 @@ class Parser {
     return line;
   }
 
+  // The line, and the lines after it while a quoted field is open at its end: one record.
+  std::string_view WholeRecord(std::string_view line, char sep) {
+    const long start = recordLine_;
+    while (!bad_ && pos_ < text_.size() && EndsInsideQuotes(line, sep)) {
+      const std::size_t start = std::size_t(line.data() - text_.data());
+      const std::optional<std::string_view> next = NextLine();
+      line = text_.substr(start, std::size_t(next->data() + next->size() - text_.data()) - start);
+      if (line.size() > kMaxLineLength) bad_ = "Die Zeile ist länger als 64 KiB.";
+    }
+    recordLine_ = start;
+    return line;
+  }
+
   DataFileResult Fail(std::string message) {
-    result_.points = {};
+    result_ = {};
     result_.error = std::move(message);
     return std::move(result_);
   }
   DataFileResult FailLine(std::string_view line, const std::string& reason) {
-    return Fail(Quoted(name_) + " enthält in Zeile " + std::to_string(lineNumber_) +
+    return Fail(Quoted(name_) + " enthält in Zeile " + std::to_string(recordLine_) +
                 " einen Fehler: " + reason + "\n\"" + Shown(line) + "\"");
   }
   DataFileResult Finish() {
-    if (result_.points.empty()) return Fail(Quoted(name_) + " enthält keine Datenzeile.");
-    return std::move(result_);
+    if (!result_.points.empty()) return std::move(result_);
+    if (result_.skippedCount == 0) return Fail(Quoted(name_) + " enthält keine Datenzeile.");
+    std::string lines = SkippedNotice(result_);
+    lines = lines.substr(lines.find(": ") + 2);
+    return Fail(Quoted(name_) + " enthält nur Zeilen ohne Wert (" +
+                std::to_string(result_.skippedCount) +
+                (result_.skippedCount == 1 ? " Zeile: " : " Zeilen: ") + lines + ").");
   }
 
   // Lines 2 to 4 of the program's own export, with the row count of line 3.
@@ -197,6 +243,12 @@ class Parser {
   }
 
   DataFileResult ReadExport() {
+    // Its two columns have no names: a choice picks them by number.
+    Layout layout;
+    if (choice_.Given() && !ResolveColumns({}, '\t', 0, layout)) return Fail(*columnError_);
+    result_.numericColumns = {1, 2};
+    result_.xColumn = layout.x + 1;
+    result_.yColumn = layout.y + 1;
     std::string_view rowLine;
     for (int i = 1; i <= 5; ++i) {
       const std::string_view line = *NextLine();
@@ -208,88 +260,262 @@ class Parser {
       if (bad_) return FailLine(*line, *bad_);
       if (Trim(*line).empty()) continue;
       DataPoint p;
-      if (const auto reason = ReadPoint(*line, Separator::kTab, false, p))
-        return FailLine(*line, *reason);
-      result_.points.push_back(p);
+      if (const auto reason = ReadExportPoint(*line, p)) return FailLine(*line, *reason);
+      if (layout.x > 1 || layout.y > 1)
+        return FailLine(*line, layout.x > 1 ? "Der x-Wert fehlt." : "Der y-Wert fehlt.");
+      const double values[] = {p.x, p.y};
+      result_.points.push_back({values[layout.x], values[layout.y]});
       ++rows;
     }
     if (rows != exportRows_) {
-      lineNumber_ = 3;
+      recordLine_ = 3;
       return FailLine(rowLine, "Laut Kopfzeile " + std::to_string(exportRows_) +
                                    " Datenzeilen, gefunden " + std::to_string(rows) + ".");
     }
     return Finish();
   }
 
+  // A line starting with "#" is a comment, unless the "#" starts a missing value "#N/A" in its
+  // first field.
+  static bool IsComment(std::string_view trimmed) {
+    if (!trimmed.starts_with('#')) return false;
+    if (!trimmed.starts_with("#N/A")) return true;
+    const std::string_view rest = Trim(trimmed.substr(4));
+    return !rest.empty() && rest[0] != '\t' && rest[0] != ';' && rest[0] != ',';
+  }
+
   DataFileResult ReadDelimited() {
-    std::optional<Separator> sep;
+    std::optional<Layout> layout;
+    std::string_view header;  // the last line before the first data line that gave no point
+    bool first = true;
     while (const auto line = NextLine()) {
       if (bad_) return FailLine(*line, *bad_);
-      const std::string_view trimmed = Trim(*line);
-      if (trimmed.empty() || trimmed.starts_with('#')) continue;
-      if (!sep) {
-        sep = FirstDataSeparator(*line);
-        if (!sep) {
-          if (!StartsWithNumber(trimmed)) continue;  // column names
-          // A number, but no separator gives a second one: report as the line reads.
-          DataPoint p;
-          const Separator guess = GuessSeparator(*line);
-          return FailLine(*line, ReadPoint(*line, guess, AcceptsComma(guess, decimal_), p)
-                                     .value_or("Der y-Wert fehlt."));
+      DataPoint p;
+      if (layout && layout->Plain() &&
+          ReadPlainLine(*line, layout->sep, layout->offset == 1, p.x, p.y)) {
+        result_.points.push_back(p);
+        continue;
+      }
+      const std::string_view record = WholeRecord(*line, layout ? layout->sep : hint_);
+      if (bad_) return FailLine(record, *bad_);
+      const std::string_view trimmed = Trim(record);
+      if (trimmed.empty() || IsComment(trimmed)) continue;
+      if (first) {
+        first = false;
+        if (const auto hint = SeparatorHint(trimmed)) {
+          hint_ = *hint;
+          continue;
         }
       }
-      DataPoint p;
-      if (const auto reason = ReadPoint(*line, *sep, AcceptsComma(*sep, decimal_), p))
-        return FailLine(*line, *reason);
-      result_.points.push_back(p);
+      if (!layout) {
+        layout = FindLayout(record, header);
+        if (!layout) {
+          if (!StartsWithNumber(trimmed)) {
+            header = record;
+            continue;
+          }
+          // A number, but no separator gives a point: report as the line reads.
+          Layout guess;
+          const char sep = hint_ ? hint_ : GuessSeparator(record);
+          const std::size_t n = SplitFields(record, sep, fields_);
+          if (!ResolveColumns(header, sep, RowNameOffset(header, sep, n), guess))
+            return Fail(*columnError_);
+          std::string reason;
+          if (Read(record, guess, p, reason) != Field::kBad) reason = "Der y-Wert fehlt.";
+          return FailLine(record, reason);
+        }
+        NoteColumns(record, header, *layout);
+      }
+      std::string reason;
+      switch (Read(record, *layout, p, reason)) {
+        case Field::kNumber:
+          result_.points.push_back(p);
+          break;
+        case Field::kMissing:
+          if (result_.skippedLines.size() < kListedSkippedLines)
+            result_.skippedLines.push_back(recordLine_);
+          ++result_.skippedCount;
+          break;
+        case Field::kBad:
+          return FailLine(record, reason);
+      }
     }
+    if (!layout && columnError_ && !header.empty()) return Fail(*columnError_);
     return Finish();
   }
 
-  // The first separator that reads two numbers from the line.
-  std::optional<Separator> FirstDataSeparator(std::string_view line) const {
-    for (const Separator sep : kSeparators) {
-      DataPoint p;
-      if (!ReadPoint(line, sep, AcceptsComma(sep, decimal_), p)) return sep;
+  // The layout under which the record is the first data line: its x and y fields each a number
+  // or a missing value, at least one a number unless a header came before.
+  std::optional<Layout> FindLayout(std::string_view record, std::string_view header) {
+    const std::array<char, 1> hinted = {hint_};
+    for (const char sep :
+         hint_ ? std::span<const char>(hinted) : std::span<const char>(kSeparators)) {
+      Layout layout;
+      const std::size_t n = SplitFields(record, sep, fields_);
+      if (!ResolveColumns(header, sep, RowNameOffset(header, sep, n), layout)) continue;
+      if (layout.y >= n || layout.x >= n) continue;
+      const Field x = Classify(fields_[layout.x], layout.acceptComma);
+      const Field y = Classify(fields_[layout.y], layout.acceptComma);
+      if (x == Field::kBad || y == Field::kBad) continue;
+      if (x == Field::kMissing && y == Field::kMissing && header.empty()) continue;
+      return layout;
     }
     return std::nullopt;
   }
 
-  // Whether the line's first word reads as a number, under either decimal mark.
+  // 1 where the header marks a row-name column (see data_file.h), else 0. `fieldsInData` is the
+  // number of fields of the first data line; fields_ holds them.
+  std::size_t RowNameOffset(std::string_view header, char sep, std::size_t fieldsInData) {
+    if (header.empty()) return 0;
+    const std::size_t names = SplitFields(header, sep, headerFields_);
+    if (names >= 2 && headerFields_[0].empty()) return 1;
+    if (names >= 1 && names + 1 == fieldsInData && !fields_[fieldsInData - 1].empty()) return 1;
+    return 0;
+  }
+
+  // The header's names after a row-name column, into headerFields_ from index `from`.
+  std::size_t HeaderNames(std::string_view header, char sep, std::size_t offset,
+                          std::size_t& from) {
+    if (header.empty()) return from = 0;
+    const std::size_t n = SplitFields(header, sep, headerFields_);
+    // A header with an empty first name names the row-name column too; R's has no name for it.
+    from = n >= 1 && headerFields_[0].empty() ? offset : 0;
+    return n - from;
+  }
+
+  // Sets the layout's separator, offset and the x and y fields from the choice; false (with
+  // columnError_) where a name is not in the header.
+  bool ResolveColumns(std::string_view header, char sep, std::size_t offset, Layout& layout) {
+    layout.sep = sep;
+    layout.offset = offset;
+    layout.acceptComma = sep != ',';
+    layout.x = offset;
+    layout.y = offset + 1;
+    if (!choice_.Given()) return true;
+    std::size_t from = 0;
+    const std::size_t names = HeaderNames(header, sep, offset, from);
+    for (const auto& [spec, field] : {std::pair{&choice_.x, &layout.x}, {&choice_.y, &layout.y}}) {
+      std::optional<std::size_t> column;
+      for (std::size_t i = 0; i < names && !column && !choice_.numbers; ++i)
+        if (Trim(headerFields_[from + i]) == *spec) column = i;
+      std::size_t number = 0;
+      if (!column) {
+        const auto [ptr, ec] = std::from_chars(spec->data(), spec->data() + spec->size(), number);
+        if (ec == std::errc() && ptr == spec->data() + spec->size() && number >= 1)
+          column = number - 1;
+      }
+      if (!column) {
+        columnError_ = UnknownColumn(*spec, names, from);
+        return false;
+      }
+      *field = offset + *column;
+    }
+    return true;
+  }
+
+  std::string UnknownColumn(const std::string& spec, std::size_t names, std::size_t from) {
+    std::string text = Quoted(name_);
+    if (names == 0) {
+      text += " hat keine Spaltennamen; \"";
+      AppendShown(text, spec, kQuotedCharacters);
+      return text + "\" ist keine Spaltennummer.";
+    }
+    text += " hat keine Spalte \"";
+    AppendShown(text, spec, kQuotedCharacters);
+    text += "\". Ihre Spalten: ";
+    for (std::size_t i = 0; i < names; ++i) {
+      text += i ? ", \"" : "\"";
+      AppendShown(text, headerFields_[from + i], kQuotedCharacters);
+      text += "\"";
+    }
+    return text + ".";
+  }
+
+  // The names and the columns a user may choose, from the header and the first data line.
+  void NoteColumns(std::string_view record, std::string_view header, const Layout& layout) {
+    const std::size_t n = SplitFields(record, layout.sep, fields_);
+    for (std::size_t i = layout.offset; i < n; ++i)
+      if (Classify(fields_[i], layout.acceptComma) != Field::kBad)
+        result_.numericColumns.push_back(i - layout.offset + 1);
+    std::size_t from = 0;
+    const std::size_t names = HeaderNames(header, layout.sep, layout.offset, from);
+    for (std::size_t i = 0; i < names; ++i)
+      result_.columnNames.emplace_back(Trim(headerFields_[from + i]));
+    result_.xColumn = layout.x - layout.offset + 1;
+    result_.yColumn = layout.y - layout.offset + 1;
+  }
+
+  static Field Classify(std::string_view field, bool acceptComma) {
+    field = Trim(field);
+    if (IsMissingValue(field)) return Field::kMissing;
+    double v;
+    return ParseNumberField(field, acceptComma, v) == FieldStatus::kNumber ? Field::kNumber
+                                                                           : Field::kBad;
+  }
+
+  // The record's point; kMissing where x or y is a missing value; kBad with the reason.
+  Field Read(std::string_view record, const Layout& layout, DataPoint& point, std::string& reason) {
+    const std::size_t n = SplitFields(record, layout.sep, fields_);
+    bool missing = false;
+    for (const auto& [index, value] : {std::pair{layout.x, &point.x}, {layout.y, &point.y}}) {
+      if (index >= n) {
+        reason = value == &point.x ? "Der x-Wert fehlt." : "Der y-Wert fehlt.";
+        return Field::kBad;
+      }
+      const std::string_view field = Trim(fields_[index]);
+      if (IsMissingValue(field)) {
+        missing = true;
+        continue;
+      }
+      const FieldStatus status = ParseNumberField(field, layout.acceptComma, *value);
+      if (status != FieldStatus::kNumber) {
+        reason = Reason(status, field);
+        return Field::kBad;
+      }
+    }
+    return missing ? Field::kMissing : Field::kNumber;
+  }
+
+  // Whether the line's first word reads as a number, under either decimal mark, in quotes or not.
   static bool StartsWithNumber(std::string_view line) {
-    const std::string_view first = line.substr(0, line.find_first_of(" \t;"));
+    if (line.starts_with('"')) line.remove_prefix(1);
+    const std::string_view first = line.substr(0, line.find_first_of(" \t;\""));
     double v;
     for (const std::string_view word : {first, first.substr(0, first.find(','))})
       if (ParseNumberField(word, true, v) != FieldStatus::kNotANumber) return true;
     return false;
   }
 
-  static Separator GuessSeparator(std::string_view line) {
-    if (line.find('\t') != std::string_view::npos) return Separator::kTab;
-    if (line.find(';') != std::string_view::npos) return Separator::kSemicolon;
-    if (line.find(',') != std::string_view::npos) return Separator::kComma;
-    return Separator::kBlanks;
+  char GuessSeparator(std::string_view line) const {
+    for (const char sep : {'\t', ';', ','})
+      if (line.find(sep) != std::string_view::npos) return sep;
+    return ' ';
   }
 
   std::string_view text_;
-  char decimal_;
+  std::string converted_;  // the text as UTF-8 where it came as UTF-16
   const std::string& name_;
+  const ColumnChoice& choice_;
+  char hint_ = 0;  // the separator of a "sep=" line
   std::size_t pos_ = 0;
   long lineNumber_ = 0;
+  long recordLine_ = 0;  // where the current record starts
   long exportRows_ = 0;
   std::optional<std::string> bad_;
+  std::optional<std::string> columnError_;
   bool hasNul_ = false;
+  std::vector<std::string> fields_, headerFields_;
   DataFileResult result_;
 };
 
 }  // namespace
 
-DataFileResult ParseDataText(std::string_view text, char decimalSeparator,
-                             const std::string& fileName) {
-  return Parser(text, decimalSeparator, fileName).Run();
+DataFileResult ParseDataText(std::string_view text, const std::string& fileName,
+                             const ColumnChoice& columns) {
+  return Parser(text, fileName, columns).Run();
 }
 
-DataFileResult ReadDataFile(const std::string& path, char decimalSeparator) {
+DataFileResult ReadDataFile(const std::string& path, const ColumnChoice& columns) {
   DataFileResult failed;
   const auto fail = [&](std::string message) {
     failed.error = std::move(message);
@@ -335,5 +561,5 @@ DataFileResult ReadDataFile(const std::string& path, char decimalSeparator) {
     have += std::size_t(n);
   }
   if (have == 0) return fail(Quoted(path) + " ist leer.");
-  return ParseDataText(std::string_view(text.get(), have), decimalSeparator, path);
+  return ParseDataText(std::string_view(text.get(), have), path, columns);
 }

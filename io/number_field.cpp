@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -146,26 +147,59 @@ FieldStatus ParseNumberField(std::string_view field, bool acceptComma, double& v
   return FieldStatus::kNumber;
 }
 
-bool ReadPlainLine(std::string_view line, char sep, double& x, double& y) {
+bool IsMissingValue(std::string_view field) {
+  if (field.empty() || field == "NA" || field == "N/A" || field == "#N/A") return true;
+  if (field.starts_with('+') || field.starts_with('-'))
+    field.remove_prefix(1);
+  else if (field.starts_with(kMinusSign))
+    field.remove_prefix(kMinusSign.size());
+  return IsWord(field, "nan");
+}
+
+bool ReadPlainLine(std::string_view line, char sep, bool skipFirst, double& x, double& y) {
   const char* p = line.data();
   const char* end = p + line.size();
   auto blanks = [&] {
     while (p < end && (*p == ' ' || (*p == '\t' && sep != '\t'))) ++p;
   };
-  blanks();
-  p = ScanSigned(p, end, x);
-  if (!p) return false;
-  const char* afterX = p;
-  blanks();
-  if (sep == ' ') {
-    if (p == afterX) return false;  // no blank between the fields
-  } else {
+  auto isSep = [&](char c) { return sep == ' ' ? c == ' ' || c == '\t' : c == sep; };
+  // A number, in quotes or not.
+  auto number = [&](double& v) {
+    const bool quoted = p < end && *p == '"';
+    p = ScanSigned(p + quoted, end, v);
+    if (!p || !quoted) return p != nullptr;
+    if (p == end || *p != '"') return false;
+    ++p;
+    return true;
+  };
+  // From the end of a field to the start of the next.
+  auto separator = [&] {
+    const char* field = p;
+    blanks();
+    if (sep == ' ') return p != field;
     if (p == end || *p != sep) return false;
     ++p;
     blanks();
+    return true;
+  };
+  blanks();
+  if (skipFirst) {
+    if (p < end && *p == '"') {
+      const void* close = std::memchr(p + 1, '"', std::size_t(end - p - 1));
+      if (!close) return false;
+      p = static_cast<const char*>(close) + 1;
+      if (p < end && *p == '"') return false;  // "" inside: the general way
+    } else {
+      while (p < end && !isSep(*p)) {
+        if (*p == '"') return false;
+        ++p;
+      }
+    }
+    if (!separator()) return false;
   }
-  p = ScanSigned(p, end, y);
-  if (!p) return false;
+  if (!number(x)) return false;
+  if (!separator()) return false;
+  if (!number(y)) return false;
   if (p == end) return true;
   if (sep == ' ') return *p == ' ' || *p == '\t';
   blanks();

@@ -80,7 +80,7 @@ struct Outcome {
 };
 Outcome RunArgs(const std::vector<std::string>& args) {
   std::ostringstream out, err;
-  const int status = RunWithoutWindow(ParseCommandLine(args), '.', out, err);
+  const int status = RunWithoutWindow(ParseCommandLine(args), out, err);
   return {status, out.str(), err.str()};
 }
 
