@@ -117,6 +117,81 @@ TEST(CommandLine, StatusAndStreams) {
   EXPECT_EQ(lin.out, "y = k*x + d\nk = 2.000000    d = 1.000\nAnpassungsgrad: 1.0000\n");
 }
 
+TEST(CommandLine, ColumnsOption) {
+  struct Case {
+    std::vector<std::string> args;
+    Action action;
+    std::string x, y;
+  };
+  const Case cases[] = {
+      {{"--fit", "lin", "d.csv", "--columns", "zeit,strom"}, Action::Fit, "zeit", "strom"},
+      {{"--columns", "2,3", "--fit", "lin", "d.csv"}, Action::Fit, "2", "3"},
+      {{"--fit", "lin", "--columns=a,b", "d.csv"}, Action::Fit, "a", "b"},
+      {{"d.csv", "--columns", "x,y"}, Action::Window, "x", "y"},
+      {{"--fit", "lin", "d.csv", "--columns"}, Action::Usage, "", ""},
+      {{"--fit", "lin", "d.csv", "--columns", "a"}, Action::Usage, "", ""},
+      {{"--fit", "lin", "d.csv", "--columns", "a,b,c"}, Action::Usage, "", ""},
+      {{"--fit", "lin", "d.csv", "--columns", "a,b", "--columns", "a,b"}, Action::Usage, "", ""},
+      {{"--columns", "a,b"}, Action::Usage, "", ""},
+      {{"--help", "--columns", "a,b"}, Action::Usage, "", ""},
+  };
+  for (const Case& c : cases) {
+    std::string shown;
+    for (const auto& a : c.args) shown += a + " ";
+    const CommandLine r = ParseCommandLine(c.args);
+    EXPECT_EQ(r.Do, c.action) << shown;
+    EXPECT_EQ(r.Columns.x, c.x) << shown;
+    EXPECT_EQ(r.Columns.y, c.y) << shown;
+    if (c.action != Action::Usage) EXPECT_EQ(r.File, "d.csv") << shown;
+  }
+}
+
+// Files as pandas, numpy, R and spreadsheets write them fit as the plain file of their points.
+TEST(CommandLine, ProducersFiles) {
+  TemporaryWorkDir dir;
+  std::ofstream(dir.File("plain.csv")) << "0.5,1.1\n1.25,2.35\n3.75,4.4\n5.5,6.05\n";
+  const Outcome plain = RunArgs({"--fit", "parabolic", dir.File("plain.csv")});
+  ASSERT_EQ(plain.status, 0);
+  const std::pair<const char*, const char*> files[] = {
+      {"pandas_index.csv", "1 Zeile ohne Wert übersprungen: 4\n"},
+      {"pandas_no_index.csv", "1 Zeile ohne Wert übersprungen: 4\n"},
+      {"pandas_quote_all.csv", "1 Zeile ohne Wert übersprungen: 4\n"},
+      {"pandas_semicolon_decimal_comma.csv", "1 Zeile ohne Wert übersprungen: 4\n"},
+      {"r_write_csv.csv", "1 Zeile ohne Wert übersprungen: 4\n"},
+      {"r_write_csv2.csv", "1 Zeile ohne Wert übersprungen: 4\n"},
+      {"r_write_table.txt", "1 Zeile ohne Wert übersprungen: 4\n"},
+      {"numpy_savetxt.txt", ""},
+      {"utf16_unicode_text.txt", ""},
+      {"excel_sep_hint.csv", ""},
+  };
+  for (const auto& [name, notice] : files) {
+    const Outcome r =
+        RunArgs({"--fit", "parabolic", std::string(RAVELON_PRODUCERS_DIR) + "/" + name});
+    EXPECT_EQ(r.status, 0) << name;
+    EXPECT_EQ(r.out, plain.out) << name;
+    EXPECT_EQ(r.err, notice) << name;
+  }
+
+  const std::string indexed = std::string(RAVELON_PRODUCERS_DIR) + "/pandas_index.csv";
+  std::ofstream(dir.File("strom.csv")) << "0.5,10\n1.25,20.5\n2,30\n3.75,40.25\n5.5,50\n";
+  const Outcome chosen = RunArgs({"--fit", "lin", indexed, "--columns", "zeit,strom"});
+  EXPECT_EQ(chosen.status, 0);
+  EXPECT_EQ(chosen.err, "");
+  EXPECT_EQ(chosen.out, RunArgs({"--fit", "lin", dir.File("strom.csv")}).out);
+  const Outcome unknown = RunArgs({"--fit", "lin", indexed, "--columns", "zeit,volt"});
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_TRUE(unknown.out.empty());
+  EXPECT_EQ(unknown.err, "Die Datei \"" + indexed +
+                             "\" hat keine Spalte \"volt\". Ihre Spalten: \"zeit\", "
+                             "\"spannung\", \"strom\".\n");
+  std::ofstream(dir.File("none.csv")) << "x,y\n1,NA\n";
+  const Outcome none = RunArgs({"--fit", "lin", dir.File("none.csv")});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_TRUE(none.out.empty());
+  EXPECT_EQ(none.err, "Die Datei \"" + dir.File("none.csv") +
+                          "\" enthält nur Zeilen ohne Wert (1 Zeile: 2).\n");
+}
+
 // The command line prints what the window's labels show after opening the same file.
 class CommandLineAgainstWindow : public testing::Test {
  protected:

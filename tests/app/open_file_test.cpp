@@ -1,16 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
+#include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/column_dialog.h"
 #include "app/frm_main.h"
 #include "app/message_boxes.h"
 #include "platform/locale.h"
@@ -203,6 +210,124 @@ TEST(OpenDataFile, DroppedOntoTheWindowTheChartOrAnEdit) {
   EXPECT_FALSE(w.Drop(w.frm.get(), {path, path}));
   EXPECT_EQ(w.frm->Stats1.NumPoints(), 0);
   EXPECT_TRUE(w.errors.empty());
+}
+
+using PointList = std::vector<std::pair<double, double>>;
+
+std::string Producer(const char* name) {
+  return std::string(RAVELON_PRODUCERS_DIR) + "/" + name;
+}
+
+// What the notice saw when it came: the points in the store and the marks on the chart.
+struct Notice {
+  std::string text;
+  int points, marks;
+};
+
+TEST(OpenDataFile, ProducersFilesAndTheMissingValueNotice) {
+  Window w;
+  std::vector<Notice> notices;
+  SetInformationBoxHook([&](const std::string& t) {
+    notices.push_back({t, w.frm->Stats1.NumPoints(), w.frm->VArori1.ItemCount()});
+  });
+  const PointList four = {{0.5, 1.1}, {1.25, 2.35}, {3.75, 4.4}, {5.5, 6.05}};
+  const std::pair<const char*, std::string> files[] = {
+      {"r_write_csv.csv", "1 Zeile ohne Wert übersprungen: 4"},
+      {"r_write_table.txt", "1 Zeile ohne Wert übersprungen: 4"},
+      {"numpy_savetxt.txt", ""},
+  };
+  for (const auto& [name, notice] : files) {
+    notices.clear();
+    EXPECT_TRUE(w.Drop(w.frm.get(), {Producer(name)})) << name;
+    EXPECT_EQ(w.StoredPoints(), four) << name;
+    if (notice.empty()) {
+      EXPECT_TRUE(notices.empty()) << name;
+      continue;
+    }
+    ASSERT_EQ(notices.size(), 1u) << name;
+    EXPECT_EQ(notices[0].text, notice);
+    EXPECT_EQ(notices[0].points, 4);
+    EXPECT_EQ(notices[0].marks, 4);
+  }
+  EXPECT_TRUE(w.errors.empty());
+
+  // Nothing but missing values: an error naming the file, and nothing changes.
+  const Snapshot before = Snap(w);
+  const std::string empty = w.Write("leer.csv", "x,y\n1,NA\n,2\n");
+  w.Drop(w.frm.get(), {empty});
+  ASSERT_EQ(w.errors.size(), 1u);
+  EXPECT_EQ(w.errors[0],
+            "Die Datei \"" + empty + "\" enthält nur Zeilen ohne Wert (2 Zeilen: 2, 3).");
+  EXPECT_EQ(Snap(w), before);
+  SetInformationBoxHook(nullptr);
+}
+
+// Runs `act` on the column dialog once it is shown, and records what it preselected.
+struct DialogDriver {
+  std::vector<int> preselected;
+  bool shown = false;
+  void Arm(std::function<void(QDialog&, QListWidget&, QListWidget&)> act) {
+    QTimer::singleShot(10, [this, act] {
+      QDialog* dialog = nullptr;
+      for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == "ColumnDialog" && top->isVisible())
+          dialog = qobject_cast<QDialog*>(top);
+      if (!dialog) return Arm(act);  // not shown yet
+      auto* x = dialog->findChild<QListWidget*>("XColumnList");
+      auto* y = dialog->findChild<QListWidget*>("YColumnList");
+      shown = true;
+      preselected = {x->currentRow(), y->currentRow()};
+      act(*dialog, *x, *y);
+    });
+  }
+};
+
+TEST(OpenDataFile, AsksWhichTwoOfMoreColumns) {
+  Window w;
+  const std::string path = Producer("pandas_index.csv");  // zeit, spannung, strom
+  std::vector<std::string> notices;
+  SetInformationBoxHook([&](const std::string& t) { notices.push_back(t); });
+  DialogDriver driver;
+
+  // Enter takes the preselected first two.
+  driver.Arm([](QDialog& d, QListWidget&, QListWidget&) { QTest::keyClick(&d, Qt::Key_Return); });
+  w.frm->OpenDataFile(path);
+  EXPECT_TRUE(driver.shown);
+  EXPECT_EQ(driver.preselected, (std::vector<int>{0, 1}));
+  EXPECT_EQ(w.StoredPoints(), (PointList{{0.5, 1.1}, {1.25, 2.35}, {3.75, 4.4}, {5.5, 6.05}}));
+
+  // A choice: strom over zeit; every row has both.
+  driver = {};
+  driver.Arm([](QDialog& d, QListWidget& x, QListWidget& y) {
+    EXPECT_EQ(x.item(2)->text(), "strom");
+    y.setCurrentRow(0);
+    x.setCurrentRow(2);
+    QTest::keyClick(&d, Qt::Key_Return);
+  });
+  w.frm->OpenDataFile(path);
+  EXPECT_EQ(w.StoredPoints(),
+            (PointList{{10, 0.5}, {20.5, 1.25}, {30, 2}, {40.25, 3.75}, {50, 5.5}}));
+  EXPECT_EQ(w.frm->VArori1.ItemCount(), 5);
+
+  // Escape cancels the open: the window stays as it was.
+  w.frm->BButLinFit->click();
+  const Snapshot before = Snap(w);
+  driver = {};
+  driver.Arm([](QDialog& d, QListWidget&, QListWidget&) { QTest::keyClick(&d, Qt::Key_Escape); });
+  w.frm->OpenDataFile(path);
+  EXPECT_TRUE(driver.shown);
+  EXPECT_EQ(Snap(w), before);
+
+  // Columns given on the command line: no question.
+  driver = {};
+  w.frm->OpenDataFile(path, ColumnChoice{"strom", "spannung"});
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(driver.shown);
+  EXPECT_EQ(w.StoredPoints().front(), (std::pair<double, double>{10, 1.1}));
+  EXPECT_TRUE(w.errors.empty());
+  // The missing spannung of the third row, told twice: once for the first choice, once here.
+  EXPECT_EQ(notices, std::vector<std::string>(2, "1 Zeile ohne Wert übersprungen: 4"));
+  SetInformationBoxHook(nullptr);
 }
 
 }  // namespace
