@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: run test build configure deps install bench sanitize fuzz clean
+.PHONY: run test build configure deps install package bench sanitize fuzz clean
 
 deps:
 	@bash scripts/setup-deps
@@ -20,9 +20,14 @@ run: build
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
 
-# The program, its desktop entry and its icon under $(PREFIX).
+# The program, its desktop entry, icon, manual page and AppStream metadata under $(PREFIX).
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# The Debian package $(BUILD_DIR)/ravelon_<version>_amd64.deb, by CPack: only the program is built.
+package: configure
+	@cmake --build $(BUILD_DIR) --target ravelon
+	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: deps
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DRAVELON_BUILD_TESTS=OFF -DRAVELON_BUILD_BENCH=ON >/dev/null

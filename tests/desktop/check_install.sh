@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks that the desktop entry's Exec line starts
-# the installed program and that its icon is where the desktop looks for it.
+# the installed program and that its icon, manual page and AppStream metadata are where the
+# desktop and man look for them.
 set -euo pipefail
 build_dir=$1
 prefix=$(mktemp -d)
@@ -22,6 +23,12 @@ grep -q '<svg' "$svg" || fail "$svg is not an SVG picture"
 # A PNG's size: width and height as 32-bit big-endian numbers after the IHDR tag.
 size=$(od -An -tu1 -j16 -N8 "$png" | awk '{printf "%dx%d", $3*256+$4, $7*256+$8}')
 [ "$size" = 64x64 ] || fail "$png is $size, not 64x64"
+
+# `man ravelon` and the software centre find theirs under the same prefix.
+man_page=$prefix/share/man/man1/ravelon.1.gz
+gzip -dc "$man_page" 2>/dev/null | grep -q '^\.TH RAVELON 1' || fail "no manual page at $man_page"
+[ -f "$prefix/share/metainfo/io.github.ravelon.ravelon.metainfo.xml" ] ||
+  fail "no AppStream metadata under $prefix/share/metainfo"
 
 read -r -a exec_line <<<"$(value Exec)"
 program=${exec_line[0]}
