@@ -5,7 +5,8 @@ figure as a ratio to its peer (below 1: the engine is faster).
 Usage: peers.py [BENCH_JSON ...]  (Google Benchmark JSON output of bench_fits,
 bench_poly_spline, bench_io, bench_open and bench_chart; without any, only the peers' times are
 printed). The million-line CSV that bench_io and bench_open read (points_1e6.csv beside the JSON
-files) is read by numpy.loadtxt as their peer.
+files) is read by numpy.loadtxt as their peer, its fully quoted twin (points_1e6_quoted.csv) by
+pandas.read_csv.
 """
 
 import json
@@ -100,6 +101,14 @@ def peer_times(csv):
         loadtxt = best_time(lambda: np.loadtxt(csv, delimiter=",", skiprows=1), min_runs=3)
         for name in ("BM_ReadCsvOnly/1000000", "BM_ReadCsv/1000000", "BM_OpenInWindow/1000000"):
             peers[name] = ("numpy.loadtxt, same file", loadtxt)
+    quoted = csv and csv.replace(".csv", "_quoted.csv")
+    if quoted and os.path.exists(quoted):
+        import pandas as pd
+
+        peers["BM_ReadQuotedCsvOnly/1000000"] = (
+            "pandas.read_csv, same file",
+            best_time(lambda: pd.read_csv(quoted), min_runs=3),
+        )
     x, y = fits_data(1000000)
     peers["BM_CalcLinFit/1000000"] = ("numpy.polyfit deg 1", best_time(lambda: np.polyfit(x, y, 1)))
     x, y = poly_spline_data(100000)

@@ -81,8 +81,8 @@ std::optional<std::string> ReadExportPoint(std::string_view line, DataPoint& poi
 
 // Excel's hint line "sep=;" names the separator.
 std::optional<char> SeparatorHint(std::string_view line) {
-  line = Trim(line);
-  if (line.size() != 5 || !line.starts_with("sep=")) return std::nullopt;
+  if (line.size() < 5 || !line.starts_with("sep=") || !Trim(line.substr(5)).empty())
+    return std::nullopt;
   const char c = line[4];
   const bool punctuation = (c >= '!' && c <= '/') || (c >= ':' && c <= '@') ||
                            (c >= '[' && c <= '`') || (c >= '{' && c <= '~');
@@ -277,11 +277,11 @@ class Parser {
 
   // A line starting with "#" is a comment, unless the "#" starts a missing value "#N/A" in its
   // first field.
-  static bool IsComment(std::string_view trimmed) {
+  bool IsComment(std::string_view trimmed) const {
     if (!trimmed.starts_with('#')) return false;
-    if (!trimmed.starts_with("#N/A")) return true;
-    const std::string_view rest = Trim(trimmed.substr(4));
-    return !rest.empty() && rest[0] != '\t' && rest[0] != ';' && rest[0] != ',';
+    if (!trimmed.starts_with("#N/A") || trimmed.size() == 4) return trimmed.size() != 4;
+    const char next = trimmed[4];
+    return next != ' ' && next != '\t' && next != ';' && next != ',' && next != hint_;
   }
 
   DataFileResult ReadDelimited() {
@@ -302,7 +302,7 @@ class Parser {
       if (trimmed.empty() || IsComment(trimmed)) continue;
       if (first) {
         first = false;
-        if (const auto hint = SeparatorHint(trimmed)) {
+        if (const auto hint = SeparatorHint(record)) {
           hint_ = *hint;
           continue;
         }
