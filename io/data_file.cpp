@@ -279,7 +279,7 @@ class Parser {
   // first field.
   bool IsComment(std::string_view trimmed) const {
     if (!trimmed.starts_with('#')) return false;
-    if (!trimmed.starts_with("#N/A") || trimmed.size() == 4) return trimmed.size() != 4;
+    if (!trimmed.starts_with("#N/A") || trimmed.size() == 4) return true;
     const char next = trimmed[4];
     return next != ' ' && next != '\t' && next != ';' && next != ',' && next != hint_;
   }

@@ -132,6 +132,8 @@ TEST(ParseDataText, SkipsLinesWithAMissingValue) {
       {"x,y\n1,2\n,3\n4,\n5,6\n", {{1, 2}, {5, 6}}, {3, 4}},
       {"x;y\n1;NA\nNaN;2\n-nan;2\nN/A;2\n#N/A;2\n3;4\n", {{3, 4}}, {2, 3, 4, 5, 6}},
       {"1 nan\n2 3\n4 NA\n", {{2, 3}}, {1, 3}},
+      // "#N/A" before a separator is a value; any other "#" starts a comment.
+      {"#N/A 1\n#abc\n#N/A\n#N/Ab 1\n2 3\n", {{2, 3}}, {1}},
       {"\"x\",\"y\"\n\"\",\"1\"\n\"2\",\"3\"\n", {{2, 3}}, {2}},
       // A header before it: even a first data line with both values missing is a data line.
       {"x,y\n,\n1,2\n", {{1, 2}}, {2}},
