@@ -143,11 +143,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!std::isfinite(x) || !std::isfinite(y)) continue;
     if (in.ConsumeBool()) text += "# comment" + eol;
     if (in.ConsumeBool()) text += eol;
-    // 0: both values; 1: x missing; 2: y missing; 3: both. Without a header, the first data line
-    // needs a number to be told from column names.
+    // 0: both values; 1: x missing; 2: y missing; 3: both. The first data line needs a number to
+    // tell the separator.
     int missing =
         in.ConsumeIntegralInRange<int>(0, 7) < 5 ? 0 : in.ConsumeIntegralInRange<int>(1, 3);
-    if (first && !header && missing == 3) missing = 1;
+    if (first && missing == 3) missing = 1;
     const auto field = [&](bool isMissing, double v, bool last) {
       if (!isMissing) {
         const std::string number = Number(v, decimal);
@@ -164,8 +164,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string row;
     if (rowNames) {
       switch (in.ConsumeIntegralInRange<int>(0, 3)) {
-        case 0:
-          row = std::to_string(i);
+        case 0:  // R's write.table quotes its row names, or they are no number
+          row = rowNames == 2 ? Quote(std::to_string(i)) : std::to_string(i);
           break;
         case 1:
           row = Quote(std::to_string(i));

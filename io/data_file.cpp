@@ -276,12 +276,17 @@ class Parser {
   }
 
   // A line starting with "#" is a comment, unless the "#" starts a missing value "#N/A" in its
-  // first field.
-  bool IsComment(std::string_view trimmed) const {
+  // first field: "#N/A" followed by the separator (any of them while none is known yet).
+  bool IsComment(std::string_view trimmed, const std::optional<Layout>& layout) const {
     if (!trimmed.starts_with('#')) return false;
     if (!trimmed.starts_with("#N/A") || trimmed.size() == 4) return true;
-    const char next = trimmed[4];
-    return next != ' ' && next != '\t' && next != ';' && next != ',' && next != hint_;
+    const std::string_view after = trimmed.substr(4);
+    const bool blank = after[0] == ' ' || after[0] == '\t';
+    const std::string_view rest = Trim(after);
+    const char next = rest.empty() ? 0 : rest[0];
+    if (layout) return layout->sep == ' ' ? !blank : next != layout->sep;
+    if (hint_) return next != hint_;
+    return !blank && next != ';' && next != ',';
   }
 
   DataFileResult ReadDelimited() {
@@ -299,7 +304,7 @@ class Parser {
       const std::string_view record = WholeRecord(*line, layout ? layout->sep : hint_);
       if (bad_) return FailLine(record, *bad_);
       const std::string_view trimmed = Trim(record);
-      if (trimmed.empty() || IsComment(trimmed)) continue;
+      if (trimmed.empty() || IsComment(trimmed, layout)) continue;
       if (first) {
         first = false;
         if (const auto hint = SeparatorHint(record)) {
@@ -310,6 +315,8 @@ class Parser {
       if (!layout) {
         layout = FindLayout(record, header);
         if (!layout) {
+          // Rows of empty cells, as spreadsheets write them, are no header.
+          if (trimmed.find_first_not_of("\t;, \"") == std::string_view::npos) continue;
           if (!StartsWithNumber(trimmed)) {
             header = record;
             continue;
@@ -318,7 +325,8 @@ class Parser {
           Layout guess;
           const char sep = hint_ ? hint_ : GuessSeparator(record);
           const std::size_t n = SplitFields(record, sep, fields_);
-          if (!ResolveColumns(header, sep, RowNameOffset(header, sep, n), guess))
+          if (!ResolveColumns(header, sep, RowNameOffset(header, sep, n, trimmed.starts_with('"')),
+                              guess))
             return Fail(*columnError_);
           std::string reason;
           if (Read(record, guess, p, reason) != Field::kBad) reason = "Der y-Wert fehlt.";
@@ -345,31 +353,43 @@ class Parser {
   }
 
   // The layout under which the record is the first data line: its x and y fields each a number
-  // or a missing value, at least one a number unless a header came before.
+  // or a missing value, at least one a number. A separator that gives two numbers is taken before
+  // one that gives a missing value ("1<TAB><TAB>2" reads as blanks, as it always did).
   std::optional<Layout> FindLayout(std::string_view record, std::string_view header) {
+    const bool quoted = Trim(record).starts_with('"');
     const std::array<char, 1> hinted = {hint_};
-    for (const char sep :
-         hint_ ? std::span<const char>(hinted) : std::span<const char>(kSeparators)) {
-      Layout layout;
-      const std::size_t n = SplitFields(record, sep, fields_);
-      if (!ResolveColumns(header, sep, RowNameOffset(header, sep, n), layout)) continue;
-      if (layout.y >= n || layout.x >= n) continue;
-      const Field x = Classify(fields_[layout.x], layout.acceptComma);
-      const Field y = Classify(fields_[layout.y], layout.acceptComma);
-      if (x == Field::kBad || y == Field::kBad) continue;
-      if (x == Field::kMissing && y == Field::kMissing && header.empty()) continue;
-      return layout;
+    const std::span<const char> seps =
+        hint_ ? std::span<const char>(hinted) : std::span<const char>(kSeparators);
+    for (const bool missingAllowed : {false, true}) {
+      for (const char sep : seps) {
+        Layout layout;
+        const std::size_t n = SplitFields(record, sep, fields_);
+        if (!ResolveColumns(header, sep, RowNameOffset(header, sep, n, quoted), layout)) continue;
+        if (layout.y >= n || layout.x >= n) continue;
+        const Field x = Classify(fields_[layout.x], layout.acceptComma);
+        const Field y = Classify(fields_[layout.y], layout.acceptComma);
+        if (x == Field::kNumber && y == Field::kNumber) return layout;
+        // Missing values alone cannot tell the separator.
+        if (missingAllowed && x != Field::kBad && y != Field::kBad &&
+            (x == Field::kNumber || y == Field::kNumber))
+          return layout;
+      }
     }
     return std::nullopt;
   }
 
   // 1 where the header marks a row-name column (see data_file.h), else 0. `fieldsInData` is the
   // number of fields of the first data line; fields_ holds them.
-  std::size_t RowNameOffset(std::string_view header, char sep, std::size_t fieldsInData) {
+  std::size_t RowNameOffset(std::string_view header, char sep, std::size_t fieldsInData,
+                            bool firstFieldQuoted) {
     if (header.empty()) return 0;
     const std::size_t names = SplitFields(header, sep, headerFields_);
     if (names >= 2 && headerFields_[0].empty()) return 1;
-    if (names >= 1 && names + 1 == fieldsInData && !fields_[fieldsInData - 1].empty()) return 1;
+    // R's write.table: its row names come quoted, or are no number. A plain number first is data,
+    // and the header merely names fewer columns than there are.
+    if (names >= 1 && names + 1 == fieldsInData && !fields_[fieldsInData - 1].empty() &&
+        (firstFieldQuoted || Classify(fields_[0], sep != ',') == Field::kBad))
+      return 1;
     return 0;
   }
 

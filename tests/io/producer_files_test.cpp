@@ -110,6 +110,9 @@ TEST(ParseDataText, RowNameColumns) {
       {"empty first name", ",x,y\n0,1.5,2\n1,2.5,3\n", {{1.5, 2}, {2.5, 3}}},
       {"empty first name, text row names", "\"\";\"x\";\"y\"\n\"Mazda RX4\";21;6\n", {{21, 6}}},
       {"one name fewer than fields", "x y\nr1 1 2\nr2 3 4\n", {{1, 2}, {3, 4}}},
+      {"one name fewer, quoted row names", "x y\n\"1\" 1 2\n", {{1, 2}}},
+      // A plain number first is data; the header names fewer columns than there are.
+      {"one name fewer, a number first", "x,y\n1,2,note\n", {{1, 2}}},
       // Unchanged where no header marks one.
       {"no header", "0,1.5,2\n1,2.5,3\n", {{0, 1.5}, {1, 2.5}}},
       {"a named first column", "i,x,y\n0,1.5,2\n", {{0, 1.5}}},
@@ -134,9 +137,12 @@ TEST(ParseDataText, SkipsLinesWithAMissingValue) {
       {"1 nan\n2 3\n4 NA\n", {{2, 3}}, {1, 3}},
       // "#N/A" before a separator is a value; any other "#" starts a comment.
       {"#N/A 1\n#abc\n#N/A\n#N/Ab 1\n2 3\n", {{2, 3}}, {1}},
+      {"1,2\n#N/A,3\n#N/A  a note\n", {{1, 2}}, {2}},
       {"\"x\",\"y\"\n\"\",\"1\"\n\"2\",\"3\"\n", {{2, 3}}, {2}},
-      // A header before it: even a first data line with both values missing is a data line.
-      {"x,y\n,\n1,2\n", {{1, 2}}, {2}},
+      // Before the first point, missing values alone cannot tell the separator, and rows of
+      // empty cells are no header.
+      {"Messung;;\n;;\nx;y;\n1;2;\n;;\n", {{1, 2}}, {5}},
+      {"x,y\nNA,NA\n1,2\nNA,NA\n", {{1, 2}}, {4}},
   };
   for (const Case& c : cases) {
     const DataFileResult r = ParseDataText(c.text, "m.csv");
