@@ -11,6 +11,16 @@ double CurveSampling::Sample(int i) const {
   return StoredDouble(rl_ + static_cast<long double>(i) * step_);
 }
 
+void SweepPolynomial(const CurveSampling& samples, const PolynomialCurve& curve,
+                     const std::function<void(double x, double y, bool move)>& point) {
+  const double x0 = StoredDouble(samples.RL() + static_cast<long double>(samples.Step()));
+  point(x0, curve.Value(x0), true);
+  for (int i = 1; i <= CurveSampling::kSamples; ++i) {
+    const double x = samples.Sample(i);
+    point(x, curve.Value(x), false);
+  }
+}
+
 void SweepSmoothSpline(TRovavAza& store, const CurveSampling& samples, double factor,
                        const std::function<void(double fitQual)>& quality,
                        const std::function<void(double x, double y, bool move)>& point) {

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "fit/polynomial_curve.h"
 #include "fit/rovav_aza.h"
 
 // The x positions at which the model commands sample their curves: 200 steps across the chart's
@@ -21,6 +22,11 @@ class CurveSampling {
   double rl_, rh_;
   double step_;
 };
+
+// The polynomial's curve as the window draws it: a move to (RL + CurveStep, P) (the first line has
+// no length), then a line to each sample. P is the polynomial in the form it was solved in.
+void SweepPolynomial(const CurveSampling& samples, const PolynomialCurve& curve,
+                     const std::function<void(double x, double y, bool move)>& point);
 
 // The smoothing spline's curve as the window draws it: the spline with `factor`, then `quality`
 // with the goodness of fit of the first value, then the move to (MinX, y(MinX)) and one point

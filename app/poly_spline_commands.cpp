@@ -1,19 +1,17 @@
 #include <QLabel>
-#include <algorithm>
 #include <array>
 #include <string>
 
 #include "app/curve_sampling.h"
 #include "app/frm_main.h"
 #include "app/model_table.h"
-#include "fit/float_check.h"
 #include "platform/qt/scroll_bar.h"
 #include "platform/qt/speed_button.h"
 #include "platform/qt/spin_edit.h"
 
 namespace {
 
-constexpr int kMaxOrder = 10;
+constexpr int kMaxOrder = PolynomialCurve::kMaxOrder;
 
 }  // namespace
 
@@ -31,29 +29,19 @@ void TFrmMain::RunPolynomialCommand() {
   std::array<double, kMaxOrder + 1> c{};
   double fitQual = 0;
   bool rankDeficient = false;
-  if (!Stats1.CalcPolynomialFit(std::uint8_t(p), c, fitQual, rankDeficient)) return;
+  PolynomialCurve curve;
+  if (!Stats1.CalcPolynomialFit(std::uint8_t(p), c, fitQual, rankDeficient, curve)) return;
   NLabFitQual.SetValue(fitQual);
   NLabFitQual.SetEmpty(false);
 
-  // Summed as written, in doubles; an overflow is raised where it happens.
-  auto P = [&](double x) {
-    const int order = std::clamp(SEPolyOrder->Value(), 0, kMaxOrder);
-    FloatCheck check;
-    double sum = 0, power = 1;
-    for (int j = 0; j <= order; ++j) {
-      sum = sum + c[j] * power;
-      power = power * x;
-    }
-    check.Check();
-    return sum;
-  };
+  // The curve from the form the fit was solved in; the labels show the coefficients of x^j.
   const CurveSampling samples(VArori1.Scale1X().RangeLow(), VArori1.Scale1X().RangeHigh());
-  const double x0 = StoredDouble(samples.RL() + static_cast<long double>(samples.Step()));
-  VArori1.AddMovePoint(x0, P(x0));
-  for (int i = 1; i <= CurveSampling::kSamples; ++i) {
-    const double x = samples.Sample(i);
-    VArori1.AddLinePoint(x, P(x));
-  }
+  SweepPolynomial(samples, curve, [&](double x, double y, bool move) {
+    if (move)
+      VArori1.AddMovePoint(x, y);
+    else
+      VArori1.AddLinePoint(x, y);
+  });
   VArori1.ShowItems();
 
   LblFormula->setText(QString::fromStdString(PolynomialFormula(p)));

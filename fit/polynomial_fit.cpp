@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <limits>
@@ -160,16 +161,24 @@ std::vector<Ext> PowersOfX(const std::vector<Ext>& a, Ext alpha, Ext beta) {
 // minimum norm and RankDeficient; where the raw powers were not cut, their solution stands
 // unchanged.
 //
-// The window draws the curve from the double coefficients of x^j. Far from 0 these are large and
-// of alternating sign, and their terms cancel: rounding each to double moves the curve by about
+// The double coefficients of x^j cannot carry such a fit's curve. Far from 0 they are large and of
+// alternating sign, and their terms cancel: rounding each to double moves the curve by about
 // 1e-16 of the largest term. Measured on smooth data (the polynomial-fit tests), in parts of
 // the y range: at an offset of 20 ranges (years 1900..2000) order 6 stays within 5e-7, order 7
 // strays by 1e-4 and order 9 by more than the whole range; at 100 ranges (1000..1010) order 4
 // stays within 1e-6, order 5 strays by 1e-4. No choice of double coefficients does better, as the
-// terms themselves are that large. The goodness of fit is formed from the fit itself (in t),
+// terms themselves are that large. So `curve` keeps the form in t, which the window draws; the
+// coefficients shown stay those of x^j. The goodness of fit is formed from the fit itself (in t),
 // so it is that of the least-squares polynomial whatever the order and offset.
 bool TRovavAza::CalcPolynomialFit(std::uint8_t order, std::span<double> coefficients,
                                   double& FitQual, bool& RankDeficient) const {
+  PolynomialCurve curve;
+  return CalcPolynomialFit(order, coefficients, FitQual, RankDeficient, curve);
+}
+
+bool TRovavAza::CalcPolynomialFit(std::uint8_t order, std::span<double> coefficients,
+                                  double& FitQual, bool& RankDeficient,
+                                  PolynomialCurve& curve) const {
   const int p = order;
   // Checked before anything is written: a short array would otherwise be written past its end.
   if (coefficients.size() < static_cast<std::size_t>(p) + 1) {
@@ -214,6 +223,11 @@ bool TRovavAza::CalcPolynomialFit(std::uint8_t order, std::span<double> coeffici
           for (int j = 0; j <= p; ++j)
             coefficients[static_cast<std::size_t>(j)] =
                 static_cast<double>(c[static_cast<std::size_t>(j)]);
+          if (p <= PolynomialCurve::kMaxOrder) {
+            std::array<Ext, PolynomialCurve::kMaxOrder + 1> inT{};
+            std::copy(a.begin(), a.end(), inT.begin());
+            curve.SetCentred(p, middle, half, inT);
+          }
           RankDeficient = false;
           check.Check();
           return true;
@@ -236,6 +250,11 @@ bool TRovavAza::CalcPolynomialFit(std::uint8_t order, std::span<double> coeffici
 
   for (int j = 1; j <= p; ++j) coefficients[static_cast<std::size_t>(j)] = solution.Elem(j);
   coefficients[0] = solution.Elem(p + 1);
+  if (p <= PolynomialCurve::kMaxOrder) {
+    std::array<double, PolynomialCurve::kMaxOrder + 1> raw{};
+    std::copy_n(coefficients.begin(), p + 1, raw.begin());
+    curve.SetRaw(p, raw);
+  }
   check.Check();
   return ok;
 }

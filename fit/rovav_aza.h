@@ -9,6 +9,7 @@
 #include "fit/data_point.h"
 #include "fit/matrix.h"
 #include "fit/penalized_cubic_spline.h"
+#include "fit/polynomial_curve.h"
 #include "fit/vector.h"
 
 // The sums the transformed fits read, each accumulated in extended precision. The conditional
@@ -138,6 +139,10 @@ class TRovavAza {
   // order + 1 elements, EInvalidOp when a point is not finite.
   bool CalcPolynomialFit(std::uint8_t order, std::span<double> coefficients, double& FitQual,
                          bool& RankDeficient) const;
+  // The same, and `curve` the polynomial in the form it was solved in, to draw (orders up to
+  // PolynomialCurve::kMaxOrder).
+  bool CalcPolynomialFit(std::uint8_t order, std::span<double> coefficients, double& FitQual,
+                         bool& RankDeficient, PolynomialCurve& curve) const;
 
   // Value of the smoothing spline at x; the spline is computed first when the points or the
   // smoothing factor changed since. valid is false and the result 0 outside the first..last
