@@ -281,12 +281,12 @@ class Parser {
     if (!trimmed.starts_with('#')) return false;
     if (!trimmed.starts_with("#N/A") || trimmed.size() == 4) return true;
     const std::string_view after = trimmed.substr(4);
-    const bool blank = after[0] == ' ' || after[0] == '\t';
-    const std::string_view rest = Trim(after);
-    const char next = rest.empty() ? 0 : rest[0];
-    if (layout) return layout->sep == ' ' ? !blank : next != layout->sep;
-    if (hint_) return next != hint_;
-    return !blank && next != ';' && next != ',';
+    const char sep = layout ? layout->sep : hint_;
+    if (sep == 0) return std::string_view("\t ;,").find(after[0]) == std::string_view::npos;
+    if (sep == ' ') return after[0] != ' ' && after[0] != '\t';
+    std::size_t i = 0;
+    while (i < after.size() && (after[i] == ' ' || (after[i] == '\t' && sep != '\t'))) ++i;
+    return i == after.size() || after[i] != sep;
   }
 
   DataFileResult ReadDelimited() {

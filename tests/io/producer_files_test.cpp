@@ -138,6 +138,7 @@ TEST(ParseDataText, SkipsLinesWithAMissingValue) {
       // "#N/A" before a separator is a value; any other "#" starts a comment.
       {"#N/A 1\n#abc\n#N/A\n#N/Ab 1\n2 3\n", {{2, 3}}, {1}},
       {"1,2\n#N/A,3\n#N/A  a note\n", {{1, 2}}, {2}},
+      {"1\t2\n#N/A\t#N/A\n", {{1, 2}}, {2}},
       {"\"x\",\"y\"\n\"\",\"1\"\n\"2\",\"3\"\n", {{2, 3}}, {2}},
       // Before the first point, missing values alone cannot tell the separator, and rows of
       // empty cells are no header.
