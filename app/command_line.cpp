@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <optional>
 #include <ostream>
@@ -67,7 +68,7 @@ CommandLine ParseFit(const std::string& model, const std::string& file) {
   return Usage("unknown model \"" + model + "\"");
 }
 
-CommandLine ParseWithoutColumns(std::span<const std::string> args) {
+CommandLine ParseWithoutOptions(std::span<const std::string> args) {
   if (args.empty()) return {};
   const std::string& first = args[0];
   if (first == "--help" || first == "-h") {
@@ -87,6 +88,19 @@ CommandLine ParseWithoutColumns(std::span<const std::string> args) {
     if (args.size() > 3) return Usage("--fit takes one model and one file");
     return ParseFit(args[1], args[2]);
   }
+  if (first == "--plot") {
+    if (args.size() != 4) return Usage("--plot takes a picture, a model and a file");
+    const std::string& output = args[1];
+    if (!PictureFormatOf(output))
+      return Usage("--plot writes .png, .svg or .pdf: \"" + output + "\"");
+    CommandLine r = args[2] == "none" ? CommandLine{} : ParseFit(args[2], args[3]);
+    if (r.Do == CommandLine::Action::Usage) return r;
+    if (args[2] == "none") r.Model = "none";
+    r.Do = CommandLine::Action::Plot;
+    r.File = args[3];
+    r.Output = output;
+    return r;
+  }
   for (const std::string& a : args)
     if (IsOption(a)) return Usage("unknown option \"" + a + "\"");
   if (args.size() > 1) return Usage("one file at a time");
@@ -99,48 +113,99 @@ CommandLine ParseWithoutColumns(std::span<const std::string> args) {
 
 bool WantsNoWindow(std::span<const std::string> args) {
   for (const std::string& a : args)
-    if (a == "--fit" || a == "--help" || a == "-h" || a == "--version") return true;
+    if (a == "--fit" || a == "--plot" || a == "--help" || a == "-h" || a == "--version")
+      return true;
   return false;
 }
 
+std::optional<PictureFormat> PictureFormatOf(const std::string& path) {
+  const std::size_t dot = path.rfind('.');
+  const std::size_t slash = path.rfind('/');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::nullopt;
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == "png") return PictureFormat::Png;
+  if (ext == "svg") return PictureFormat::Svg;
+  if (ext == "pdf") return PictureFormat::Pdf;
+  return std::nullopt;
+}
+
 CommandLine ParseCommandLine(std::span<const std::string> allArgs) {
-  // "--columns X,Y" (or "--columns=X,Y") may stand anywhere; the rest is read without it.
+  // The options with a value may stand anywhere ("--name VALUE" or "--name=VALUE"); the rest is
+  // read without them.
   std::vector<std::string> args;
-  std::optional<std::string> columns;
+  std::optional<std::string> columns, size, scale;
+  const std::pair<const char*, std::optional<std::string>*> valued[] = {
+      {"--columns", &columns}, {"--size", &size}, {"--scale", &scale}};
   for (std::size_t i = 0; i < allArgs.size(); ++i) {
     const std::string& a = allArgs[i];
-    std::optional<std::string> value;
-    if (a == "--columns") {
-      if (i + 1 == allArgs.size()) return Usage("--columns needs X,Y");
-      value = allArgs[++i];
-    } else if (a.starts_with("--columns=")) {
-      value = a.substr(10);
-    } else {
+    std::optional<std::string>* slot = nullptr;
+    std::string name, value;
+    for (const auto& [option, target] : valued) {
+      if (a == option) {
+        if (i + 1 == allArgs.size()) return Usage(std::string(option) + " needs a value");
+        slot = target;
+        name = option;
+        value = allArgs[++i];
+      } else if (a.starts_with(std::string(option) + "=")) {
+        slot = target;
+        name = option;
+        value = a.substr(name.size() + 1);
+      }
+    }
+    if (!slot) {
       args.push_back(a);
       continue;
     }
-    if (columns) return Usage("--columns given twice");
-    columns = *value;
+    if (*slot) return Usage(name + " given twice");
+    *slot = value;
   }
-  CommandLine r = ParseWithoutColumns(args);
-  if (!columns || r.Do == CommandLine::Action::Usage) return r;
-  if (r.Do != CommandLine::Action::Fit && (r.Do != CommandLine::Action::Window || r.File.empty()))
-    return Usage("--columns goes with a file");
-  const std::optional<ColumnChoice> choice = ParseColumnChoice(*columns);
-  if (!choice)
-    return Usage("--columns takes two columns, names or numbers from 1, as X,Y: \"" + *columns +
-                 "\"");
-  r.Columns = *choice;
+  CommandLine r = ParseWithoutOptions(args);
+  if (r.Do == CommandLine::Action::Usage) return r;
+  if (columns) {
+    const bool withFile = r.Do == CommandLine::Action::Fit || r.Do == CommandLine::Action::Plot ||
+                          (r.Do == CommandLine::Action::Window && !r.File.empty());
+    if (!withFile) return Usage("--columns goes with a file");
+    const std::optional<ColumnChoice> choice = ParseColumnChoice(*columns);
+    if (!choice)
+      return Usage("--columns takes two columns, names or numbers from 1, as X,Y: \"" + *columns +
+                   "\"");
+    r.Columns = *choice;
+  }
+  if ((size || scale) && r.Do != CommandLine::Action::Plot)
+    return Usage(std::string(size ? "--size" : "--scale") + " goes with --plot");
+  if (size) {
+    const std::size_t x = size->find('x');
+    if (x == std::string::npos || !ParseWhole(std::string_view(*size).substr(0, x), r.Width) ||
+        !ParseWhole(std::string_view(*size).substr(x + 1), r.Height) || r.Width < 1 ||
+        r.Height < 1 || r.Width > kMaxPictureSide || r.Height > kMaxPictureSide)
+      return Usage("--size takes WIDTHxHEIGHT in pixels, each from 1 to " +
+                   std::to_string(kMaxPictureSide) + ": \"" + *size + "\"");
+  }
+  if (scale && (!ParseWhole(*scale, r.Scale) || !(r.Scale >= kMinPictureScale) ||
+                r.Scale > kMaxPictureScale))
+    return Usage("--scale takes a device pixel ratio from 0.5 to 8: \"" + *scale + "\"");
+  if (r.Do == CommandLine::Action::Plot) {
+    const long double w = r.Width ? r.Width : kDefaultPictureWidth;
+    const long double h = r.Height ? r.Height : kDefaultPictureHeight;
+    if (w * h * r.Scale * r.Scale > kMaxPicturePixels)
+      return Usage("--size and --scale ask for a picture of more than " +
+                   std::to_string(kMaxPicturePixels / 1000000) + " million pixels");
+  }
   return r;
 }
 
 std::string UsageText() {
   return "Usage: ravelon [--columns X,Y] [FILE]\n"
          "       ravelon --fit MODEL FILE [--columns X,Y]\n"
+         "       ravelon --plot OUT MODEL FILE [--size WxH] [--scale F] [--columns X,Y]\n"
          "       ravelon --help | --version\n"
          "\n"
-         "Opens the window, with the points of FILE when given, or prints the fit of MODEL to\n"
-         "the points of FILE without a window.\n"
+         "Opens the window, with the points of FILE when given, prints the fit of MODEL to\n"
+         "the points of FILE without a window, or writes the chart the window would show as a\n"
+         "picture OUT (.png, .svg or .pdf; MODEL none for the points alone).\n"
+         "--size WxH     the chart's size in pixels (default 571x532, the window's)\n"
+         "--scale F      the picture's device pixel ratio (default 2)\n"
          "--columns X,Y  the columns of FILE that give x and y: header names or numbers from 1\n"
          "               (a row-name column not counted); without it the first two.\n"
          "MODEL: lin, parabolic, reciproc, log, reciplog, expon, poly:N (N from 1 to 9) or\n"
@@ -225,6 +290,7 @@ int RunWithoutWindow(const CommandLine& request, std::ostream& out, std::ostream
     case CommandLine::Action::Fit:
       return RunCommandLineFit(request, out, err);
     case CommandLine::Action::Usage:
+    case CommandLine::Action::Plot:  // drawn by the Qt side
     case CommandLine::Action::Window:
       break;
   }

@@ -8,15 +8,29 @@
 
 #include "app/command_line.h"
 #include "app/frm_main.h"
+#include "app/plot_file.h"
 #include "app/termination.h"
 #include "platform/qt/event_dispatch.h"
 #include "platform/qt/install.h"
 
 int main(int argc, char* argv[]) {
   InstallTerminationHandlers();
-  // The command-line fit, help, version and usage errors need no display.
+  // The command-line fit, the picture, help, version and usage errors need no display.
   const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
-  if (WantsNoWindow(args)) return RunWithoutWindow(ParseCommandLine(args), std::cout, std::cerr);
+  if (WantsNoWindow(args)) {
+    const CommandLine request = ParseCommandLine(args);
+    if (request.Do != CommandLine::Action::Plot)
+      return RunWithoutWindow(request, std::cout, std::cerr);
+    // A picture needs Qt's fonts and painting but no display: the offscreen platform, at the
+    // ratio the request names rather than one the environment sets.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    for (const char* name : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI"})
+      qunsetenv(name);
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    platform_qt::InstallQtPlatform();
+    return RunPlot(request, std::cerr);
+  }
 
   QApplication app(argc, argv);
   // Qt adopts the user's locale for the C library; numbers the program writes use ".", and typed

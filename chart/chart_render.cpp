@@ -105,6 +105,23 @@ void TVArori::Paint() {
   CopyToScreen(0, 0, GetCanvas(), *framePicture_);
 }
 
+void TVArori::PaintTo(Canvas& target) {
+  // The scales draw where they are told; for this picture, onto the target.
+  const auto retarget = [this](Canvas* canvas) {
+    for (auto* scales : {&xScales_, &yScales_})
+      for (auto& s : *scales) s->SetRenderTarget(canvas, 0, 0);
+  };
+  retarget(&target);
+  DrawFrame(target);
+  retarget(&framePicture_->GetCanvas());
+  const platform::TRect data{ml_, mt_, ClampInt(Wide(ml_) + DataAreaWidth()),
+                             ClampInt(Wide(mt_) + DataAreaHeight())};
+  target.SetClipRect(&data);
+  PaintDataBackground(target, ml_, mt_);
+  RenderItems(target, ml_, mt_, false, false);
+  target.SetClipRect(nullptr);
+}
+
 void TVArori::DrawFrame(Canvas& c) {
   const Wide W = Width();
   const Wide H = Height();

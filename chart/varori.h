@@ -219,6 +219,9 @@ class TVArori : public platform::Control {
   virtual void HoldPainting(bool hold);
   bool PaintHeld() const { return holdPaint_; }
   void DrawFrame(platform::Canvas& canvas);
+  // The picture Paint composes, drawn straight onto `target` at (0, 0) instead, with the data
+  // area clipped: for a surface that keeps what is drawn as shapes and text (a vector picture).
+  void PaintTo(platform::Canvas& target);
   void CopyToScreen(int x, int y, platform::Canvas& target, platform::Bitmap& picture);
 
   // ---- events

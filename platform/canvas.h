@@ -52,6 +52,9 @@ class Canvas {
   virtual TPoint PixelAspect() const { return {1, 1}; }
   // Nothing in this program prints.
   virtual bool IsPrinter() const { return false; }
+  // Limits drawing to `clip` (nullptr: no limit). A bitmap's edges clip already; a surface that
+  // takes a whole chart at once (a vector picture) needs it for the data area.
+  virtual void SetClipRect(const TRect* /*clip*/) {}
 
  protected:
   void SetPenPos(TPoint p) { penPos_ = p; }

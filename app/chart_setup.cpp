@@ -1,0 +1,58 @@
+#include "app/chart_setup.h"
+
+#include "app/data_axes.h"
+
+void SetUpMainChart(TVArori& c) {
+  c.BeginLoading();
+  c.SetAllocSize(1000);
+  c.SetAutoRedraw(true);
+  c.SetMarginRight(16);
+  c.SetMarginTop(20);
+  c.SetMarginBottom(40);
+  platform::Font font;
+  font.Name = "Microsoft Sans Serif";
+  font.Height = 17;
+  c.SetFont(font);
+  c.SetGridStyle(gsDotLines);
+  c.SetGridColor(platform::clSilver);
+  c.SetDataColor(platform::clGreen);
+  c.SetClassDefault(0);
+  c.SetIsometric(false);
+  c.SetMouseAction(maPan);
+  c.SetMouseCursorFixed(false);
+  for (int i = 1; i <= TVArori::kNumCrossHairs; ++i) c.CrossHair(i).SetMode(chOff);
+  c.SetShadowStyle(ssFlying);
+  c.SetShadowColor(platform::clGray);
+  c.SetShadowBakColor(platform::clSilver);
+  c.SetCaptionPosY(-16);
+  c.SetCaptionAlignment(taCenter);
+  platform::Font scaleFont;
+  scaleFont.Name = "MS Sans Serif";
+  scaleFont.Height = 13;
+  for (TScaleProps* p :
+       {static_cast<TScaleProps*>(&c.Scale1X()), static_cast<TScaleProps*>(&c.Scale1Y())}) {
+    p->SetRangeLow(0);
+    p->SetRangeHigh(10);
+    p->SetMinTicks(kChartMinTicks);
+    p->SetMinRange(kChartMinRange);
+    p->SetDecPlaces(-2);
+    p->SetLabelType(ftNum);
+    p->SetLogarithmic(false);
+    p->SetShortTicks(false);
+    p->SetVisible(true);
+    p->SetColorScale(platform::clBlack);
+    p->SetFont(scaleFont);
+    p->SetCaption("");
+  }
+  c.Scale1X().SetScaleLocation(slBottom);
+  c.Scale1Y().SetScaleLocation(slLeft);
+  for (int n = 2; n <= 4; ++n) {
+    for (TScaleProps* p :
+         {static_cast<TScaleProps*>(&c.ScaleX(n)), static_cast<TScaleProps*>(&c.ScaleY(n))}) {
+      p->SetVisible(false);
+      p->SetMinTicks(3);
+      p->SetShortTicks(true);
+    }
+  }
+  c.Loaded();
+}

@@ -1,0 +1,250 @@
+#include "app/plot_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+
+#include "app/chart_setup.h"
+#include "app/data_axes.h"
+#include "app/model_curve.h"
+#include "app/model_table.h"
+#include "chart/varori.h"
+#include "fit/rovav_aza.h"
+#include "io/data_file.h"
+#include "platform/qt/host_widget.h"
+#include "platform/qt/painter_canvas.h"
+#include "platform/qt/qt_canvas.h"
+
+namespace {
+
+QString FromStd(const std::string& text) {
+  return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+std::string Trimmed(std::string s) {
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  return s;
+}
+
+// Room above and below the caption's text.
+constexpr int kCaptionPadding = 4;
+
+struct Picture {
+  int width, chartHeight, captionHeight;
+  double scale;
+  std::string caption;
+  QFont font;
+  QColor background;
+  int Height() const { return captionHeight + chartHeight; }
+};
+
+constexpr int kCaptionFlags = Qt::AlignCenter | Qt::TextWordWrap;
+
+QRectF CaptionTextRect(const Picture& picture) {
+  return QRectF(kCaptionPadding, kCaptionPadding, picture.width - 2 * kCaptionPadding,
+                picture.captionHeight - 2 * kCaptionPadding);
+}
+
+// The band's height: the caption's lines, wrapped at blanks where the chart is narrower.
+int CaptionHeight(const Picture& picture) {
+  const QFontMetrics metrics(picture.font);
+  const QRect lines =
+      metrics.boundingRect(QRect(0, 0, std::max(picture.width - 2 * kCaptionPadding, 1), 100000),
+                           kCaptionFlags, FromStd(picture.caption));
+  return lines.height() + 2 * kCaptionPadding;
+}
+
+void DrawCaption(QPainter& p, const Picture& picture) {
+  p.fillRect(QRectF(0, 0, picture.width, picture.captionHeight), picture.background);
+  p.setFont(picture.font);
+  p.setPen(Qt::black);
+  p.drawText(CaptionTextRect(picture), kCaptionFlags, FromStd(picture.caption));
+}
+
+// The chart as the window's host draws it, at the picture's scale.
+QImage ChartImage(TVArori& chart, const Picture& picture) {
+  if (picture.scale == 1) {
+    platform_qt::ControlHostWidget host(chart);
+    chart.Paint();
+    return host.ScreenImage().copy();
+  }
+  QImage image(int(std::lround(picture.width * picture.scale)),
+               int(std::lround(picture.chartHeight * picture.scale)), QImage::Format_RGB32);
+  image.setDevicePixelRatio(picture.scale);
+  image.fill(Qt::white);
+  QPainter p(&image);
+  platform_qt::PainterCanvas canvas(p);
+  chart.PaintTo(canvas);
+  return image;
+}
+
+// Draws the picture onto `device` (a vector surface): the caption, then the chart's shapes.
+void DrawVector(QPaintDevice& device, TVArori& chart, const Picture& picture) {
+  QPainter p(&device);
+  DrawCaption(p, picture);
+  p.translate(0, picture.captionHeight);
+  platform_qt::PainterCanvas canvas(p);
+  chart.PaintTo(canvas);
+}
+
+// Writes through `write` into a new file beside `path`, then renames it over `path`; on any
+// failure nothing is left and the reason is thrown.
+void WriteWhole(const std::string& path, const std::function<bool(QFile&)>& write) {
+  const std::string failed = "Die Datei \"" + path + "\" konnte nicht geschrieben werden: ";
+  const QFileInfo info(FromStd(path));
+  std::string pattern =
+      info.absolutePath().toStdString() + "/." + info.fileName().toStdString() + ".XXXXXX";
+  const int fd = mkstemp(pattern.data());
+  if (fd < 0) throw std::runtime_error(failed + std::strerror(errno));
+  const std::string temporary = pattern;
+  // The permissions a newly created file gets, not mkstemp's owner-only ones.
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  QFile file;
+  bool ok = file.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle) && write(file);
+  ok = ok && file.flush() && file.error() == QFileDevice::NoError;
+  file.close();
+  int error = ok ? 0 : (errno ? errno : EIO);
+  if (ok && fsync(fd) != 0) ok = false, error = errno;
+  if (close(fd) != 0 && ok) ok = false, error = errno;
+  if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) ok = false, error = errno;
+  if (!ok) {
+    unlink(temporary.c_str());
+    throw std::runtime_error(failed + std::strerror(error));
+  }
+}
+
+std::string Caption(const CommandLine& request, const std::optional<FittedModel>& fitted) {
+  // Kept on one line where the caption wraps.
+  const std::string quality =
+      "Anpassungsgrad:\u00A0" + FitQualityText(fitted ? fitted->fitQual : 0);
+  if (request.Model == "none") return QFileInfo(FromStd(request.File)).fileName().toStdString();
+  if (request.Model == "spline") {
+    char factor[32];
+    std::snprintf(factor, sizeof factor, "%g", request.Factor);
+    return std::string("Spline, Glättungsfaktor ") + factor + "    " + quality;
+  }
+  return Trimmed(fitted->formula) + "    " + Trimmed(fitted->params) + "    " + quality;
+}
+
+}  // namespace
+
+int RunPlot(const CommandLine& request, std::ostream& err) {
+  const DataFileResult file = ReadDataFile(request.File, request.Columns);
+  if (!file.Ok()) {
+    err << file.error << '\n';
+    return 1;
+  }
+  try {
+    TRovavAza store;
+    store.AddPoints(file.points);
+    if (request.Model == "poly" && request.Order > store.NumPoints() - 1) {
+      err << "poly:" << request.Order << " needs at least " << request.Order + 1 << " points; \""
+          << request.File << "\" has " << store.NumPoints() << ".\n";
+      return 1;
+    }
+
+    // The chart as an open leaves it: the window's set-up, the marks, axes around the points.
+    Picture picture{request.Width ? request.Width : kDefaultPictureWidth,
+                    request.Height ? request.Height : kDefaultPictureHeight,
+                    0,
+                    request.Scale,
+                    {},
+                    {},
+                    {}};
+    TVArori chart;
+    SetUpMainChart(chart);
+    chart.SetBounds(0, 0, picture.width, picture.chartHeight);
+    chart.HoldPainting(true);
+    chart.AddMarks(file.points, 26);
+    const DataAxes axes = AxesAround(file.points);
+    chart.Scale1X().SetRangeLow(axes.X.Low);
+    chart.Scale1X().SetRangeHigh(axes.X.High);
+    chart.Scale1Y().SetRangeLow(axes.Y.Low);
+    chart.Scale1Y().SetRangeHigh(axes.Y.High);
+
+    // Then the model's button.
+    std::optional<FittedModel> fitted;
+    if (request.Model != "none") {
+      const CurveSampling samples(chart.Scale1X().RangeLow(), chart.Scale1X().RangeHigh());
+      fitted = FitModelCurve(store, {request.Model, request.Order, request.Factor}, samples);
+      if (!fitted) {
+        err << "CalcPolynomialFit: the decomposition did not converge\n";
+        return 1;
+      }
+      for (const CurvePoint& p : fitted->curve) {
+        if (p.move)
+          chart.AddMovePoint(p.x, p.y);
+        else
+          chart.AddLinePoint(p.x, p.y);
+      }
+    }
+
+    picture.caption = Caption(request, fitted);
+    // In the scales' font, which fits more of a long polynomial on a line.
+    picture.font = platform_qt::ToQFont(chart.Scale1X().Font());
+    picture.font.setStyleStrategy(QFont::PreferAntialias);
+    picture.captionHeight = CaptionHeight(picture);
+    picture.background = platform_qt::ToQColor(chart.WindColor());
+
+    const PictureFormat format = *PictureFormatOf(request.Output);
+    WriteWhole(request.Output, [&](QFile& out) {
+      switch (format) {
+        case PictureFormat::Png: {
+          chart.HoldPainting(false);
+          const QImage chartImage = ChartImage(chart, picture);
+          QImage image(chartImage.width(), int(std::lround(picture.Height() * picture.scale)),
+                       QImage::Format_RGB32);
+          image.setDevicePixelRatio(picture.scale);
+          QPainter p(&image);
+          DrawCaption(p, picture);
+          p.drawImage(QPointF(0, picture.captionHeight), chartImage);
+          p.end();
+          return image.save(&out, "PNG");
+        }
+        case PictureFormat::Svg: {
+          QSvgGenerator svg;
+          svg.setOutputDevice(&out);
+          svg.setSize(QSize(picture.width, picture.Height()));
+          svg.setViewBox(QRect(0, 0, picture.width, picture.Height()));
+          svg.setResolution(96);
+          svg.setTitle(QStringLiteral("Ravelon"));
+          svg.setDescription(FromStd(picture.caption));
+          DrawVector(svg, chart, picture);
+          return true;
+        }
+        case PictureFormat::Pdf: {
+          QPdfWriter pdf(&out);
+          pdf.setResolution(96);
+          pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+          pdf.setPageSize(QPageSize(QSizeF(picture.width, picture.Height()) * 72.0 / 96,
+                                    QPageSize::Point, QString(), QPageSize::ExactMatch));
+          pdf.setTitle(QStringLiteral("Ravelon"));
+          pdf.setCreator(QStringLiteral("Ravelon"));
+          DrawVector(pdf, chart, picture);
+          return true;
+        }
+      }
+      return false;
+    });
+  } catch (const std::exception& e) {
+    err << e.what() << '\n';
+    return 1;
+  }
+  return 0;
+}
