@@ -1,7 +1,9 @@
-// The real program as a subprocess: signals, the command-line fit without a display, usage.
+// The real program as a subprocess: signals, the command-line fit and picture without a display,
+// usage.
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QThread>
 #include <csignal>
@@ -101,6 +103,17 @@ TEST(Program, FitsFromTheCommandLineWithoutADisplay) {
   EXPECT_EQ(fit.exitCode(), 0) << fit.readAllStandardError().toStdString();
   EXPECT_EQ(fit.readAllStandardOutput().toStdString(),
             "y = k*x + d\nk = 2.000000    d = 1.000\nAnpassungsgrad: 1.0000\n");
+
+  // The picture as well, at the default ratio 2.
+  QProcess plot;
+  plot.setProcessEnvironment(env);
+  plot.start(QStringLiteral(RAVELON_EXECUTABLE),
+             {QStringLiteral("--plot"), QString::fromStdString(dir.File("line.png")),
+              QStringLiteral("lin"), QString::fromStdString(dir.File("line.csv"))});
+  ASSERT_TRUE(plot.waitForFinished(20000));
+  EXPECT_EQ(plot.exitCode(), 0) << plot.readAllStandardError().toStdString();
+  EXPECT_TRUE(plot.readAllStandardOutput().isEmpty());
+  EXPECT_EQ(QImage(QString::fromStdString(dir.File("line.png"))).width(), 2 * 571);
 }
 
 TEST(Program, MoreThanOneFileIsAUsageError) {

@@ -1,0 +1,213 @@
+// The chart as a picture (`ravelon --plot`): the window's chart, the three formats, and files
+// written whole or not at all.
+#include "app/plot_file.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QXmlStreamReader>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/frm_main.h"
+#include "app/message_boxes.h"
+#include "platform/locale.h"
+#include "platform/qt/host_widget.h"
+#include "platform/qt/scroll_bar.h"
+#include "platform/qt/speed_button.h"
+#include "platform/qt/spin_edit.h"
+#include "tests/app/work_dir.h"
+
+namespace {
+
+struct Outcome {
+  int status;
+  std::string err;
+};
+
+Outcome Plot(const std::vector<std::string>& args) {
+  const CommandLine request = ParseCommandLine(args);
+  EXPECT_EQ(request.Do, CommandLine::Action::Plot) << request.Problem;
+  std::ostringstream err;
+  const int status = RunPlot(request, err);
+  return {status, err.str()};
+}
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+const char kPoints[] = "x,y\n1,2.5\n2,3.1\n3.5,5.2\n5,6.9\n7,9.5\n8.5,11.2\n";
+
+TEST(PlotFile, ThePngHoldsTheWindowsChartUnderItsCaption) {
+  TemporaryWorkDir dir;
+  platform::LoadLocale("C");
+  std::ofstream(dir.File("p.csv")) << kPoints;
+  struct Case {
+    std::string model;
+    std::function<void(TFrmMain&)> press;
+  };
+  const Case cases[] = {
+      {"none", [](TFrmMain&) {}},
+      {"lin", [](TFrmMain& f) { f.BButLinFit->click(); }},
+      {"poly:3",
+       [](TFrmMain& f) {
+         f.SEPolyOrder->SetValue(3);
+         f.BButPolynomial->click();
+       }},
+      {"spline:0.5",
+       [](TFrmMain& f) {
+         f.SBarSmoothSpline->SetPosition(500);
+         f.BButSpline->click();
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.model);
+    auto frm = std::make_unique<TFrmMain>();
+    frm->show();
+    frm->OpenDataFile(dir.File("p.csv"));
+    c.press(*frm);
+    QCoreApplication::processEvents();
+    const QImage& window = frm->VArori1Host->ScreenImage();
+    // The default size is the window's chart.
+    ASSERT_EQ(window.size(), QSize(kDefaultPictureWidth, kDefaultPictureHeight));
+
+    const std::string out = dir.File("chart.png");
+    const Outcome r = Plot({"--plot", out, c.model, dir.File("p.csv"), "--scale", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    QImage picture(QString::fromStdString(out));
+    ASSERT_FALSE(picture.isNull());
+    const int caption = picture.height() - window.height();
+    ASSERT_GT(caption, 0);
+    EXPECT_EQ(picture.width(), window.width());
+    EXPECT_EQ(picture.copy(0, caption, window.width(), window.height()),
+              window.convertToFormat(picture.format()));
+  }
+}
+
+TEST(PlotFile, VectorPicturesAndTheScale) {
+  TemporaryWorkDir dir;
+  std::ofstream(dir.File("p.csv")) << kPoints;
+
+  const Outcome png = Plot({"--plot", dir.File("big.png"), "lin", dir.File("p.csv"), "--size",
+                            "300x200", "--scale", "2"});
+  ASSERT_EQ(png.status, 0) << png.err;
+  const QImage big(QString::fromStdString(dir.File("big.png")));
+  EXPECT_EQ(big.width(), 600);
+  EXPECT_GT(big.height(), 400);
+
+  ASSERT_EQ(Plot({"--plot", dir.File("c.svg"), "parabolic", dir.File("p.csv")}).status, 0);
+  QXmlStreamReader xml(QByteArray::fromStdString(Read(dir.File("c.svg"))));
+  int shapes = 0, images = 0;
+  bool caption = false;
+  while (!xml.atEnd()) {
+    xml.readNext();
+    if (xml.isStartElement()) {
+      shapes += xml.name() == u"path" || xml.name() == u"polyline" || xml.name() == u"rect";
+      images += xml.name() == u"image";
+    }
+    if (xml.isCharacters() && xml.text().contains(u"Anpassungsgrad")) caption = true;
+  }
+  EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  EXPECT_GT(shapes, 10);
+  EXPECT_EQ(images, 0);  // drawn as shapes, not as an embedded bitmap
+  EXPECT_TRUE(caption);
+
+  ASSERT_EQ(Plot({"--plot", dir.File("c.pdf"), "spline:0.3", dir.File("p.csv")}).status, 0);
+  EXPECT_TRUE(Read(dir.File("c.pdf")).starts_with("%PDF-"));
+  if (!QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) {
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("96"),
+                  QStringLiteral("-singlefile"), QString::fromStdString(dir.File("c.pdf")),
+                  QString::fromStdString(dir.File("page"))});
+    ASSERT_TRUE(render.waitForFinished(30000));
+    EXPECT_EQ(render.exitCode(), 0);
+    const QImage page(QString::fromStdString(dir.File("page.png")));
+    EXPECT_EQ(page.width(), kDefaultPictureWidth);
+    // The data area is drawn on the frame: the page is not blank.
+    EXPECT_NE(page.pixel(kDefaultPictureWidth / 2, page.height() / 2), page.pixel(2, 2));
+  }
+}
+
+TEST(PlotFile, WrittenWholeOrNotAtAll) {
+  TemporaryWorkDir dir;
+  std::ofstream(dir.File("p.csv")) << kPoints;
+  std::ofstream(dir.File("negative.csv")) << "-1,2\n2,3\n3,5\n";
+  std::ofstream(dir.File("old.png")) << "the old picture";
+  QDir().mkdir(QString::fromStdString(dir.File("folder.svg")));
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"--plot", dir.File("missing/c.png"), "lin", dir.File("p.csv")},
+       "Die Datei \"" + dir.File("missing/c.png") +
+           "\" konnte nicht geschrieben werden: No such file or directory\n"},
+      {{"--plot", dir.File("folder.svg"), "lin", dir.File("p.csv")},
+       "Die Datei \"" + dir.File("folder.svg") +
+           "\" konnte nicht geschrieben werden: Is a directory\n"},
+      // The fit refuses the data: the old picture stays.
+      {{"--plot", dir.File("old.png"), "log", dir.File("negative.csv")},
+       "CalcLogFit: x values must not be negative or zero\n"},
+      {{"--plot", dir.File("old.png"), "lin", dir.File("nothing.csv")},
+       "Die Datei \"" + dir.File("nothing.csv") +
+           "\" konnte nicht gelesen werden: No such file or directory\n"},
+  };
+  for (const Case& c : cases) {
+    const Outcome r = Plot(c.args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, c.message);
+  }
+  EXPECT_EQ(Read(dir.File("old.png")), "the old picture");
+  // Nothing else was left behind.
+  const QStringList left = QDir(QString::fromStdString(dir.File("")))
+                               .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  EXPECT_EQ(left, (QStringList{"folder.svg", "negative.csv", "old.png", "p.csv"}));
+}
+
+TEST(PlotFile, Arguments) {
+  struct Case {
+    std::vector<std::string> args;
+    bool usage;
+    int width = 0, height = 0;
+    double scale = 2;
+  };
+  const Case cases[] = {
+      {{"--plot", "a.png", "lin", "d.csv"}, false},
+      {{"--plot", "a.SVG", "none", "d.csv", "--size", "800x600"}, false, 800, 600},
+      {{"--scale=1.5", "--plot", "a.pdf", "poly:2", "d.csv"}, false, 0, 0, 1.5},
+      {{"--plot", "a.gif", "lin", "d.csv"}, true},
+      {{"--plot", "a", "lin", "d.csv"}, true},
+      {{"--plot", "a.png", "cubic", "d.csv"}, true},
+      {{"--plot", "a.png", "lin"}, true},
+      {{"--plot", "a.png", "lin", "d.csv", "--size", "800"}, true},
+      {{"--plot", "a.png", "lin", "d.csv", "--size", "0x600"}, true},
+      {{"--plot", "a.png", "lin", "d.csv", "--scale", "0"}, true},
+      {{"--plot", "a.png", "lin", "d.csv", "--scale", "8", "--size", "20000x20000"}, true},
+      {{"--fit", "lin", "d.csv", "--size", "800x600"}, true},
+  };
+  for (const Case& c : cases) {
+    std::string shown;
+    for (const auto& a : c.args) shown += a + " ";
+    const CommandLine r = ParseCommandLine(c.args);
+    EXPECT_EQ(r.Do == CommandLine::Action::Usage, c.usage) << shown;
+    if (c.usage) continue;
+    EXPECT_EQ(r.Do, CommandLine::Action::Plot) << shown;
+    EXPECT_EQ(r.Width, c.width) << shown;
+    EXPECT_EQ(r.Height, c.height) << shown;
+    EXPECT_EQ(r.Scale, c.scale) << shown;
+    EXPECT_EQ(r.File, "d.csv") << shown;
+  }
+}
+
+}  // namespace
