@@ -353,15 +353,21 @@ class Parser {
   }
 
   // The layout under which the record is the first data line: its x and y fields each a number
-  // or a missing value, at least one a number. A separator that gives two numbers is taken before
-  // one that gives a missing value ("1<TAB><TAB>2" reads as blanks, as it always did).
+  // or a missing value, at least one a number. A separator that splits the header into names
+  // comes first, as the file's own ("<TAB>x<TAB>y" then "0<TAB><TAB>2": a row name and a missing
+  // x). Then one that gives two numbers before one that gives a missing value: without such a
+  // header "1<TAB><TAB>2" reads as blanks, as it always did.
   std::optional<Layout> FindLayout(std::string_view record, std::string_view header) {
     const bool quoted = Trim(record).starts_with('"');
     const std::array<char, 1> hinted = {hint_};
     const std::span<const char> seps =
         hint_ ? std::span<const char>(hinted) : std::span<const char>(kSeparators);
-    for (const bool missingAllowed : {false, true}) {
+    enum class Pass { kHeaderSeparators, kTwoNumbers, kAnyNumber };
+    for (const Pass pass : {Pass::kHeaderSeparators, Pass::kTwoNumbers, Pass::kAnyNumber}) {
+      if (pass == Pass::kHeaderSeparators && header.empty()) continue;
       for (const char sep : seps) {
+        if (pass == Pass::kHeaderSeparators && SplitFields(header, sep, headerFields_) < 2)
+          continue;
         Layout layout;
         const std::size_t n = SplitFields(record, sep, fields_);
         if (!ResolveColumns(header, sep, RowNameOffset(header, sep, n, quoted), layout)) continue;
@@ -370,7 +376,7 @@ class Parser {
         const Field y = Classify(fields_[layout.y], layout.acceptComma);
         if (x == Field::kNumber && y == Field::kNumber) return layout;
         // Missing values alone cannot tell the separator.
-        if (missingAllowed && x != Field::kBad && y != Field::kBad &&
+        if (pass != Pass::kTwoNumbers && x != Field::kBad && y != Field::kBad &&
             (x == Field::kNumber || y == Field::kNumber))
           return layout;
       }

@@ -117,6 +117,8 @@ TEST(ParseDataText, RowNameColumns) {
       {"no header", "0,1.5,2\n1,2.5,3\n", {{0, 1.5}, {1, 2.5}}},
       {"a named first column", "i,x,y\n0,1.5,2\n", {{0, 1.5}}},
       {"a trailing separator", "t;v\n1;2;\n3;4;\n", {{1, 2}, {3, 4}}},
+      // Without a header, runs of TABs separate as blanks do, as they always did.
+      {"tabs for alignment", "1\t\t2\n3\t\t4\n", {{1, 2}, {3, 4}}},
   };
   for (const Case& c : cases) {
     const DataFileResult r = ParseDataText(c.text, "r.csv");
@@ -144,6 +146,9 @@ TEST(ParseDataText, SkipsLinesWithAMissingValue) {
       // empty cells are no header.
       {"Messung;;\n;;\nx;y;\n1;2;\n;;\n", {{1, 2}}, {5}},
       {"x,y\nNA,NA\n1,2\nNA,NA\n", {{1, 2}}, {4}},
+      // A header split by TAB makes TAB the separator: an empty field between two is missing.
+      {"\tx\ty\n0\t\t2.0\n1\t1.5\t3\n", {{1.5, 3}}, {2}},
+      {"x\ty\n1\t\t2\n3\t4\n", {{3, 4}}, {2}},
   };
   for (const Case& c : cases) {
     const DataFileResult r = ParseDataText(c.text, "m.csv");
