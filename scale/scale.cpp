@@ -447,6 +447,8 @@ void TScale::DrawAxis(Canvas& canvas, int a) {
   // Vertical numeric labels share the height of "0"; date/time labels use their own.
   std::optional<int> labelHeight;
   if (vertical && layout.Kind != tlDateTime) labelHeight = canvas.TextHeight("0");
+  // Labels that would clash give way before anything is drawn; those dropped are never drawn,
+  // so the label event does not see them. Texts are measured as the layout wrote them.
   ThinTickLabels(layout, options, [&](const Tick& t, std::vector<LabelBox>& boxes) {
     AppendLabelBoxes(canvas, t, ValueToPixel(t.Value), a, labelHeight, boxes);
   });

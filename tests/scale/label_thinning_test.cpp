@@ -180,6 +180,29 @@ TEST(ThinTickLabels, OneLabelStandsWhenNoRoundValueIsInRange) {
   EXPECT_EQ(DrawnTexts(layout).size(), 1u);
 }
 
+TEST(ThinnedScale, DrawsAndReportsOnlyTheLabelsKept) {
+  InstallRecordingBitmaps();
+  RecordingHost host;
+  TScale scale;
+  scale.SetHost(&host);
+  scale.SetBounds(0, 0, 200, 60);
+  scale.SetRangeLow(1990);
+  scale.SetRangeHigh(2020);
+  scale.SetMinTicks(10);  // step 2, "1990.0".. of 36 pixels on 10.6
+  std::vector<double> reported;
+  scale.OnBeforeTickLabel = [&](TScale&, TScaleType, double value, std::string&) {
+    reported.push_back(value);
+  };
+  host.canvas.Clear();
+  scale.Paint();
+  std::vector<std::string> drawn;
+  for (const TextCall& t : Texts(FirstDrawnBitmap(host.canvas.Calls()))) drawn.push_back(t.Text);
+  EXPECT_EQ(drawn, (std::vector<std::string>{"1990.0", "2000.0", "2010.0", "2020.0"}));
+  EXPECT_EQ(reported, (std::vector<double>{1990, 2000, 2010, 2020}));
+  // Every tick still in the tick list.
+  EXPECT_EQ(std::size_t(scale.NumTicks()), LayOutTicks(Range(1990, 2020, 10)).TickList.size());
+}
+
 // ---- drawn by the scale, measured with real fonts
 
 // Records what a scale draws while measuring texts with the Qt canvas in the scale's font.
