@@ -60,7 +60,7 @@ LabelGrid GridOf(const TickLayout& layout, const TickOptions& o) {
       // Multiples of the major step counted from zero: 1990, 2000, 2010 on a step of 2.
       g.Step = 1;
       const LD step = ComputeTickStep(o.RangeLow, o.RangeHigh, o.MinTicks).Step;
-      if (!(step != 0) || !std::isfinite(step)) return g;
+      if (step == 0 || !std::isfinite(step)) return g;
       place([&](const Tick& t) { return std::nearbyint(t.Value / step); });
       AppendDecimalSpacings(g);
       return g;
