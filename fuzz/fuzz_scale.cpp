@@ -1,18 +1,22 @@
-// The tick layouts (numeric, logarithmic, clock time, date/time) with their labels, the clock
-// text, and the numeric label's value text for all fifteen display types.
+// The tick layouts (numeric, logarithmic, clock time, date/time) with their labels, the thinning
+// of labels that would clash, the clock text, and the numeric label's value text for all fifteen
+// display types.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_values.h"
 #include "scale/calendar.h"
 #include "scale/date_time_layout.h"
+#include "scale/label_thinning.h"
 #include "scale/num_lab_text.h"
 #include "scale/tick_labels.h"
 #include "scale/tick_layout.h"
@@ -114,6 +118,61 @@ void CheckTicks(const TickOptions& o) {
   }
 }
 
+// Labels placed along a scale of `length` pixels, `charWidth` a character: after thinning no two
+// clash, the ticks and their texts are untouched, and labels only ever go.
+void CheckThinning(const TickOptions& o, int length, int charWidth) {
+  const std::string what = Describe(o) + " length " + std::to_string(length) + " char width " +
+                           std::to_string(charWidth);
+  TickLayout l = BuildTicks(o);
+  const TickLayout before = l;
+  using LD = long double;
+  const bool log = l.Kind == tlLogarithmic && o.RangeLow > 0 && o.RangeHigh > 0;
+  const LD low = log ? std::log(LD(o.RangeLow)) : LD(o.RangeLow);
+  const LD high = log ? std::log(LD(o.RangeHigh)) : LD(o.RangeHigh);
+  const LabelMeasure measure = [&](const Tick& t, std::vector<LabelBox>& boxes) {
+    const LD v = log ? std::log(LD(t.Value)) : LD(t.Value);
+    LD p = (v - low) / (high - low) * length;
+    if (!std::isfinite(p)) p = 0;
+    const long long at = std::llround(std::clamp<LD>(p, -1e15L, 1e15L));
+    auto add = [&](const std::string& text, long long row) {
+      if (text.empty()) return;
+      const long long w = charWidth * (long long)text.size();
+      boxes.push_back(o.Vertical ? LabelBox{0, at - 6 - 13 * row, w, at + 7 - 13 * row}
+                                 : LabelBox{at - w / 2, -13 * row, at - w / 2 + w, 13 - 13 * row});
+    };
+    add(t.Text, 0);
+    add(t.DateLine, 1);
+  };
+  const bool thinned = ThinTickLabels(l, o, measure);
+  FUZZ_CHECK(l.Ticks.size() == before.Ticks.size() && l.TickList == before.TickList, what);
+  std::vector<LabelBox> boxes;
+  std::vector<std::size_t> owners;
+  bool dropped = false;
+  for (std::size_t i = 0; i < l.Ticks.size(); ++i) {
+    const Tick& t = l.Ticks[i];
+    const Tick& b = before.Ticks[i];
+    FUZZ_CHECK(t.Value == b.Value && t.Major == b.Major && t.Text == b.Text, what);
+    FUZZ_CHECK(b.Labelled || !t.Labelled, what + ": a label appeared");
+    dropped = dropped || (b.Labelled && !t.Labelled);
+    if (!t.Labelled) continue;
+    measure(t, boxes);
+    owners.resize(boxes.size(), i);
+  }
+  FUZZ_CHECK(thinned == dropped, what + ": thinning reported wrongly");
+  if (!thinned) {
+    for (std::size_t i = 0; i < l.Ticks.size(); ++i)
+      FUZZ_CHECK(l.Ticks[i].DateLine == before.Ticks[i].DateLine, what);
+  }
+  // Kept labels clear each other; checked pairwise on small layouts only, to keep runs fast.
+  if (boxes.size() > 400) return;
+  for (std::size_t i = 0; i < boxes.size(); ++i)
+    for (std::size_t j = i + 1; j < boxes.size(); ++j)
+      if (owners[i] != owners[j])
+        FUZZ_CHECK(!BoxesClash(boxes[i], boxes[j], kLabelGap, o.Vertical),
+                   what + ": labels of " + std::to_string(l.Ticks[owners[i]].Value) + " and " +
+                       std::to_string(l.Ticks[owners[j]].Value) + " clash");
+}
+
 void CheckClockText(double seconds) {
   if (!std::isfinite(seconds)) {
     (void)ClockText(seconds, true);
@@ -176,6 +235,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (in.ConsumeBool()) o.UserTickText = PickText(in, 40);
   if (in.ConsumeBool()) o.ScaleInscript = PickText(in, 20);
   CheckTicks(o);
+  const int length = in.ConsumeIntegralInRange(0, 4000);
+  CheckThinning(o, length, in.ConsumeIntegralInRange(1, 20));
 
   CheckClockText(PickDouble(in));
 

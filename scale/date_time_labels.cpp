@@ -149,9 +149,6 @@ void LabelDateTime(TickLayout& layout, const TickOptions& o) {
     return;
   }
   const long long unitsPerDay = ClockUnitsPerDay(mode);
-  // The day of the last date line; none yet at the start of every render.
-  bool anyDateLine = false;
-  long long lastDateLineDay = 0;
   for (Tick& t : layout.Ticks) {
     if (!t.Labelled) continue;
     const long long day = (long long)std::floor(t.Value);
@@ -167,12 +164,25 @@ void LabelDateTime(TickLayout& layout, const TickOptions& o) {
         break;
       default: {
         const long long units = UnitsSince1899(t.Value, unitsPerDay);
-        const long long tickDay = FloorDiv(units, unitsPerDay);
-        t.Text = ClockLabel(mode, units - tickDay * unitsPerDay, f);
-        if (WantsDateLine(f.DateForTime, tickDay, anyDateLine, lastDateLineDay)) {
-          t.DateLine = DateText(tickDay, f);
-        }
+        t.Text = ClockLabel(mode, units - FloorDiv(units, unitsPerDay) * unitsPerDay, f);
       }
+    }
+  }
+  AssignDateLines(layout, f);
+}
+
+void AssignDateLines(TickLayout& layout, const DTLabelValues& f) {
+  const long long unitsPerDay = ClockUnitsPerDay(layout.DateMode);
+  if (unitsPerDay == 0) return;
+  // The day of the last date line; none yet at the start of every render.
+  bool anyDateLine = false;
+  long long lastDateLineDay = 0;
+  for (Tick& t : layout.Ticks) {
+    t.DateLine.clear();
+    if (!t.Labelled) continue;
+    const long long tickDay = FloorDiv(UnitsSince1899(t.Value, unitsPerDay), unitsPerDay);
+    if (WantsDateLine(f.DateForTime, tickDay, anyDateLine, lastDateLineDay)) {
+      t.DateLine = DateText(tickDay, f);
     }
   }
 }

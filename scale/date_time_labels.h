@@ -17,3 +17,7 @@ std::string ClockLabel(DateTimeMode mode, long long unitsSinceMidnight,
 
 // Fills in the labels, date lines and messages of a date/time layout.
 void LabelDateTime(TickLayout& layout, const TickOptions& options);
+
+// Date lines of the labelled ticks of a clock layout: on the first one, on the first of each
+// day or on all, as the format asks. Run again when the set of labelled ticks changes.
+void AssignDateLines(TickLayout& layout, const DTLabelValues& format);

@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 
+#include "scale/label_thinning.h"
 #include "scale/tick_labels.h"
 
 using platform::Canvas;
@@ -438,13 +439,19 @@ void TScale::DrawAxis(Canvas& canvas, int a) {
   }
   canvas.GetBrush().Style = transparent_ ? platform::bsClear : platform::bsSolid;
 
-  const TickLayout layout = BuildTicks(Options());
+  const TickOptions options = Options();
+  TickLayout layout = BuildTicks(options);
   tickList_ = layout.TickList;
 
   const bool vertical = IsVerticalScale(scaleType_);
   // Vertical numeric labels share the height of "0"; date/time labels use their own.
   std::optional<int> labelHeight;
   if (vertical && layout.Kind != tlDateTime) labelHeight = canvas.TextHeight("0");
+  // Labels that would clash give way before anything is drawn; those dropped are never drawn,
+  // so the label event does not see them. Texts are measured as the layout wrote them.
+  ThinTickLabels(layout, options, [&](const Tick& t, std::vector<LabelBox>& boxes) {
+    AppendLabelBoxes(canvas, t, ValueToPixel(t.Value), a, labelHeight, boxes);
+  });
   // Horizontal linear and all time scales label a long tick before reporting it.
   const bool labelFirst =
       layout.Kind == tlTime || layout.Kind == tlDateTime || (layout.Kind == tlLinear && !vertical);
@@ -494,35 +501,48 @@ Wide TScale::VerticalLabelLeft(Canvas& canvas, const std::string& text, int a) c
   return scaleType_ == sctYL ? Wide(a) + 8 : Wide(a) - 8 - canvas.TextWidth(text);
 }
 
+TScale::TextPlace TScale::LabelPlace(Canvas& canvas, const std::string& text, int p, int a,
+                                     int h) const {
+  if (IsVerticalScale(scaleType_)) return {VerticalLabelLeft(canvas, text, a), Wide(p) - h / 2};
+  const Wide top = scaleType_ == sctXT ? Wide(a) + 7 : Wide(a) - 7 - h;
+  return {HorizontalLabelLeft(canvas, text, p), top};
+}
+
+TScale::TextPlace TScale::DateLinePlace(Canvas& canvas, const std::string& text, int p, int a,
+                                        int labelHeight) const {
+  const int h = canvas.TextHeight(text);
+  if (IsVerticalScale(scaleType_))
+    return {VerticalLabelLeft(canvas, text, a), Wide(p) - 3 * (h / 2)};
+  // One line further from the axis than the clock label.
+  const Wide top = scaleType_ == sctXT ? Wide(a) + 7 + h : Wide(a) - 7 - labelHeight - h;
+  return {HorizontalLabelLeft(canvas, text, p), top};
+}
+
+void TScale::AppendLabelBoxes(Canvas& canvas, const Tick& tick, int p, int a,
+                              std::optional<int> labelHeight, std::vector<LabelBox>& boxes) const {
+  auto box = [&](const std::string& text, TextPlace at) {
+    boxes.push_back(
+        {at.Left, at.Top, at.Left + canvas.TextWidth(text), at.Top + canvas.TextHeight(text)});
+  };
+  const int h = labelHeight ? *labelHeight : canvas.TextHeight(tick.Text);
+  if (!tick.Text.empty()) box(tick.Text, LabelPlace(canvas, tick.Text, p, a, h));
+  if (!tick.DateLine.empty()) box(tick.DateLine, DateLinePlace(canvas, tick.DateLine, p, a, h));
+}
+
 int TScale::DrawLabel(Canvas& canvas, const Tick& tick, int p, int a,
                       std::optional<int> labelHeight) {
   std::string text = tick.Text;
   if (OnBeforeTickLabel) OnBeforeTickLabel(*this, scaleType_, tick.LabelValue, text);
   const int h = labelHeight ? *labelHeight : canvas.TextHeight(text);
   if (text.empty()) return h;
-  if (IsVerticalScale(scaleType_)) {
-    const Wide x = VerticalLabelLeft(canvas, text, a);
-    canvas.TextOut(ClampPixel(x), ClampPixel(Wide(p) - h / 2), text);
-    return h;
-  }
-  const Wide top = scaleType_ == sctXT ? Wide(a) + 7 : Wide(a) - 7 - h;
-  canvas.TextOut(ClampPixel(HorizontalLabelLeft(canvas, text, p)), ClampPixel(top), text);
+  const TextPlace at = LabelPlace(canvas, text, p, a, h);
+  canvas.TextOut(ClampPixel(at.Left), ClampPixel(at.Top), text);
   return h;
 }
 
 void TScale::DrawDateLine(Canvas& canvas, const std::string& text, int p, int a, int labelHeight) {
-  const int h = canvas.TextHeight(text);
-  Wide left;
-  Wide top;
-  if (IsVerticalScale(scaleType_)) {
-    left = VerticalLabelLeft(canvas, text, a);
-    top = Wide(p) - 3 * (h / 2);
-  } else {
-    // One line further from the axis than the clock label.
-    left = HorizontalLabelLeft(canvas, text, p);
-    top = scaleType_ == sctXT ? Wide(a) + 7 + h : Wide(a) - 7 - labelHeight - h;
-  }
-  canvas.TextOut(ClampPixel(left), ClampPixel(top), text);
+  const TextPlace at = DateLinePlace(canvas, text, p, a, labelHeight);
+  canvas.TextOut(ClampPixel(at.Left), ClampPixel(at.Top), text);
 }
 
 void TScale::DrawMessage(Canvas& canvas, const std::vector<std::string>& lines, int a) {

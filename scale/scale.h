@@ -11,6 +11,7 @@
 #include "platform/graphics.h"
 #include "scale/bevel_frame.h"
 #include "scale/date_label.h"
+#include "scale/label_thinning.h"
 #include "scale/scale_types.h"
 #include "scale/tick_layout.h"
 
@@ -139,6 +140,18 @@ class TScale : public platform::Control {
   void DrawDateLine(platform::Canvas& canvas, const std::string& text, int p, int axis,
                     int labelHeight);
   void DrawMessage(platform::Canvas& canvas, const std::vector<std::string>& lines, int axis);
+  struct TextPlace {
+    long long Left;
+    long long Top;
+  };
+  // Top-left corners of a label of height h and of a date line, as drawn.
+  TextPlace LabelPlace(platform::Canvas& canvas, const std::string& text, int p, int axis,
+                       int h) const;
+  TextPlace DateLinePlace(platform::Canvas& canvas, const std::string& text, int p, int axis,
+                          int labelHeight) const;
+  // The boxes of a tick's label and date line, for keeping labels apart.
+  void AppendLabelBoxes(platform::Canvas& canvas, const Tick& tick, int p, int axis,
+                        std::optional<int> labelHeight, std::vector<LabelBox>& boxes) const;
   // Left edges of labels: centred on the tick and kept inside the control, or beside the axis.
   long long HorizontalLabelLeft(platform::Canvas& canvas, const std::string& text, int p) const;
   long long VerticalLabelLeft(platform::Canvas& canvas, const std::string& text, int axis) const;
