@@ -75,11 +75,13 @@ Ext X(std::span<const double> s, int i) {
 // weight to give; 0 then keeps the Newton result.
 Ext LineResidual(int n1, int n2, std::span<const double> x, std::span<const double> y,
                  std::span<const double> dy) {
+  // A dy of 1 (the store's, every one) has the weight 1 without a division.
+  auto weight = [](Ext s) { return s == 1 ? Ext(1) : 1 / (s * s); };
   Ext sw = 0, swx = 0, swy = 0;
   for (int i = n1; i <= n2; ++i) {
     const Ext s = X(dy, i);
     if (s == 0) return 0;
-    const Ext w = 1 / (s * s);
+    const Ext w = weight(s);
     sw += w;
     swx += w * X(x, i);
     swy += w * X(y, i);
@@ -88,8 +90,7 @@ Ext LineResidual(int n1, int n2, std::span<const double> x, std::span<const doub
   const Ext mean_y = swy / sw;
   Ext sxx = 0, sxy = 0, syy = 0;
   for (int i = n1; i <= n2; ++i) {
-    const Ext s = X(dy, i);
-    const Ext w = 1 / (s * s);
+    const Ext w = weight(X(dy, i));
     const Ext du = X(x, i) - mean_x;
     const Ext dv = X(y, i) - mean_y;
     sxx += w * du * du;
