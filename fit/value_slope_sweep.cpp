@@ -72,6 +72,25 @@ Ext StepTowards(const LogResidual& at, Ext target) {
   return step;
 }
 
+// The piece of the spline across an interval of width h from its values and slopes at both ends:
+// c and d of c·t² + d·t³. In double: the cubic's terms stay below the change of the value across
+// the piece, whose rounding they share.
+inline void Piece(double h, double g0, double s0, double g1, double s1, double& c, double& d) {
+  const double slope = (g1 - g0) / h;
+  c = (3 * slope - 2 * s0 - s1) / h;
+  d = (s0 + s1 - 2 * slope) / (h * h);
+}
+
+// The pieces of the spline from its values (in a) and slopes (in b) at the knots.
+void Pieces(int n1, int n2, std::span<const double> x, std::span<const double> a,
+            std::span<const double> b, std::span<double> c, std::span<double> d) {
+  for (int i = n1; i < n2; ++i) {
+    Piece(At(x, i + 1) - At(x, i), At(a, i), At(b, i), At(a, i + 1), At(b, i + 1), At(c, i),
+          At(d, i));
+  }
+  At(c, n2) = 0;
+}
+
 // The first sweep: Givens rotations with square roots, one knot after another from the left.
 // Its rows keep their scale's square root, so it serves wherever the squared weights of the
 // paired sweep below would leave the double range (knots 1e-120 apart among knots of unit
@@ -93,6 +112,10 @@ class RotationSweep {
   // residual sum is residual: with M the normal matrix, R'(p) = 2·‖M^(−1/2)·ρ‖²/p for ρ the
   // residuals divided by dy², one pass through the factor.
   LogResidual Derivatives(std::span<const double> g, Ext residual) const;
+  void Pieces(std::span<const double> g, std::span<const double> s, std::span<double> c,
+              std::span<double> d) const {
+    ::Pieces(n1_, n2_, x_, g, s, c, d);
+  }
 
  private:
   // Per interval: the two rows of the factor at its first knot, divided by their diagonals,
@@ -329,8 +352,13 @@ class PairedSweep {
   // −p times the derivative of the spline's values and slopes by p; it is left in slopes_.
   LogResidual Derivatives(std::span<const double> g, Ext residual);
   // Moves the values g and slopes s of the last Derivatives by a step of log p to first order,
-  // z − step·q, and returns their residual sum.
-  Ext Move(Ext step, std::span<double> g, std::span<double> s) const;
+  // z − step·q, writes their pieces into c and d and returns their residual sum.
+  Ext Move(Ext step, std::span<double> g, std::span<double> s, std::span<double> c,
+           std::span<double> d) const;
+  void Pieces(std::span<const double> g, std::span<const double> s, std::span<double> c,
+              std::span<double> d) const {
+    ::Pieces(n1_, n2_, x_, g, s, c, d);
+  }
 
  private:
   // The knot a lane's step k reaches: leftwards in the right lane.
@@ -541,20 +569,29 @@ LogResidual PairedSweep<kUnitWeights>::Derivatives(std::span<const double> g, Ex
 }
 
 template <bool kUnitWeights>
-Ext PairedSweep<kUnitWeights>::Move(Ext step, std::span<double> g, std::span<double> s) const {
+Ext PairedSweep<kUnitWeights>::Move(Ext step, std::span<double> g, std::span<double> s,
+                                    std::span<double> c, std::span<double> d) const {
   const double* q = slopes_.data();
   const double by = static_cast<double>(step);
   double sum = 0, carry = 0;
+  double g_before = 0, s_before = 0;
   for (int i = n1_; i <= n2_; ++i) {
     const double gi = At(g, i) - by * q[2 * i];
+    const double si = At(s, i) - by * q[2 * i + 1];
     At(g, i) = gi;
-    At(s, i) = At(s, i) - by * q[2 * i + 1];
+    At(s, i) = si;
+    if (i > n1_) {
+      Piece(At(x_, i) - At(x_, i - 1), g_before, s_before, gi, si, At(c, i - 1), At(d, i - 1));
+    }
+    g_before = gi;
+    s_before = si;
     const double r = (At(y_, i) - gi) / Dy(i);
     const double term = r * r - carry;
     const double total = sum + term;
     carry = (total - sum) - term;
     sum = total;
   }
+  At(c, n2_) = 0;
   return static_cast<Ext>(sum) - carry;
 }
 
@@ -578,7 +615,7 @@ Ext Seed(int n1, int n2, std::span<const double> x, std::span<const double> dy) 
 // derivatives, moved to the result, go into work for the next search on the same data.
 template <class Sweep>
 Ext Search(Sweep& sweep, Ext S, Ext start, std::span<double> a, std::span<double> b,
-           PenalizedSplineWork& work) {
+           std::span<double> c, std::span<double> d, PenalizedSplineWork& work) {
   const Ext log_s = std::log(S);
   // log p below and above the root, once known.
   Ext below = -std::numeric_limits<Ext>::infinity();
@@ -614,7 +651,7 @@ Ext Search(Sweep& sweep, Ext S, Ext start, std::span<double> a, std::span<double
     if constexpr (Sweep::kHasCurvature) {
       if (derivatives && std::fabs(towards) <= kMaxMovedStep) {
         // Close enough for the derivative of the values and slopes to carry them onto S.
-        const Ext moved_residual = sweep.Move(towards, a, b);
+        const Ext moved_residual = sweep.Move(towards, a, b, c, d);
         if (std::fabs(moved_residual - S) <= kSweepTolerance * S) {
           best_t = t + towards;
           best_residual = moved_residual;
@@ -623,7 +660,7 @@ Ext Search(Sweep& sweep, Ext S, Ext start, std::span<double> a, std::span<double
           break;
         }
         // Not on target after all: back to the solution at t.
-        sweep.Move(-towards, a, b);
+        sweep.Move(-towards, a, b, c, d);
       }
     }
     if (gap <= kSweepTolerance * S) break;
@@ -642,7 +679,10 @@ Ext Search(Sweep& sweep, Ext S, Ext start, std::span<double> a, std::span<double
     if (!(next > below && next < above) || next == t) break;
     t = next;
   }
-  if (!moved && last_t != best_t) best_residual = sweep.Solve(std::exp(best_t), a, b);
+  if (!moved) {
+    if (last_t != best_t) best_residual = sweep.Solve(std::exp(best_t), a, b);
+    sweep.Pieces(a, b, c, d);
+  }
   work.prediction_known = derivatives;
   if (derivatives) {
     work.log_p = static_cast<double>(best_t);
@@ -654,29 +694,13 @@ Ext Search(Sweep& sweep, Ext S, Ext start, std::span<double> a, std::span<double
   return best_t;
 }
 
-// The pieces of the spline from its values (in a) and slopes (in b) at the knots. In double:
-// the cubic's terms c·t² and d·t³ stay below the change of the value across the piece, whose
-// rounding they share.
-void Pieces(int n1, int n2, std::span<const double> x, std::span<double> a, std::span<double> b,
-            std::span<double> c, std::span<double> d) {
-  for (int i = n1; i < n2; ++i) {
-    const double h = At(x, i + 1) - At(x, i);
-    const double slope = (At(a, i + 1) - At(a, i)) / h;
-    const double s0 = At(b, i);
-    const double s1 = At(b, i + 1);
-    At(c, i) = (3 * slope - 2 * s0 - s1) / h;
-    At(d, i) = (s0 + s1 - 2 * slope) / (h * h);
-  }
-  At(c, n2) = 0;
-}
-
 // Runs one sweep's search under its own floating-point check: the log p found, or NaN where
 // the sweep raised an error or gave nothing finite.
 template <class Sweep>
 Ext Attempt(Sweep& sweep, Ext S, Ext start, std::span<double> a, std::span<double> b,
-            PenalizedSplineWork& work) {
+            std::span<double> c, std::span<double> d, PenalizedSplineWork& work) {
   FloatCheck check;
-  const Ext found = Search(sweep, S, start, a, b, work);
+  const Ext found = Search(sweep, S, start, a, b, c, d, work);
   try {
     check.Check();
   } catch (const EMathError&) {
@@ -733,27 +757,18 @@ double ValueSlopeSpline(int n1, int n2, std::span<const double> x, std::span<con
         std::all_of(dy.begin() + n1, dy.begin() + n2 + 1, [](double v) { return v == 1; });
     if (unit) {
       PairedSweep<true> sweep(n1, n2, x, y, dy, work.rows, work.slopes);
-      found = Attempt(sweep, S, start, a, b, work);
+      found = Attempt(sweep, S, start, a, b, c, d, work);
     } else {
       PairedSweep<false> sweep(n1, n2, x, y, dy, work.rows, work.slopes);
-      found = Attempt(sweep, S, start, a, b, work);
+      found = Attempt(sweep, S, start, a, b, c, d, work);
     }
   }
   if (std::isnan(found)) {
     work.prediction_known = false;
     RotationSweep sweep(n1, n2, x, y, dy, work.rows);
-    found = Attempt(sweep, S, start, a, b, work);
+    found = Attempt(sweep, S, start, a, b, c, d, work);
   }
   if (std::isnan(found)) {
-    work.prediction_known = false;
-    ClearFloatFlags();
-    return 0;
-  }
-  FloatCheck check;
-  Pieces(n1, n2, x, a, b, c, d);
-  try {
-    check.Check();
-  } catch (const EMathError&) {
     work.prediction_known = false;
     ClearFloatFlags();
     return 0;
