@@ -2,14 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <cstddef>
+#include <limits>
 #include <span>
 #include <vector>
 
 #include "fit/float_check.h"
-#include "fit/huge_pages.h"
 #include "fit/kovix_errors.h"
+#include "fit/value_slope_sweep.h"
 
 namespace {
 using Ext = long double;
@@ -37,14 +37,6 @@ constexpr Ext kBracketResolution = kResidualTolerance / 2;
 // bracket it is the solve failing at large p, and the search goes on.
 constexpr Ext kNoiseWidth = 1e-2L;
 constexpr int kMaxWidenings = 64;
-// The sweep's search ends within this share of S; its residual sums are good to about 1e-13 of
-// S even at 10^6 random knots, so the smoothest spline within 1e-8 of S is reached.
-constexpr Ext kSweepTolerance = 1e-12L;
-// Newton converges in about five steps from the seed, three from the last result; the bound
-// only ends a search that rounding keeps from the tolerance.
-constexpr int kMaxSweepSteps = 100;
-// The largest step of log p, a factor of 10^6.
-constexpr Ext kMaxSweepStep = 13.8L;
 constexpr int kMaxMendSteps = 200;
 
 // The work arrays, each addressed n1 − 1..n2 + 1 and zero at the start. Those after kV hold the
@@ -67,177 +59,11 @@ double Store(Ext value) {
   return static_cast<double>(value);
 }
 
-Ext Square(Ext value) {
-  return value * value;
-}
-
 // Interval widths must be positive before they are divided by.
 Ext CheckedWidth(Ext h) {
   if (h == 0) throw EKovixMath2Error("PenalizedCubicSpline: two or more x-values are identical");
   if (h < 0) throw EKovixMath2Error("PenalizedCubicSpline: x-values must be increasing");
   return h;
-}
-
-
-// The same spline reached through its values g and slopes s at the knots. On an interval of
-// width h the cubic's ∫ g''² is ‖P·(z₊ − F·z)‖² with z = (g, s), F = [1 h; 0 1] and P the
-// inverse Cholesky factor of [h³/3 h²/2; h²/2 h]; with the weighted residuals the spline at p
-// minimises one least-squares sum in 2n unknowns whose matrix is block bidiagonal. Givens
-// rotations reduce it knot by knot (a square-root information sweep, the natural end conditions
-// coming from leaving both ends free) and back-substitution gives z. A rotation keeps each row's
-// relative accuracy whatever its scale, so knots a hair apart, whose rows are huge, do not
-// spoil the others, and the residuals come out as y − g instead of as divided differences of
-// second derivatives over tiny intervals. In double: its rounding stays below the 1e-8 that the
-// residual sum must meet, at less than half the time of the extended type.
-class ValueSlopeSweep {
- public:
-  ValueSlopeSweep(int n1, int n2, std::span<const double> x, std::span<const double> y,
-                  std::span<const double> dy, std::vector<double>& rows)
-      : n1_(n1), n2_(n2), x_(x), y_(y), dy_(dy), rows_(rows) {
-    ResizeOnHugePages(rows_, kRowCells * static_cast<std::size_t>(n2 - n1));
-  }
-
-  // The spline at p > 0: values into g and slopes into s (both addressed n1..n2); returns the
-  // weighted residual sum Σ ((y − g)/dy)² of the stored values. Keeps the triangular factor.
-  Ext Solve(Ext p, std::span<double> g, std::span<double> s);
-  // dR/dp at the p of the last Solve, whose values g holds: with M the normal matrix, R'(p) =
-  // 2·‖M^(−1/2)·ρ‖²/p for ρ the residuals divided by dy², one pass through the factor.
-  Ext Slope(Ext p, std::span<const double> g) const;
-
- private:
-  // Per interval: the two rows of the factor at its first knot, divided by their diagonals,
-  // then the reciprocal diagonals.
-  static constexpr std::size_t kRowCells = 9;
-  const int n1_, n2_;
-  std::span<const double> x_, y_, dy_;
-  std::vector<double>& rows_;
-  // The last knot's triangle.
-  double last_r11_ = 0, last_r12_ = 0, last_r22_ = 0;
-};
-
-// One Givens rotation of rows u and v (cells From..To) that zeroes v[From] against u[From].
-template <int From, int To>
-inline void Rotate(double* u, double* v) {
-  const double a = u[From];
-  const double b = v[From];
-  if (b == 0) return;
-  const double norm = a * a + b * b;
-  // The root and the reciprocal run side by side rather than one after the other.
-  const double r = std::sqrt(norm);
-  const double inverse = r * (1 / norm);
-  const double c = a * inverse;
-  const double sn = b * inverse;
-  u[From] = r;
-  v[From] = 0;
-  for (int k = From + 1; k <= To; ++k) {
-    const double uk = u[k];
-    const double vk = v[k];
-    u[k] = c * uk + sn * vk;
-    v[k] = c * vk - sn * uk;
-  }
-}
-
-Ext ValueSlopeSweep::Solve(Ext p, std::span<double> g, std::span<double> s) {
-  auto X = [](std::span<const double> v, int i) { return v[static_cast<std::size_t>(i)]; };
-  auto at = [](std::span<double> v, int i) -> double& { return v[static_cast<std::size_t>(i)]; };
-  // Σ ((y − g)/dy)² + (p/2)·∫ g''², whose minimiser is Reinsch's spline at p.
-  const double sigma = Store(std::sqrt(p / 2));
-  const double root3 = std::sqrt(3.0);
-  // The information on the current knot's z: an upper triangle and its right-hand side.
-  double w = 1 / X(dy_, n1_);
-  double r11 = w, r12 = 0, r22 = 0, d1 = w * X(y_, n1_), d2 = 0;
-  double* out = rows_.data();
-  for (int i = n1_; i < n2_; ++i) {
-    const double h = X(x_, i + 1) - X(x_, i);
-    const double scale = sigma / std::sqrt(h);
-    const double stiff = 2 * root3 * scale / h;
-    const double half_h = h / 2;
-    // Columns: g and s of knot i, g and s of knot i + 1, right-hand side.
-    double row1[5] = {r11, r12, 0, 0, d1};
-    double row2[5] = {0, r22, 0, 0, d2};
-    double row3[5] = {-stiff, -stiff * half_h, stiff, -stiff * half_h, 0};
-    double row4[5] = {0, -scale, 0, scale, 0};
-    // Row 4 has nothing in the first column, so its rotation with row 2 runs beside that of
-    // rows 1 and 3, and leaves nothing in the third column: rows 3 and 4 end triangular.
-    Rotate<0, 4>(row1, row3);
-    Rotate<1, 4>(row2, row4);
-    Rotate<1, 4>(row2, row3);
-    const double inverse1 = 1 / row1[0];
-    const double inverse2 = 1 / row2[1];
-    out[0] = row1[1] * inverse1;
-    out[1] = row1[2] * inverse1;
-    out[2] = row1[3] * inverse1;
-    out[3] = row1[4] * inverse1;
-    out[4] = row2[2] * inverse2;
-    out[5] = row2[3] * inverse2;
-    out[6] = row2[4] * inverse2;
-    out[7] = inverse1;
-    out[8] = inverse2;
-    out += kRowCells;
-    // Knot i + 1: what the interval left, and its own residual row.
-    w = 1 / X(dy_, i + 1);
-    double obs[3] = {w, 0, w * X(y_, i + 1)};
-    double top[3] = {row3[2], row3[3], row3[4]};
-    double bottom[3] = {0, row4[3], row4[4]};
-    Rotate<0, 2>(top, obs);
-    Rotate<1, 2>(bottom, obs);
-    r11 = top[0];
-    r12 = top[1];
-    d1 = top[2];
-    r22 = bottom[1];
-    d2 = bottom[2];
-  }
-  last_r11_ = r11;
-  last_r12_ = r12;
-  last_r22_ = r22;
-  double s_next = d2 / r22;
-  double g_next = (d1 - r12 * s_next) / r11;
-  at(s, n2_) = s_next;
-  at(g, n2_) = g_next;
-  Ext residual = Square((static_cast<Ext>(X(y_, n2_)) - g_next) / X(dy_, n2_));
-  for (int i = n2_ - 1; i >= n1_; --i) {
-    out -= kRowCells;
-    const double si = out[6] - out[4] * g_next - out[5] * s_next;
-    const double gi = out[3] - out[0] * si - out[1] * g_next - out[2] * s_next;
-    at(s, i) = si;
-    at(g, i) = gi;
-    s_next = si;
-    g_next = gi;
-    residual += Square((static_cast<Ext>(X(y_, i)) - gi) / X(dy_, i));
-  }
-  return residual;
-}
-
-Ext ValueSlopeSweep::Slope(Ext p, std::span<const double> g) const {
-  auto X = [](std::span<const double> v, int i) { return v[static_cast<std::size_t>(i)]; };
-  // Forward substitution with the transposed factor: column g of knot i holds 1 on the
-  // diagonal and the previous knot's couplings out[1], out[4]; column s holds out[0], 1 and
-  // out[2], out[5].
-  Ext sum = 0;
-  double tg = 0, ts = 0;
-  const double* row = rows_.data();
-  const double* prev = nullptr;
-  for (int i = n1_; i <= n2_; ++i) {
-    const double rho = (X(y_, i) - X(g, i)) / (X(dy_, i) * X(dy_, i));
-    double vg = rho;
-    double vs = 0;
-    if (prev) {
-      vg -= prev[1] * tg + prev[4] * ts;
-      vs -= prev[2] * tg + prev[5] * ts;
-    }
-    if (i < n2_) {
-      tg = vg;
-      ts = vs - row[0] * tg;
-      sum += Square(static_cast<Ext>(tg) * row[7]) + Square(static_cast<Ext>(ts) * row[8]);
-      prev = row;
-      row += kRowCells;
-    } else {
-      tg = vg;
-      ts = vs - (last_r12_ / last_r11_) * tg;
-      sum += Square(static_cast<Ext>(tg) / last_r11_) + Square(static_cast<Ext>(ts) / last_r22_);
-    }
-  }
-  return 2 * sum / p;
 }
 
 Ext X(std::span<const double> s, int i) {
@@ -249,11 +75,13 @@ Ext X(std::span<const double> s, int i) {
 // weight to give; 0 then keeps the Newton result.
 Ext LineResidual(int n1, int n2, std::span<const double> x, std::span<const double> y,
                  std::span<const double> dy) {
+  // A dy of 1 (the store's, every one) has the weight 1 without a division.
+  auto weight = [](Ext s) { return s == 1 ? Ext(1) : 1 / (s * s); };
   Ext sw = 0, swx = 0, swy = 0;
   for (int i = n1; i <= n2; ++i) {
     const Ext s = X(dy, i);
     if (s == 0) return 0;
-    const Ext w = 1 / (s * s);
+    const Ext w = weight(s);
     sw += w;
     swx += w * X(x, i);
     swy += w * X(y, i);
@@ -262,8 +90,7 @@ Ext LineResidual(int n1, int n2, std::span<const double> x, std::span<const doub
   const Ext mean_y = swy / sw;
   Ext sxx = 0, sxy = 0, syy = 0;
   for (int i = n1; i <= n2; ++i) {
-    const Ext s = X(dy, i);
-    const Ext w = 1 / (s * s);
+    const Ext w = weight(X(dy, i));
     const Ext du = X(x, i) - mean_x;
     const Ext dv = X(y, i) - mean_y;
     sxx += w * du * du;
@@ -271,95 +98,6 @@ Ext LineResidual(int n1, int n2, std::span<const double> x, std::span<const doub
     syy += w * dv * dv;
   }
   return syy - sxy * sxy / sxx;
-}
-
-// The search for the spline whose residual sum is S, with the value-slope sweep.
-class SweepSearch {
- public:
-  SweepSearch(int n1, int n2, std::span<const double> x, std::span<const double> y,
-              std::span<const double> dy, Ext S, std::vector<double>& rows, Ext seed_p)
-      : n1_(n1), n2_(n2), x_(x), y_(y), dy_(dy), S_(S), rows_(rows), seed_p_(seed_p) {}
-
-  Ext Run(std::span<double> a, std::span<double> b, std::span<double> c, std::span<double> d);
-
- private:
-  Ext Seed() const;
-
-  const int n1_, n2_;
-  std::span<const double> x_, y_, dy_;
-  const Ext S_;
-  std::vector<double>& rows_;
-  const Ext seed_p_;
-};
-
-// A first p for the search when no earlier one is at hand: ∫ g''² scales with the cube of the
-// x range and the residual sum with the points' weights, so this starts at the same place for
-// data that differ only in units, within a few steps of the root for ordinary smoothing.
-Ext SweepSearch::Seed() const {
-  const Ext range = X(x_, n2_) - X(x_, n1_);
-  Ext weight = 0;
-  for (int i = n1_; i <= n2_; ++i) weight += 1 / Square(X(dy_, i));
-  return range * range * range * weight / 1000;
-}
-
-// The spline whose residual sum is S, found with the value-slope sweep; writes its pieces and
-// returns its p, or 0 when the sweep gave no finite result (the caller then keeps Reinsch's).
-// Newton's method on log R − log S over log p: R ≈ p²·e(0) for small p and R → L for large p,
-// so the function rises with a slope falling from 2 to 0 and is close to its tangent over wide
-// ranges of p. Each step stays inside the bracket found so far: a step that would leave it
-// bisects it (or moves by a factor e towards the unknown side), and no step moves p by more
-// than a factor of 10^6.
-Ext SweepSearch::Run(std::span<double> a, std::span<double> b, std::span<double> c,
-                     std::span<double> d) {
-  ValueSlopeSweep sweep(n1_, n2_, x_, y_, dy_, rows_);
-  const Ext log_s = std::log(S_);
-  // log p below and above the root, once known.
-  Ext below = -std::numeric_limits<Ext>::infinity();
-  Ext above = std::numeric_limits<Ext>::infinity();
-  Ext t = std::log(seed_p_ > 0 ? seed_p_ : Seed());
-  Ext best_t = t;
-  Ext best_gap = std::numeric_limits<Ext>::infinity();
-  Ext last_t = t;
-  for (int step = 0; step < kMaxSweepSteps; ++step) {
-    const Ext p = std::exp(t);
-    const Ext residual = sweep.Solve(p, a, b);
-    last_t = t;
-    if (!std::isfinite(residual)) return 0;
-    const Ext gap = std::fabs(residual - S_);
-    if (gap < best_gap) {
-      best_t = t;
-      best_gap = gap;
-    }
-    if (gap <= kSweepTolerance * S_) break;
-    (residual < S_ ? below : above) = t;
-    const Ext log_slope = p * sweep.Slope(p, a) / residual;
-    Ext next = t - (std::log(residual) - log_s) / log_slope;
-    if (!(next > t - kMaxSweepStep)) next = t - kMaxSweepStep;
-    if (!(next < t + kMaxSweepStep)) next = t + kMaxSweepStep;
-    if (!(next > below && next < above)) {
-      if (std::isinf(below)) {
-        next = above - 1;
-      } else if (std::isinf(above)) {
-        next = below + 1;
-      } else {
-        next = below + (above - below) / 2;
-      }
-    }
-    if (!(next > below && next < above) || next == t) break;
-    t = next;
-  }
-  if (last_t != best_t) sweep.Solve(std::exp(best_t), a, b);
-  auto at = [](std::span<double> v, int i) -> double& { return v[static_cast<std::size_t>(i)]; };
-  for (int i = n1_; i < n2_; ++i) {
-    const Ext h = X(x_, i + 1) - X(x_, i);
-    const Ext slope = (static_cast<Ext>(at(a, i + 1)) - at(a, i)) / h;
-    const Ext s0 = at(b, i);
-    const Ext s1 = at(b, i + 1);
-    at(c, i) = Store((3 * slope - 2 * s0 - s1) / h);
-    at(d, i) = Store((s0 + s1 - 2 * slope) / (h * h));
-  }
-  at(c, n2_) = 0;
-  return std::exp(best_t);
 }
 
 // One run of the solver over its arrays.
@@ -510,7 +248,8 @@ Ext Reinsch::Run(std::span<double> a, std::span<double> b, std::span<double> c,
     check_.Check();
   }
 
-  if (S_ > 0 && std::fabs(f2 - S_) > kResidualTolerance * S_ && S_ < kReachable * LineResidual(n1_, n2_, x_, y_, dy_)) {
+  if (S_ > 0 && std::fabs(f2 - S_) > kResidualTolerance * S_ &&
+      S_ < kReachable * LineResidual(n1_, n2_, x_, y_, dy_)) {
     p = Mend(p, f2, below_p, a, b, c, d);
   }
 
@@ -527,7 +266,6 @@ Ext Reinsch::Run(std::span<double> a, std::span<double> b, std::span<double> c,
   check_.Check();
   return p;
 }
-
 
 void Reinsch::Keep(const Work& u, const Work& v) const {
   for (int i = n1_; i <= n2_; ++i) {
@@ -685,24 +423,40 @@ void PenalizedCubicSpline(int n1, int n2, std::span<const double> x, std::span<c
   // The sweep wherever it applies: positive weights and 0 < S < L. Reinsch's iteration serves
   // the rest (S = 0, the interpolating spline; S ≥ L, the line), and data at the edge of the
   // double range, where the sweep's rows overflow and the text's arithmetic decides.
-  if (S > 0 && std::all_of(dy.begin() + n1, dy.begin() + n2 + 1,
-                           [](double w) { return w > 0 && std::isfinite(w); })) {
-    for (int i = n1; i < n2; ++i) CheckedWidth(X(x, i + 1) - X(x, i));
-    FloatCheck check;
-    if (S < LineResidual(n1, n2, x, y, dy)) {
-      const Ext found = SweepSearch(n1, n2, x, y, dy, S, work.rows, work.last_p).Run(a, b, c, d);
-      try {
-        check.Check();
-        if (found > 0) {
-          work.last_p = static_cast<double>(found);
-          return;
+  const bool same_data = work.same_data;
+  work.same_data = false;
+  if (!same_data) work.data_known = false;
+  if (S > 0) {
+    if (!work.data_known) {
+      work.prediction_known = false;
+      work.sweep_applies = std::all_of(dy.begin() + n1, dy.begin() + n2 + 1,
+                                       [](double w) { return w > 0 && std::isfinite(w); });
+      if (work.sweep_applies) {
+        for (int i = n1; i < n2; ++i) CheckedWidth(X(x, i + 1) - X(x, i));
+        work.sweep_fits = SweepFits(n1, n2, x, dy);
+        FloatCheck check;
+        const Ext line = LineResidual(n1, n2, x, y, dy);
+        work.line_residual = line;
+        try {
+          check.Check();
+        } catch (const EMathError&) {
+          ClearFloatFlags();
+          work.sweep_applies = false;
         }
-      } catch (const EMathError&) {
-        // Knots 1e-30 apart among values of 1e150, say: the rows overflow.
+      }
+      work.data_known = true;
+    }
+    if (work.sweep_applies && S < work.line_residual) {
+      work.same_data = same_data;
+      const double found = ValueSlopeSpline(n1, n2, x, y, dy, S, a, b, c, d, work);
+      work.same_data = false;
+      if (found > 0) {
+        work.last_p = found;
+        return;
       }
     }
-    ClearFloatFlags();
   }
+  work.prediction_known = false;
   work.cells.assign(kWorkArrays * Work::Size(n1, n2), 0.0);
   work.last_p = static_cast<double>(Reinsch(n1, n2, x, y, dy, S, work.cells).Run(a, b, c, d));
 }

@@ -7,9 +7,22 @@
 struct PenalizedSplineWork {
   std::vector<double> cells;
   std::vector<double> rows;
+  std::vector<double> slopes;
   // The smoothing parameter of the last result: where the next search starts, so that a small
   // change of S (a moved scroll bar) takes few steps.
   double last_p = 0;
+  // Set by the caller when x, y and dy are those of the last call, only S being new: what
+  // depends on the data alone is then taken from that call, and the search starts from a
+  // prediction of the new p by the last result's log R(log p) and its first two derivatives.
+  bool same_data = false;
+  // Of the last call; valid only for the same data. data_known: the checks of x and dy passed
+  // and the members up to line_residual describe them.
+  bool data_known = false;
+  bool sweep_applies = false;  // every dy positive and finite, the line's residual computed
+  bool sweep_fits = false;     // the paired sweep's weights stay inside the double range
+  long double line_residual = 0;
+  bool prediction_known = false;
+  double log_p = 0, log_residual = 0, log_slope = 0, log_curvature = 0;
 };
 
 // Reinsch's smoothing spline: among all functions with a square-integrable second derivative,

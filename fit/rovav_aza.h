@@ -184,14 +184,18 @@ class TRovavAza {
 
   // Working storage of the spline computation, kept so that a recomputation (every change of
   // the smoothing factor) allocates nothing.
-  std::vector<std::pair<double, double>> spline_points_;
-  // spline_points_ holds the current points sorted: a new factor alone needs no new sort.
+  // spline_xs_ and spline_ys_ hold the current points sorted, from index 1, and the two sums
+  // below are theirs: a new factor alone needs no new sort.
   bool spline_sorted_ = false;
   std::vector<double> spline_xs_;
   std::vector<double> spline_ys_;
   std::vector<double> spline_weights_;
+  double spline_line_residual_ = 0.0;  // of the least-squares line
+  double spline_spread_ = 0.0;         // Σ (y − mean)²
   PenalizedSplineWork spline_work_;
 
   void CalcSmoothSpline();
+  // The sorted points, the knot vectors and the sums that depend on the points alone.
+  void PrepareSmoothSpline();
   double MeanY() const;
 };

@@ -276,11 +276,11 @@ TEST(SmoothSplineValue, ReachesTheAllowedSumOnImportedData) {
     Spacing spacing;
     double factor, noise;
   } cases[] = {
-      {3, Spacing::kRandom, 0.5, 0.1},          {10, Spacing::kNearTies, 0.3, 1e-6},
-      {200, Spacing::kNearTies, 0.999, 10},     {1000, Spacing::kRandom, 0.01, 1e-6},
-      {1000, Spacing::kEven, 0.999999, 0.1},    {5000, Spacing::kNearTies, 0.5, 1e-3},
-      {20000, Spacing::kRandom, 0.3, 1e-6},     {20000, Spacing::kRandom, 0.9, 1e-3},
-      {20000, Spacing::kEven, 0.9, 0.1},        {100000, Spacing::kRandom, 0.3, 0.1},
+      {3, Spacing::kRandom, 0.5, 0.1},       {10, Spacing::kNearTies, 0.3, 1e-6},
+      {200, Spacing::kNearTies, 0.999, 10},  {1000, Spacing::kRandom, 0.01, 1e-6},
+      {1000, Spacing::kEven, 0.999999, 0.1}, {5000, Spacing::kNearTies, 0.5, 1e-3},
+      {20000, Spacing::kRandom, 0.3, 1e-6},  {20000, Spacing::kRandom, 0.9, 1e-3},
+      {20000, Spacing::kEven, 0.9, 0.1},     {100000, Spacing::kRandom, 0.3, 0.1},
   };
   for (const auto& c : cases) {
     const Points points = Generated(c.n, c.spacing, c.noise, 11);
@@ -308,6 +308,166 @@ TEST(SmoothSplineValue, AMovedFactorGivesTheSplineOfAFreshComputation) {
   }
   for (double x = points.front().first; x < 10; x += 0.37) {
     EXPECT_NEAR(Eval(dragged, x).y, Eval(fresh, x).y, 1e-12) << "x = " << x;
+  }
+}
+
+TEST(SmoothSplineValue, ADraggedScrollBarGivesTheSplinesOfFreshComputations) {
+  // One position at a time, as a drag moves it: each search starts from a prediction by the last
+  // result and ends by moving the values along their derivative by p.
+  const Points points = Generated(20000, Spacing::kRandom, 0.3, 5);
+  TRovavAza dragged;
+  Add(dragged, points);
+  for (int position = 500; position <= 506; ++position) {
+    const double factor = position / 1000.0;
+    dragged.SetSmoothingFactor(factor);
+    const double allowed = AllowedSum(dragged, points, factor);
+    EXPECT_NEAR(ResidualSum(dragged, points) / allowed, 1.0, 1e-8) << "factor " << factor;
+    TRovavAza fresh;
+    fresh.SetSmoothingFactor(factor);
+    Add(fresh, points);
+    for (double x = 0.01; x < 10; x += 0.37) {
+      EXPECT_NEAR(Eval(dragged, x).y, Eval(fresh, x).y, 1e-12)
+          << "factor " << factor << ", x = " << x;
+    }
+  }
+}
+
+// The smoothing spline by the least-squares sum in values and slopes of the solver, reduced by
+// Givens rotations knot by knot in long double, with p found by regula falsi on log R to 1e-15
+// of S: a reference some thousand times finer than the solver's double arithmetic.
+std::vector<long double> ReferenceValues(const Points& sorted, long double S) {
+  using Ext = long double;
+  const std::size_t n = sorted.size();
+  auto rotate = [](Ext* u, Ext* v, int from, int to) {
+    const Ext a = u[from], b = v[from];
+    if (b == 0) return;
+    const Ext r = std::sqrt(a * a + b * b), c = a / r, sn = b / r;
+    u[from] = r;
+    v[from] = 0;
+    for (int k = from + 1; k <= to; ++k) {
+      const Ext uk = u[k], vk = v[k];
+      u[k] = c * uk + sn * vk;
+      v[k] = c * vk - sn * uk;
+    }
+  };
+  std::vector<Ext> g(n), rows(7 * n);
+  auto solve = [&](Ext p) {
+    const Ext sigma = std::sqrt(p / 2);
+    Ext r11 = 1, r12 = 0, r22 = 0, d1 = sorted[0].second, d2 = 0;
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+      const Ext h = static_cast<Ext>(sorted[i + 1].first) - sorted[i].first;
+      const Ext scale = sigma / std::sqrt(h), stiff = 2 * std::sqrt(Ext(3)) * scale / h;
+      Ext row1[5] = {r11, r12, 0, 0, d1}, row2[5] = {0, r22, 0, 0, d2};
+      Ext row3[5] = {-stiff, -stiff * h / 2, stiff, -stiff * h / 2, 0};
+      Ext row4[5] = {0, -scale, 0, scale, 0};
+      rotate(row1, row3, 0, 4);
+      rotate(row2, row4, 1, 4);
+      rotate(row2, row3, 1, 4);
+      Ext* out = &rows[7 * i];
+      for (int k = 0; k < 4; ++k) out[k] = row1[k + 1] / row1[0];
+      for (int k = 0; k < 3; ++k) out[4 + k] = row2[k + 2] / row2[1];
+      Ext obs[3] = {1, 0, sorted[i + 1].second}, top[3] = {row3[2], row3[3], row3[4]};
+      Ext bottom[3] = {0, row4[3], row4[4]};
+      rotate(top, obs, 0, 2);
+      rotate(bottom, obs, 1, 2);
+      r11 = top[0];
+      r12 = top[1];
+      d1 = top[2];
+      r22 = bottom[1];
+      d2 = bottom[2];
+    }
+    Ext s_next = d2 / r22, g_next = (d1 - r12 * s_next) / r11;
+    g[n - 1] = g_next;
+    Ext residual = 0;
+    for (std::size_t i = n - 1; i-- > 0;) {
+      const Ext* out = &rows[7 * i];
+      const Ext si = out[6] - out[4] * g_next - out[5] * s_next;
+      g[i] = out[3] - out[0] * si - out[1] * g_next - out[2] * s_next;
+      s_next = si;
+      g_next = g[i];
+    }
+    for (std::size_t i = 0; i < n; ++i)
+      residual += (sorted[i].second - g[i]) * (sorted[i].second - g[i]);
+    return std::log(residual) - std::log(S);
+  };
+  // log R rises with log p: bracket the root in steps of 4, then narrow it by the Illinois
+  // variant of regula falsi.
+  Ext lo = 0, f_lo = solve(1);
+  Ext hi = lo, f_hi = f_lo;
+  while (f_hi < 0) {
+    lo = hi;
+    f_lo = f_hi;
+    hi += 4;
+    f_hi = solve(std::exp(hi));
+  }
+  while (f_lo > 0) {
+    hi = lo;
+    f_hi = f_lo;
+    lo -= 4;
+    f_lo = solve(std::exp(lo));
+  }
+  int side = 0;
+  for (int step = 0; step < 500; ++step) {
+    const Ext t = (lo * f_hi - hi * f_lo) / (f_hi - f_lo);
+    const Ext f = solve(std::exp(t));
+    if (std::fabs(f) <= 1e-15L || !(t > lo && t < hi)) break;
+    if (f < 0) {
+      lo = t;
+      f_lo = f;
+      if (side == -1) f_hi /= 2;
+      side = -1;
+    } else {
+      hi = t;
+      f_hi = f;
+      if (side == 1) f_lo /= 2;
+      side = 1;
+    }
+  }
+  return g;
+}
+
+TEST(SmoothSplineValue, MatchesAnExtendedPrecisionReference) {
+  const struct {
+    int n;
+    Spacing spacing;
+    double factor, noise;
+  } cases[] = {{20000, Spacing::kRandom, 0.5, 0.3},
+               {20000, Spacing::kNearTies, 0.5, 0.1},
+               {5000, Spacing::kEven, 0.05, 0.3},
+               {5000, Spacing::kRandom, 0.95, 1e-3}};
+  for (const auto& c : cases) {
+    Points points = Generated(c.n, c.spacing, c.noise, 23);
+    TRovavAza store;
+    store.SetSmoothingFactor(c.factor);
+    Add(store, points);
+    const double allowed = AllowedSum(store, points, c.factor);
+    std::sort(points.begin(), points.end());
+    const std::vector<long double> reference = ReferenceValues(points, allowed);
+    const auto [lowest, highest] =
+        std::minmax_element(points.begin(), points.end(),
+                            [](const auto& a, const auto& b) { return a.second < b.second; });
+    const double range = highest->second - lowest->second;
+    double worst = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      const long double off = Eval(store, points[i].first).y - reference[i];
+      worst = std::max(worst, static_cast<double>(std::fabs(off)));
+    }
+    EXPECT_LE(worst, 1e-12 * range)
+        << c.n << " points, spacing " << static_cast<int>(c.spacing) << ", factor " << c.factor;
+  }
+}
+
+TEST(SmoothSplineValue, KnotsTooFarApartInScaleForThePairedSweepStillMeetTheSum) {
+  // A gap of 1e-45 beside gaps of 0.05: the squared weights of the paired sweep would span more
+  // than the double range allows it, so the first sweep (rows in their square roots) serves.
+  Points points = Generated(400, Spacing::kEven, 0.3, 9);
+  points.emplace_back(1e-45, 0.7);
+  for (double factor : {0.05, 0.5, 0.95}) {
+    TRovavAza store;
+    store.SetSmoothingFactor(factor);
+    Add(store, points);
+    const double allowed = AllowedSum(store, points, factor);
+    EXPECT_NEAR(ResidualSum(store, points) / allowed, 1.0, 1e-8) << "factor " << factor;
   }
 }
 
