@@ -91,8 +91,15 @@ std::optional<char> SeparatorHint(std::string_view line) {
   return std::nullopt;
 }
 
+// A row-name column: its offset (0 or 1), and whether the header names it.
+struct RowNames {
+  std::size_t offset = 0;
+  bool named = false;
+};
+
 // Where the fields are and how to read them.
 struct Layout {
+  RowNames rowNames;
   char sep = ',';
   std::size_t offset = 0;    // 1 with a row-name column
   std::size_t x = 0, y = 1;  // field indices, the row-name column counted
@@ -245,7 +252,7 @@ class Parser {
   DataFileResult ReadExport() {
     // Its two columns have no names: a choice picks them by number.
     Layout layout;
-    if (choice_.Given() && !ResolveColumns({}, '\t', 0, layout)) return Fail(*columnError_);
+    if (choice_.Given() && !ResolveColumns({}, '\t', {}, layout)) return Fail(*columnError_);
     result_.numericColumns = {1, 2};
     result_.xColumn = layout.x + 1;
     result_.yColumn = layout.y + 1;
@@ -325,7 +332,7 @@ class Parser {
           Layout guess;
           const char sep = hint_ ? hint_ : GuessSeparator(record);
           const std::size_t n = SplitFields(record, sep, fields_);
-          if (!ResolveColumns(header, sep, RowNameOffset(header, sep, n, trimmed.starts_with('"')),
+          if (!ResolveColumns(header, sep, RowNamesOf(header, sep, n, trimmed.starts_with('"')),
                               guess))
             return Fail(*columnError_);
           std::string reason;
@@ -370,7 +377,7 @@ class Parser {
           continue;
         Layout layout;
         const std::size_t n = SplitFields(record, sep, fields_);
-        if (!ResolveColumns(header, sep, RowNameOffset(header, sep, n, quoted), layout)) continue;
+        if (!ResolveColumns(header, sep, RowNamesOf(header, sep, n, quoted), layout)) continue;
         if (layout.y >= n || layout.x >= n) continue;
         const Field x = Classify(fields_[layout.x], layout.acceptComma);
         const Field y = Classify(fields_[layout.y], layout.acceptComma);
@@ -384,42 +391,46 @@ class Parser {
     return std::nullopt;
   }
 
-  // 1 where the header marks a row-name column (see data_file.h), else 0. `fieldsInData` is the
-  // number of fields of the first data line; fields_ holds them.
-  std::size_t RowNameOffset(std::string_view header, char sep, std::size_t fieldsInData,
-                            bool firstFieldQuoted) {
-    if (header.empty()) return 0;
+  // Whether the header marks a row-name column (see data_file.h), and whether it names it.
+  // `fieldsInData` is the number of fields of the first data line; fields_ holds them.
+  RowNames RowNamesOf(std::string_view header, char sep, std::size_t fieldsInData,
+                      bool firstFieldQuoted) {
+    if (header.empty()) return {};
     const std::size_t names = SplitFields(header, sep, headerFields_);
-    if (names >= 2 && headerFields_[0].empty()) return 1;
+    if (names >= 2 && headerFields_[0].empty()) return {1, true};
+    const bool firstIsText = fieldsInData > 0 && Classify(fields_[0], sep != ',') == Field::kBad;
     // R's write.table: its row names come quoted, or are no number. A plain number first is data,
     // and the header merely names fewer columns than there are.
     if (names >= 1 && names + 1 == fieldsInData && !fields_[fieldsInData - 1].empty() &&
-        (firstFieldQuoted || Classify(fields_[0], sep != ',') == Field::kBad))
-      return 1;
-    return 0;
+        (firstFieldQuoted || firstIsText))
+      return {1, false};
+    // A named index of text (pandas' with a name: dates, sample names) before the numbers.
+    if (names >= 3 && names == fieldsInData && firstIsText) return {1, true};
+    return {};
   }
 
   // The header's names after a row-name column, into headerFields_ from index `from`.
-  std::size_t HeaderNames(std::string_view header, char sep, std::size_t offset,
+  std::size_t HeaderNames(std::string_view header, char sep, const RowNames& rowNames,
                           std::size_t& from) {
     if (header.empty()) return from = 0;
     const std::size_t n = SplitFields(header, sep, headerFields_);
-    // A header with an empty first name names the row-name column too; R's has no name for it.
-    from = n >= 1 && headerFields_[0].empty() ? offset : 0;
+    from = std::min(n, rowNames.named ? rowNames.offset : 0);
     return n - from;
   }
 
   // Sets the layout's separator, offset and the x and y fields from the choice; false (with
   // columnError_) where a name is not in the header.
-  bool ResolveColumns(std::string_view header, char sep, std::size_t offset, Layout& layout) {
+  bool ResolveColumns(std::string_view header, char sep, const RowNames& rowNames, Layout& layout) {
+    const std::size_t offset = rowNames.offset;
     layout.sep = sep;
     layout.offset = offset;
+    layout.rowNames = rowNames;
     layout.acceptComma = sep != ',';
     layout.x = offset;
     layout.y = offset + 1;
     if (!choice_.Given()) return true;
     std::size_t from = 0;
-    const std::size_t names = HeaderNames(header, sep, offset, from);
+    const std::size_t names = HeaderNames(header, sep, rowNames, from);
     for (const auto& [spec, field] : {std::pair{&choice_.x, &layout.x}, {&choice_.y, &layout.y}}) {
       std::optional<std::size_t> column;
       for (std::size_t i = 0; i < names && !column && !choice_.numbers; ++i)
@@ -464,7 +475,7 @@ class Parser {
       if (Classify(fields_[i], layout.acceptComma) != Field::kBad)
         result_.numericColumns.push_back(i - layout.offset + 1);
     std::size_t from = 0;
-    const std::size_t names = HeaderNames(header, layout.sep, layout.offset, from);
+    const std::size_t names = HeaderNames(header, layout.sep, layout.rowNames, from);
     for (std::size_t i = 0; i < names; ++i)
       result_.columnNames.emplace_back(Trim(headerFields_[from + i]));
     result_.xColumn = layout.x - layout.offset + 1;

@@ -31,9 +31,11 @@
 //   blank lines are ignored; LF or CR LF; a UTF-8 byte-order mark is skipped, and UTF-16 with a
 //   byte-order mark is read as its characters.
 //   A row-name column, as pandas and R write the row index, is passed over whatever it holds: it
-//   is marked by a header whose first name is empty (",x,y"; "","x","y"), or by a header with one
-//   name fewer than the first data line has fields (R's write.table), that line's last field not
-//   empty. Column numbers do not count it.
+//   is marked by a header whose first name is empty (",x,y"; "","x","y"), by a header with one
+//   name fewer than the first data line has fields (R's write.table) where that line's first
+//   field is quoted or no number and its last field not empty, or by a header of three or more
+//   names over a first data line whose first field is text (a named index of dates or names).
+//   Column numbers do not count it.
 //   A data line whose x or y field is empty, "NA", "NaN" (any case), "N/A" or "#N/A" is skipped
 //   and counted (`skippedCount`, `skippedLines`).
 //

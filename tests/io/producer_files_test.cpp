@@ -116,6 +116,9 @@ TEST(ParseDataText, RowNameColumns) {
       // Unchanged where no header marks one.
       {"no header", "0,1.5,2\n1,2.5,3\n", {{0, 1.5}, {1, 2.5}}},
       {"a named first column", "i,x,y\n0,1.5,2\n", {{0, 1.5}}},
+      {"a named index of dates",
+       "datum,t,v\n2020-01-01,0.5,1.1\n2020-01-02,1,2\n",
+       {{0.5, 1.1}, {1, 2}}},
       {"a trailing separator", "t;v\n1;2;\n3;4;\n", {{1, 2}, {3, 4}}},
       // Without a header, runs of TABs separate as blanks do, as they always did.
       {"tabs for alignment", "1\t\t2\n3\t\t4\n", {{1, 2}, {3, 4}}},
