@@ -98,11 +98,20 @@ std::vector<double> TickList(const TScale& scale) {
 
 void TVArori::Paint() {
   if (!Visible() || loading_ || holdPaint_ || !Host()) return;
+  MatchPictureRatio();
   DrawFrame(framePicture_->GetCanvas());
   PaintDataBackground(dataPicture_->GetCanvas(), 0, 0);
   RenderItems(dataPicture_->GetCanvas(), 0, 0, false, false);
   framePicture_->GetCanvas().Draw(ml_, mt_, *dataPicture_);
   CopyToScreen(0, 0, GetCanvas(), *framePicture_);
+}
+
+// The pictures are composed at the screen's device resolution, whatever it is at this moment:
+// copying them there is then pixel for pixel.
+void TVArori::MatchPictureRatio() {
+  const double ratio = GetCanvas().PixelRatio();
+  framePicture_->SetPixelRatio(ratio);
+  dataPicture_->SetPixelRatio(ratio);
 }
 
 void TVArori::DrawFrame(Canvas& c) {

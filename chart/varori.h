@@ -219,6 +219,7 @@ class TVArori : public platform::Control {
   virtual void HoldPainting(bool hold);
   bool PaintHeld() const { return holdPaint_; }
   void DrawFrame(platform::Canvas& canvas);
+  void MatchPictureRatio();
   void CopyToScreen(int x, int y, platform::Canvas& target, platform::Bitmap& picture);
 
   // ---- events
