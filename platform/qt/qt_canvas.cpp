@@ -138,7 +138,8 @@ void QtCanvas::Plot(int x, int y, QRgb rgb, bool alongX) {
 
 void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
   const auto& pen = GetPen();
-  if (pen.Style == platform::psClear) return;
+  // An empty image (a picture too large to allocate) takes no step of a line of any length.
+  if (pen.Style == platform::psClear || !image_ || image_->isNull()) return;
   const QRgb rgb = ToRgb(pen.Color);
   const std::vector<int> pattern = DashPattern(pen.Style);
   std::size_t run = 0;
@@ -172,7 +173,7 @@ void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
 
 void QtCanvas::DeviceThinLine(long long x1, long long y1, long long x2, long long y2) {
   const auto& pen = GetPen();
-  if (pen.Style == platform::psClear) return;
+  if (pen.Style == platform::psClear || !image_ || image_->isNull()) return;
   const QRgb rgb = ToRgb(pen.Color);
   const bool xorMode = pen.Mode == platform::pmXor;
   std::vector<int> pattern = DashPattern(pen.Style);

@@ -270,3 +270,24 @@ TEST(ChartAtARatio, RatioTwoIsTheRatioOnePictureInBlocksExceptTheText) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pictures too large for any image are left empty rather than allocated, at any ratio.
+TEST(ChartAtARatio, AChartTwoBillionPixelsWidePaintsOnRealPicturesWithoutFailing) {
+  for (const double ratio : {1.0, 2.0}) {
+    TVArori chart;
+    platform_qt::ImageHost host(chart, ratio);
+    chart.SetBounds(0, 0, 2'000'000'000, 400);
+    chart.Scale1X().SetRangeHigh(10);
+    chart.Scale1Y().SetRangeHigh(10);
+    for (int i = 0; i < 100; ++i) chart.AddMark(i % 10, i / 10, 26);
+    EXPECT_NO_THROW(host.Render()) << ratio;
+    EXPECT_NO_THROW(chart.ShowItems()) << ratio;
+    int px, py;
+    chart.WorldToPixel(1, 5, 5, px, py);
+    EXPECT_EQ(px, chart.MarginLeft() + (chart.DataAreaWidth() - 1) / 2) << ratio;
+  }
+}
+
+}  // namespace
