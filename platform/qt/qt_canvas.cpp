@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <utility>
@@ -389,6 +391,17 @@ bool QtCanvas::FastEllipse(int x1, int y1, int x2, int y2) {
     if (inside && k == 1) {
       QRgb* origin = bits + qsizetype(y1) * stride + x1;
       for (const auto& [dx, dy] : pixels) origin[dy * stride + dx] = rgb;
+      return;
+    }
+    if (inside && k == 2) {
+      // The usual dense screen: each block as two 64-bit stores, half the work of four.
+      const std::uint64_t pair = std::uint64_t(rgb) | (std::uint64_t(rgb) << 32);
+      QRgb* origin = bits + qsizetype(y1) * 2 * stride + qsizetype(x1) * 2;
+      for (const auto& [dx, dy] : pixels) {
+        QRgb* block = origin + qsizetype(dy) * 2 * stride + qsizetype(dx) * 2;
+        std::memcpy(block, &pair, sizeof pair);
+        std::memcpy(block + stride, &pair, sizeof pair);
+      }
       return;
     }
     if (inside) {
