@@ -8,25 +8,10 @@
 #include <vector>
 
 #include "chart/varori.h"
+#include "platform/qt/image_host.h"
 #include "platform/qt/install.h"
-#include "platform/qt/qt_bitmap.h"
 
 namespace {
-
-// The chart's window without a widget: its screen is a Qt bitmap.
-class BitmapHost : public platform::ControlHost {
- public:
-  explicit BitmapHost(platform::Control& control) : control_(control) {}
-  platform::Canvas& ScreenCanvas() override { return screen_.GetCanvas(); }
-  void InvalidateHost() override {}
-  void FlushHost() override {}
-  void BoundsChanged() override { screen_.SetSize(control_.Width(), control_.Height()); }
-  const QImage& Image() const { return screen_.Image(); }
-
- private:
-  platform::Control& control_;
-  platform_qt::QtBitmap screen_;
-};
 
 void StartQt() {
   static int argc = 1;
@@ -49,9 +34,10 @@ std::vector<DataPoint> RandomPoints(int n) {
 }
 
 // The main window's chart with a 600 x 500 data area, n marks of shape 26 and one curve of
-// 201 items.
+// 201 items, on a screen of the given device pixel ratio (the window's screen image without a
+// widget).
 struct Chart {
-  explicit Chart(int marks) : host(chart) {
+  Chart(int marks, double ratio) {
     chart.BeginLoading();
     chart.SetMarginRight(16);
     chart.SetGridStyle(gsDotLines);
@@ -66,38 +52,40 @@ struct Chart {
       p->SetVisible(true);
     }
     chart.Loaded();
-    chart.SetHost(&host);
+    host = std::make_unique<platform_qt::ImageHost>(chart, ratio);
     chart.SetBounds(0, 0, 50 + 16 + kDataWidth - 1, 20 + 40 + kDataHeight - 1);
     chart.AddMarks(RandomPoints(marks), 26);
     chart.AddMovePoint(0, 0);
     for (int i = 1; i <= 200; ++i) chart.AddLinePoint(i / 20.0, 10 * std::sin(i / 30.0));
     chart.Repaint();
   }
+  const QImage& Image() const { return host->Image(); }
   TVArori chart;
-  BitmapHost host;
+  std::unique_ptr<platform_qt::ImageHost> host;
 };
 
 void BM_ShowItems(benchmark::State& state) {
   StartQt();
-  Chart c(int(state.range(0)));
+  Chart c(int(state.range(0)), double(state.range(1)));
   for (auto _ : state) {
     c.chart.ShowItems();
-    benchmark::DoNotOptimize(c.host.Image().constBits());
+    benchmark::DoNotOptimize(c.Image().constBits());
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
+// Second argument: the device pixel ratio.
 BENCHMARK(BM_ShowItems)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Arg(1000000)
+    ->ArgsProduct({{1000, 10000, 100000, 1000000}, {1, 2}})
     ->Unit(benchmark::kMillisecond);
 
-// The yardstick: a plain QPainter loop drawing the same dots into an image of the same size.
+// The yardstick: a plain QPainter loop drawing the same dots into an image of the same size and
+// ratio.
 void BM_QPainterDots(benchmark::State& state) {
   StartQt();
   const auto points = RandomPoints(int(state.range(0)));
-  QImage image(kDataWidth, kDataHeight, QImage::Format_RGB32);
+  const int ratio = int(state.range(1));
+  QImage image(kDataWidth * ratio, kDataHeight * ratio, QImage::Format_RGB32);
+  image.setDevicePixelRatio(ratio);
   for (auto _ : state) {
     image.fill(Qt::white);
     QPainter p(&image);
@@ -113,32 +101,32 @@ void BM_QPainterDots(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_QPainterDots)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QPainterDots)->ArgsProduct({{10000, 1000000}, {1, 2}})->Unit(benchmark::kMillisecond);
 
 // Frame, both scales and data.
 void BM_FullPaint(benchmark::State& state) {
   StartQt();
-  Chart c(int(state.range(0)));
+  Chart c(int(state.range(0)), double(state.range(1)));
   for (auto _ : state) {
     c.chart.Repaint();
-    benchmark::DoNotOptimize(c.host.Image().constBits());
+    benchmark::DoNotOptimize(c.Image().constBits());
   }
 }
-BENCHMARK(BM_FullPaint)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullPaint)->ArgsProduct({{1000}, {1, 2}})->Unit(benchmark::kMillisecond);
 
 // One step of a drag: new ranges, mapping, full paint.
 void BM_PanStep(benchmark::State& state) {
   StartQt();
-  Chart c(int(state.range(0)));
+  Chart c(int(state.range(0)), double(state.range(1)));
   c.chart.MouseMove(platform::ssLeft, 300, 300);
   int x = 300;
   for (auto _ : state) {
     x = x == 300 ? 310 : 300;
     c.chart.MouseMove(platform::ssLeft, x, 300);
-    benchmark::DoNotOptimize(c.host.Image().constBits());
+    benchmark::DoNotOptimize(c.Image().constBits());
   }
 }
-BENCHMARK(BM_PanStep)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PanStep)->ArgsProduct({{1000, 10000, 1000000}, {1, 2}})->Unit(benchmark::kMillisecond);
 
 // Adding a file's worth of marks to an empty list in one call.
 void BM_AddMarks(benchmark::State& state) {

@@ -165,7 +165,11 @@ def main():
     csv = os.path.join(os.path.dirname(sys.argv[1]), "points_1e6.csv") if len(sys.argv) > 1 else None
     print(f"{'benchmark':<42} {'engine':>10} {'peer':>10} {'ratio':>7}  peer")
     # The chart's yardstick runs in the same benchmark program.
-    for own_name, peer_name in (("BM_PanStep/1000000", "BM_QPainterDots/1000000"),):
+    # The last argument is the device pixel ratio.
+    for own_name, peer_name in (("BM_PanStep/1000000/1", "BM_QPainterDots/1000000/1"),
+                                ("BM_PanStep/1000000/2", "BM_QPainterDots/1000000/2"),
+                                ("BM_ShowItems/10000/1", "BM_QPainterDots/10000/1"),
+                                ("BM_ShowItems/10000/2", "BM_QPainterDots/10000/2")):
         if own_name in engine and peer_name in engine:
             own, peer = engine[own_name], engine[peer_name]
             print(f"{own_name:<42} {own * 1e3:8.2f}ms {peer * 1e3:8.2f}ms {own / peer:7.3f}  "

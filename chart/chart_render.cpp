@@ -98,6 +98,7 @@ std::vector<double> TickList(const TScale& scale) {
 
 void TVArori::Paint() {
   if (!Visible() || loading_ || holdPaint_ || !Host()) return;
+  MatchPictureRatio();
   DrawFrame(framePicture_->GetCanvas());
   PaintDataBackground(dataPicture_->GetCanvas(), 0, 0);
   RenderItems(dataPicture_->GetCanvas(), 0, 0, false, false);
@@ -120,6 +121,14 @@ void TVArori::PaintTo(Canvas& target) {
   PaintDataBackground(target, ml_, mt_);
   RenderItems(target, ml_, mt_, false, false);
   target.SetClipRect(nullptr);
+}
+
+// The pictures are composed at the screen's device resolution, whatever it is at this moment:
+// copying them there is then pixel for pixel.
+void TVArori::MatchPictureRatio() {
+  const double ratio = GetCanvas().PixelRatio();
+  framePicture_->SetPixelRatio(ratio);
+  dataPicture_->SetPixelRatio(ratio);
 }
 
 void TVArori::DrawFrame(Canvas& c) {

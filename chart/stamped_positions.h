@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -12,11 +13,20 @@
 // One bit per position keeps the table small enough to stay in the cache while a million marks
 // look it up. Ending a run clears the bits it set: one by one while they are few, the whole
 // table otherwise, so a run never costs more than its own marks or one clear.
+//
+// The table follows the data area, which a user or a script may set to any size. An area of
+// more than kMaxTracked positions, or one whose table cannot be allocated, is not tracked at
+// all: every mark is then drawn, as before stamping, and no resize or paint can fail on memory.
 class StampedPositions {
  public:
+  // 2^27 positions, a 16 MB table: far beyond any screen, even at four device pixels a side.
+  static constexpr std::size_t kMaxTracked = std::size_t(1) << 27;
+
   // Tracks the positions of [left, right) x [top, bottom); others are never reported as
   // stamped. Starts a run.
   void Track(int left, int top, int right, int bottom);
+  // Whether any position is tracked (false for an empty, an absurd or an unallocatable area).
+  bool Tracking() const { return width_ > 0 && height_ > 0; }
   void EndRun();
   // True when (x, y) was stamped in this run; otherwise marks it and returns false.
   bool TestAndSet(int x, int y) {

@@ -564,6 +564,7 @@ void TVArori::ShowItems() {
     if (!autoRedraw_) {
       Repaint();
     } else if (Host() && !loading_) {
+      MatchPictureRatio();
       PaintDataBackground(dataPicture_->GetCanvas(), 0, 0);
       RenderItems(dataPicture_->GetCanvas(), 0, 0, false, false);
       CopyToScreen(ml_, mt_, GetCanvas(), *dataPicture_);

@@ -222,6 +222,7 @@ class TVArori : public platform::Control {
   // The picture Paint composes, drawn straight onto `target` at (0, 0) instead, with the data
   // area clipped: for a surface that keeps what is drawn as shapes and text (a vector picture).
   void PaintTo(platform::Canvas& target);
+  void MatchPictureRatio();
   void CopyToScreen(int x, int y, platform::Canvas& target, platform::Bitmap& picture);
 
   // ---- events

@@ -47,6 +47,10 @@ class Canvas {
   // bitmap's white parts leave that picture visible. The default works pixel by pixel.
   virtual void DrawAnd(int x, int y, const Bitmap& bitmap);
 
+  // Device pixels per logical pixel. Callers draw in logical pixels at every ratio; the surface
+  // multiplies them, and text and the curve gain the resolution.
+  virtual double PixelRatio() const { return 1.0; }
+
   // Device resolution: vertical pixels per inch and the pixel aspect (horizontal, vertical).
   virtual int PixelsPerInchY() const { return 96; }
   virtual TPoint PixelAspect() const { return {1, 1}; }
@@ -76,6 +80,11 @@ class Bitmap {
   virtual void SetSize(int width, int height) = 0;
   void SetWidth(int width) { SetSize(width, Height()); }
   void SetHeight(int height) { SetSize(Width(), height); }
+  // Device pixels per logical pixel; sizes stay logical. A picture composed for a surface takes
+  // that surface's ratio, so that copying it there is pixel for pixel. Changing it rescales the
+  // picture.
+  virtual double PixelRatio() const { return 1.0; }
+  virtual void SetPixelRatio(double /*ratio*/) {}
   // Replaces the picture by the image file's; false, with the picture unchanged, when the file
   // cannot be read as an image.
   virtual bool LoadFromFile(const std::string& /*fileName*/) { return false; }

@@ -258,6 +258,8 @@ void TNumLab::Paint() {
   if (bitmap_->Width() != Width() || bitmap_->Height() != Height()) {
     bitmap_->SetSize(Width(), Height());
   }
+  // Composed at the screen's device resolution, so that the text gains it.
+  bitmap_->SetPixelRatio(GetCanvas().PixelRatio());
   Canvas& canvas = bitmap_->GetCanvas();
   canvas.SetFont(font_);
   const int y = (Height() - canvas.TextHeight(kHeightSample)) / 2;

@@ -411,6 +411,7 @@ bool TScale::Render() {
 
   // Composed off screen so that the window never shows a half-drawn axis.
   auto bitmap = platform::CreateBitmap(Width(), Height());
+  bitmap->SetPixelRatio(target->PixelRatio());
   Canvas& bc = bitmap->GetCanvas();
   bc.SetFont(font_);
   bc.GetPen().Color = colorBackGnd_;

@@ -1,6 +1,7 @@
 #include "platform/qt/host_widget.h"
 
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <optional>
 
@@ -43,6 +44,7 @@ ControlHostWidget::ControlHostWidget(platform::Control& control, QWidget* parent
     : QWidget(parent), control_(control), canvas_(&screen_) {
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  ratio_ = devicePixelRatio();
   control_.SetHost(this);
   BoundsChanged();
   SyncImageSize();
@@ -55,8 +57,11 @@ ControlHostWidget::~ControlHostWidget() {
 void ControlHostWidget::SyncImageSize() {
   const int w = std::max(control_.Width(), 0);
   const int h = std::max(control_.Height(), 0);
-  if (screen_.width() != w || screen_.height() != h) {
-    screen_ = ResizedImage(screen_, w, h);
+  if (screenSize_ != QSize(w, h) || screen_.devicePixelRatio() != ratio_) {
+    const QSize device = DeviceSize(w, h, ratio_);
+    screen_ = ResizedImage(screen_, device.width(), device.height());
+    screen_.setDevicePixelRatio(ratio_);
+    screenSize_ = QSize(w, h);
     needsPaint_ = true;
   }
 }
@@ -88,7 +93,8 @@ void ControlHostWidget::CopyParentBackground() {
   QWidget* parent = parentWidget();
   if (!parent) return;
   SyncImageSize();
-  // The parent alone: its children, this host among them, are not part of its background.
+  // The parent alone: its children, this host among them, are not part of its background. The
+  // image's ratio makes the parent draw at it.
   parent->render(&screen_, QPoint(0, 0), QRegion(geometry()), QWidget::DrawWindowBackground);
 }
 
@@ -110,6 +116,13 @@ void ControlHostWidget::moveEvent(QMoveEvent*) {
 }
 
 void ControlHostWidget::paintEvent(QPaintEvent*) {
+  {
+    // There is no event for a window moved to a screen of another ratio: it is compared here,
+    // on the device actually painted.
+    QPainter probe(this);
+    const QPaintDevice* device = probe.paintEngine() ? probe.paintEngine()->paintDevice() : nullptr;
+    ratio_ = device ? device->devicePixelRatio() : devicePixelRatio();
+  }
   SyncImageSize();
   if (needsPaint_) {
     needsPaint_ = false;

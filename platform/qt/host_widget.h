@@ -19,6 +19,7 @@ class ControlHostWidget : public QWidget, public platform::ControlHost {
   ~ControlHostWidget() override;
 
   platform::Control& HostedControl() { return control_; }
+  // The control's picture at the device pixel ratio it was last painted at.
   const QImage& ScreenImage() const { return screen_; }
 
   platform::Canvas& ScreenCanvas() override;
@@ -44,6 +45,9 @@ class ControlHostWidget : public QWidget, public platform::ControlHost {
 
   platform::Control& control_;
   QImage screen_;
+  QSize screenSize_;  // logical
+  // The ratio of the device last painted on: the window's screen, or an image given to render().
+  double ratio_ = 1.0;
   QtCanvas canvas_;
   bool needsPaint_ = true;
   bool syncing_ = false;

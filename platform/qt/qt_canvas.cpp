@@ -5,7 +5,11 @@
 #include <QPolygon>
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 #include <map>
 #include <utility>
 #include <vector>
@@ -81,10 +85,54 @@ bool QtCanvas::ThinPen() const {
   return GetPen().Width <= 1;
 }
 
-void QtCanvas::Plot(int x, int y, QRgb rgb) {
-  if (!image_ || x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return;
+long long QtCanvas::Edge(long long e) const {
+  const double r = PixelRatio();
+  if (r == 1.0) return e;
+  return static_cast<long long>(std::floor(static_cast<double>(e) * r + 0.5));
+}
+
+long long QtCanvas::LineThickness() const {
+  return std::max(1LL, static_cast<long long>(std::floor(PixelRatio())));
+}
+
+QRect QtCanvas::LogicalArea() const {
+  if (!image_) return {};
+  const double r = PixelRatio();
+  return QRect(0, 0, int(std::ceil(image_->width() / r)), int(std::ceil(image_->height() / r)));
+}
+
+void QtCanvas::DeviceFill(long long x1, long long y1, long long x2, long long y2, QRgb rgb,
+                          bool xorMode) {
+  if (!image_) return;
+  x1 = std::max(x1, 0LL);
+  y1 = std::max(y1, 0LL);
+  x2 = std::min<long long>(x2, image_->width());
+  y2 = std::min<long long>(y2, image_->height());
+  if (x1 >= x2) return;
+  for (long long y = y1; y < y2; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image_->scanLine(int(y)));
+    if (xorMode) {
+      for (long long x = x1; x < x2; ++x) line[x] = 0xFF000000u | ((line[x] ^ rgb) & 0x00FFFFFFu);
+    } else {
+      std::fill(line + x1, line + x2, rgb);
+    }
+  }
+}
+
+void QtCanvas::Plot(int x, int y, QRgb rgb, bool alongX) {
+  if (!image_) return;
+  const bool xorMode = GetPen().Mode == platform::pmXor;
+  if (!Unit()) {
+    const long long t = LineThickness();
+    if (alongX)
+      DeviceFill(Edge(x), Edge(y), Edge(x + 1LL), Edge(y) + t, rgb, xorMode);
+    else
+      DeviceFill(Edge(x), Edge(y), Edge(x) + t, Edge(y + 1LL), rgb, xorMode);
+    return;
+  }
+  if (x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return;
   auto* line = reinterpret_cast<QRgb*>(image_->scanLine(y));
-  if (GetPen().Mode == platform::pmXor)
+  if (xorMode)
     line[x] = 0xFF000000u | ((line[x] ^ rgb) & 0x00FFFFFFu);
   else
     line[x] = rgb;
@@ -92,7 +140,8 @@ void QtCanvas::Plot(int x, int y, QRgb rgb) {
 
 void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
   const auto& pen = GetPen();
-  if (pen.Style == platform::psClear) return;
+  // An empty image (a picture too large to allocate) takes no step of a line of any length.
+  if (pen.Style == platform::psClear || !image_ || image_->isNull()) return;
   const QRgb rgb = ToRgb(pen.Color);
   const std::vector<int> pattern = DashPattern(pen.Style);
   std::size_t run = 0;
@@ -102,11 +151,12 @@ void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
   const int dy = -std::abs(y2 - y1);
   const int sx = x1 < x2 ? 1 : -1;
   const int sy = y1 < y2 ? 1 : -1;
+  const bool alongX = dx >= -dy;
   int err = dx + dy;
   int x = x1;
   int y = y1;
   while (x != x2 || y != y2) {
-    if (pattern.empty() || run % 2 == 0) Plot(x, y, rgb);
+    if (pattern.empty() || run % 2 == 0) Plot(x, y, rgb, alongX);
     if (!pattern.empty() && --left == 0) {
       run = (run + 1) % pattern.size();
       left = pattern[run];
@@ -123,19 +173,70 @@ void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
   }
 }
 
+void QtCanvas::DeviceThinLine(long long x1, long long y1, long long x2, long long y2) {
+  const auto& pen = GetPen();
+  if (pen.Style == platform::psClear || !image_ || image_->isNull()) return;
+  const QRgb rgb = ToRgb(pen.Color);
+  const bool xorMode = pen.Mode == platform::pmXor;
+  std::vector<int> pattern = DashPattern(pen.Style);
+  for (int& length : pattern) length = std::max(1, int(std::lround(length * PixelRatio())));
+  std::size_t run = 0;
+  int left = pattern.empty() ? 0 : pattern[0];
+  const long long t = LineThickness();
+  const long long dx = std::llabs(x2 - x1);
+  const long long dy = -std::llabs(y2 - y1);
+  const int sx = x1 < x2 ? 1 : -1;
+  const int sy = y1 < y2 ? 1 : -1;
+  const bool alongX = dx >= -dy;
+  long long err = dx + dy;
+  long long x = x1;
+  long long y = y1;
+  while (x != x2 || y != y2) {
+    if (pattern.empty() || run % 2 == 0) {
+      if (alongX)
+        DeviceFill(x, y, x + 1, y + t, rgb, xorMode);
+      else
+        DeviceFill(x, y, x + t, y + 1, rgb, xorMode);
+    }
+    if (!pattern.empty() && --left == 0) {
+      run = (run + 1) % pattern.size();
+      left = pattern[run];
+    }
+    const long long e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
 void QtCanvas::FillRect(int x1, int y1, int x2, int y2, QRgb rgb) {
-  if (!image_) return;
-  x1 = std::max(x1, 0);
-  y1 = std::max(y1, 0);
-  x2 = std::min(x2, image_->width());
-  y2 = std::min(y2, image_->height());
+  DeviceFill(Edge(x1), Edge(y1), Edge(x2), Edge(y2), rgb, GetPen().Mode == platform::pmXor);
+}
+
+void QtCanvas::PaintInCells(const QRect& bounds, const std::function<void(QPainter&)>& paint) {
+  const QRect area = bounds.intersected(LogicalArea());
+  if (area.isEmpty()) return;
+  QImage cells(area.size(), QImage::Format_ARGB32);
+  if (cells.isNull()) return;
+  cells.fill(Qt::transparent);
+  {
+    QPainter p(&cells);
+    PrepareShapePainter(p, false);
+    p.translate(-area.topLeft());
+    paint(p);
+  }
   const bool xorMode = GetPen().Mode == platform::pmXor;
-  for (int y = y1; y < y2; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image_->scanLine(y));
-    if (xorMode) {
-      for (int x = x1; x < x2; ++x) line[x] = 0xFF000000u | ((line[x] ^ rgb) & 0x00FFFFFFu);
-    } else if (x1 < x2) {
-      std::fill(line + x1, line + x2, rgb);
+  for (int y = 0; y < cells.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(cells.constScanLine(y));
+    for (int x = 0; x < cells.width(); ++x) {
+      if (qAlpha(line[x]) == 0) continue;
+      const long long lx = area.left() + x, ly = area.top() + y;
+      DeviceFill(Edge(lx), Edge(ly), Edge(lx + 1), Edge(ly + 1), line[x] | 0xFF000000u, xorMode);
     }
   }
 }
@@ -149,9 +250,9 @@ const QtCanvas::FontCache& QtCanvas::CurrentFont() const {
   return *fontCache_;
 }
 
-void QtCanvas::PrepareShapePainter(QPainter& painter) const {
+void QtCanvas::PrepareShapePainter(QPainter& painter, bool rasterOps) const {
   painter.setRenderHint(QPainter::Antialiasing, false);
-  if (GetPen().Mode == platform::pmXor)
+  if (rasterOps && GetPen().Mode == platform::pmXor)
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
   const auto& pen = GetPen();
   QPen qpen(ToQColor(pen.Color), std::max(pen.Width, 1), ToQtPenStyle(pen.Style), Qt::RoundCap,
@@ -169,10 +270,16 @@ void QtCanvas::LineTo(int x, int y) {
   if (image_) {
     if (ThinPen()) {
       ThinLine(from.X, from.Y, x, y);
-    } else if (GetPen().Style != platform::psClear) {
+    } else if (GetPen().Style != platform::psClear && Unit()) {
       QPainter p(image_);
       PrepareShapePainter(p);
       p.drawLine(from.X, from.Y, x, y);
+    } else if (GetPen().Style != platform::psClear) {
+      const int w = GetPen().Width;
+      const QRect bounds = QRect(QPoint(std::min(from.X, x), std::min(from.Y, y)),
+                                 QPoint(std::max(from.X, x), std::max(from.Y, y)))
+                               .adjusted(-w, -w, w, w);
+      PaintInCells(bounds, [&](QPainter& p) { p.drawLine(from.X, from.Y, x, y); });
     }
   }
   SetPenPos({x, y});
@@ -272,21 +379,47 @@ bool QtCanvas::FastEllipse(int x1, int y1, int x2, int y2) {
   // test per pixel where the figure lies inside the picture.
   auto* bits = reinterpret_cast<QRgb*>(image_->bits());
   const qsizetype stride = image_->bytesPerLine() / qsizetype(sizeof(QRgb));
-  const long long width = image_->width();
-  const long long height = image_->height();
-  const bool inside = x1 >= kMaskMargin && y1 >= kMaskMargin &&
+  const double r = PixelRatio();
+  // At an integral ratio k each pixel of the mask is its k x k block; other ratios fill cells.
+  const int k = r == std::floor(r) && r >= 1 && r <= 16 ? int(r) : 0;
+  const long long width = k ? image_->width() / k : 0;
+  const long long height = k ? image_->height() / k : 0;
+  const bool inside = k && x1 >= kMaskMargin && y1 >= kMaskMargin &&
                       static_cast<long long>(x2) + kMaskMargin <= width &&
                       static_cast<long long>(y2) + kMaskMargin <= height;
   auto put = [&](const std::vector<std::pair<int, int>>& pixels, QRgb rgb) {
-    if (inside) {
+    if (inside && k == 1) {
       QRgb* origin = bits + qsizetype(y1) * stride + x1;
       for (const auto& [dx, dy] : pixels) origin[dy * stride + dx] = rgb;
+      return;
+    }
+    if (inside && k == 2) {
+      // The usual dense screen: each block as two 64-bit stores, half the work of four.
+      const std::uint64_t pair = std::uint64_t(rgb) | (std::uint64_t(rgb) << 32);
+      QRgb* origin = bits + qsizetype(y1) * 2 * stride + qsizetype(x1) * 2;
+      for (const auto& [dx, dy] : pixels) {
+        QRgb* block = origin + qsizetype(dy) * 2 * stride + qsizetype(dx) * 2;
+        std::memcpy(block, &pair, sizeof pair);
+        std::memcpy(block + stride, &pair, sizeof pair);
+      }
+      return;
+    }
+    if (inside) {
+      QRgb* origin = bits + qsizetype(y1) * k * stride + qsizetype(x1) * k;
+      for (const auto& [dx, dy] : pixels) {
+        QRgb* block = origin + qsizetype(dy) * k * stride + qsizetype(dx) * k;
+        for (int j = 0; j < k; ++j, block += stride) std::fill(block, block + k, rgb);
+      }
       return;
     }
     for (const auto& [dx, dy] : pixels) {
       const long long x = static_cast<long long>(x1) + dx;
       const long long y = static_cast<long long>(y1) + dy;
-      if (x >= 0 && y >= 0 && x < width && y < height) bits[qsizetype(y) * stride + x] = rgb;
+      if (k == 1) {
+        if (x >= 0 && y >= 0 && x < width && y < height) bits[qsizetype(y) * stride + x] = rgb;
+      } else {
+        DeviceFill(Edge(x), Edge(y), Edge(x + 1), Edge(y + 1), rgb, false);
+      }
     }
   };
   if (GetBrush().Style == platform::bsSolid) put(mask.inside, ToRgb(GetBrush().Color));
@@ -299,24 +432,41 @@ void QtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
   if (x2 < x1) std::swap(x1, x2);
   if (y2 < y1) std::swap(y1, y2);
   if (FastEllipse(x1, y1, x2, y2)) return;
-  QPainter p(image_);
-  PrepareShapePainter(p);
   // An outlined QRect(x, y, w, h) covers w + 1 columns; without an outline the fill covers w,
   // one pixel less, as with the classic drawing surface.
-  p.drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+  const QRect box(x1, y1, x2 - x1 - 1, y2 - y1 - 1);
+  if (!Unit()) {
+    const int w = GetPen().Width + 2;
+    PaintInCells(box.adjusted(-w, -w, w, w), [&](QPainter& p) { p.drawEllipse(box); });
+    return;
+  }
+  QPainter p(image_);
+  PrepareShapePainter(p);
+  p.drawEllipse(box);
 }
 
 void QtCanvas::Polygon(std::span<const TPoint> points) {
   if (!image_ || points.empty()) return;
   QPolygon poly;
   for (const auto& pt : points) poly << QPoint(pt.X, pt.Y);
+  const int margin = GetPen().Width + 2;
+  const QRect bounds = poly.boundingRect().adjusted(-margin, -margin, margin, margin);
+  if (!ThinPen() && !Unit()) {
+    PaintInCells(bounds, [&](QPainter& p) { p.drawPolygon(poly, Qt::OddEvenFill); });
+    return;
+  }
   if (!ThinPen()) {
     QPainter p(image_);
     PrepareShapePainter(p);
     p.drawPolygon(poly, Qt::OddEvenFill);
     return;
   }
-  if (GetBrush().Style == platform::bsSolid) {
+  if (GetBrush().Style == platform::bsSolid && !Unit()) {
+    PaintInCells(bounds, [&](QPainter& p) {
+      p.setPen(Qt::NoPen);
+      p.drawPolygon(poly, Qt::OddEvenFill);
+    });
+  } else if (GetBrush().Style == platform::bsSolid) {
     QPainter p(image_);
     p.setRenderHint(QPainter::Antialiasing, false);
     if (GetPen().Mode == platform::pmXor)
@@ -335,6 +485,13 @@ void QtCanvas::Polygon(std::span<const TPoint> points) {
 
 void QtCanvas::Polyline(std::span<const TPoint> points) {
   if (!image_ || points.size() < 2) return;
+  // The curve: at device resolution, from cell corner to cell corner.
+  if (ThinPen() && !Unit()) {
+    for (std::size_t i = 1; i < points.size(); ++i)
+      DeviceThinLine(Edge(points[i - 1].X), Edge(points[i - 1].Y), Edge(points[i].X),
+                     Edge(points[i].Y));
+    return;
+  }
   if (ThinPen()) {
     for (std::size_t i = 1; i < points.size(); ++i)
       ThinLine(points[i - 1].X, points[i - 1].Y, points[i].X, points[i].Y);
@@ -343,20 +500,29 @@ void QtCanvas::Polyline(std::span<const TPoint> points) {
   if (GetPen().Style == platform::psClear) return;
   QPolygon poly;
   for (const auto& pt : points) poly << QPoint(pt.X, pt.Y);
+  // The painter works in logical pixels on an image of another ratio: a wide curve gains the
+  // resolution as well.
   QPainter p(image_);
   PrepareShapePainter(p);
   p.drawPolyline(poly);
 }
 
 void QtCanvas::SetPixel(int x, int y, TColor color) {
-  if (!image_ || x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return;
+  if (!image_) return;
+  if (!Unit()) {
+    DeviceFill(Edge(x), Edge(y), Edge(x + 1LL), Edge(y + 1LL), ToRgb(color), false);
+    return;
+  }
+  if (x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return;
   reinterpret_cast<QRgb*>(image_->scanLine(y))[x] = ToRgb(color);
 }
 
+// The pixel at the cell's top-left corner.
 TColor QtCanvas::GetPixel(int x, int y) const {
-  if (!image_ || x < 0 || y < 0 || x >= image_->width() || y >= image_->height())
-    return 0xFFFFFFFFu;
-  const QRgb rgb = image_->pixel(x, y);
+  if (!image_) return 0xFFFFFFFFu;
+  const long long dx = Edge(x), dy = Edge(y);
+  if (dx < 0 || dy < 0 || dx >= image_->width() || dy >= image_->height()) return 0xFFFFFFFFu;
+  const QRgb rgb = image_->pixel(int(dx), int(dy));
   return platform::RGB(std::uint8_t(qRed(rgb)), std::uint8_t(qGreen(rgb)),
                        std::uint8_t(qBlue(rgb)));
 }
@@ -365,7 +531,32 @@ void QtCanvas::DrawText(const TRect* clip, int x, int y, const std::string& text
   const QFont& font = CurrentFont().font;
   const QFontMetrics& metrics = CurrentFont().metrics;
   const QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
-  if (image_) {
+  if (image_ && !Unit()) {
+    // Background on whole cells; glyphs through the painter, which the image's ratio scales:
+    // they gain the resolution.
+    const double r = PixelRatio();
+    long long left = Edge(x), top = Edge(y);
+    long long right = Edge(static_cast<long long>(x) + metrics.horizontalAdvance(s));
+    long long bottom = Edge(static_cast<long long>(y) + metrics.height());
+    QRectF clipArea;
+    if (clip) {
+      const long long cl = Edge(clip->Left), ct = Edge(clip->Top);
+      const long long cr = Edge(clip->Right), cb = Edge(clip->Bottom);
+      left = std::max(left, cl);
+      top = std::max(top, ct);
+      right = std::min(right, cr);
+      bottom = std::min(bottom, cb);
+      clipArea = QRectF(cl / r, ct / r, (cr - cl) / r, (cb - ct) / r);
+    }
+    if (GetBrush().Style == platform::bsSolid && left < right && top < bottom)
+      DeviceFill(left, top, right, bottom, ToRgb(GetBrush().Color), false);
+    QPainter p(image_);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    if (clip) p.setClipRect(clipArea);
+    p.setFont(font);
+    p.setPen(ToQColor(GetFont().Color));
+    p.drawText(x, y + metrics.ascent(), s);
+  } else if (image_) {
     QPainter p(image_);
     p.setRenderHint(QPainter::TextAntialiasing, false);
     if (clip) p.setClipRect(QRect(clip->Left, clip->Top, clip->Width(), clip->Height()));
@@ -413,19 +604,102 @@ QImage ImageOf(const platform::Bitmap& bitmap) {
 
 }  // namespace
 
+QImage QtCanvas::DevicePixels(const platform::Bitmap& bitmap, const TRect& target) const {
+  QImage source = ImageOf(bitmap);
+  if (source.isNull()) return source;
+  if (source.format() != QImage::Format_RGB32)
+    source = source.convertToFormat(QImage::Format_RGB32);
+  const bool sameSize = target.Width() == bitmap.Width() && target.Height() == bitmap.Height();
+  // A picture composed at this ratio is copied as it is, so that cells stay cells.
+  const double sr = source.devicePixelRatio();
+  if (sameSize && sr == PixelRatio()) return source;
+  const long long w = Edge(target.Right) - Edge(target.Left);
+  const long long h = Edge(target.Bottom) - Edge(target.Top);
+  if (w <= 0 || h <= 0 || w > std::numeric_limits<int>::max() ||
+      h > std::numeric_limits<int>::max())
+    return {};
+  if (!sameSize)
+    return source.scaled(int(w), int(h), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  // Another ratio: each of the picture's logical pixels, as its top-left device pixel shows it,
+  // on its whole cell here.
+  const double r = PixelRatio();
+  auto sourcePixels = [&](int logicalOrigin, long long count, int limit) {
+    const long long origin = Edge(logicalOrigin);
+    std::vector<int> pixels(static_cast<std::size_t>(count));
+    for (long long d = 0; d < count; ++d) {
+      long long l = static_cast<long long>(std::floor(double(origin + d) / r));
+      while (Edge(l + 1) <= origin + d) ++l;
+      while (Edge(l) > origin + d) --l;
+      const double e = std::floor(double(l - logicalOrigin) * sr + 0.5);
+      pixels[std::size_t(d)] = int(std::clamp<double>(e, 0, limit - 1));
+    }
+    return pixels;
+  };
+  const std::vector<int> columns = sourcePixels(target.Left, w, source.width());
+  const std::vector<int> rows = sourcePixels(target.Top, h, source.height());
+  QImage out(int(w), int(h), QImage::Format_RGB32);
+  if (out.isNull()) return out;
+  for (int y = 0; y < out.height(); ++y) {
+    const auto* from = reinterpret_cast<const QRgb*>(source.constScanLine(rows[std::size_t(y)]));
+    auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
+    for (int x = 0; x < out.width(); ++x) to[x] = from[columns[std::size_t(x)]];
+  }
+  return out;
+}
+
+void QtCanvas::Blit(long long x, long long y, const QImage& pixels, bool andMode) {
+  if (!image_ || pixels.isNull()) return;
+  const long long x1 = std::max(x, 0LL), y1 = std::max(y, 0LL);
+  const long long x2 = std::min<long long>(x + pixels.width(), image_->width());
+  const long long y2 = std::min<long long>(y + pixels.height(), image_->height());
+  if (x1 >= x2) return;
+  for (long long row = y1; row < y2; ++row) {
+    auto* to = reinterpret_cast<QRgb*>(image_->scanLine(int(row))) + x1;
+    const auto* from = reinterpret_cast<const QRgb*>(pixels.constScanLine(int(row - y))) + (x1 - x);
+    if (andMode) {
+      for (long long i = 0; i < x2 - x1; ++i) to[i] = 0xFF000000u | (to[i] & from[i]);
+    } else {
+      std::copy(from, from + (x2 - x1), to);
+    }
+  }
+}
+
 void QtCanvas::Draw(int x, int y, const platform::Bitmap& bitmap) {
   if (!image_) return;
   const QImage source = ImageOf(bitmap);
-  QPainter p(image_);
-  p.drawImage(x, y, source);
+  if (Unit() && source.devicePixelRatio() == 1.0) {
+    QPainter p(image_);
+    p.drawImage(x, y, source);
+    return;
+  }
+  const TRect target{x, y,
+                     int(std::min<long long>(static_cast<long long>(x) + bitmap.Width(),
+                                             std::numeric_limits<int>::max())),
+                     int(std::min<long long>(static_cast<long long>(y) + bitmap.Height(),
+                                             std::numeric_limits<int>::max()))};
+  Blit(Edge(x), Edge(y), DevicePixels(bitmap, target), false);
 }
 
 void QtCanvas::StretchDraw(const TRect& rect, const platform::Bitmap& picture) {
   if (!image_) return;
   const QImage source = ImageOf(picture);
-  QPainter p(image_);
-  p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  p.drawImage(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()), source);
+  if (Unit() && source.devicePixelRatio() == 1.0) {
+    QPainter p(image_);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p.drawImage(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()), source);
+    return;
+  }
+  Blit(Edge(rect.Left), Edge(rect.Top), DevicePixels(picture, rect), false);
+}
+
+void QtCanvas::DrawAnd(int x, int y, const platform::Bitmap& bitmap) {
+  if (!image_) return;
+  const TRect target{x, y,
+                     int(std::min<long long>(static_cast<long long>(x) + bitmap.Width(),
+                                             std::numeric_limits<int>::max())),
+                     int(std::min<long long>(static_cast<long long>(y) + bitmap.Height(),
+                                             std::numeric_limits<int>::max()))};
+  Blit(Edge(x), Edge(y), DevicePixels(bitmap, target), true);
 }
 
 }  // namespace platform_qt

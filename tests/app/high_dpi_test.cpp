@@ -50,19 +50,52 @@ class HighDpiTest : public ::testing::Test {
   std::unique_ptr<TFrmMain> frm;
 };
 
-// The chart and the numeric label draw pixel-exactly at their own size; a denser screen shows
-// each of their pixels as a whole block, never blended with its neighbours.
-TEST_F(HighDpiTest, ChartAndNumericLabelAtRatioTwoAreTheRatioOnePictureDoubled) {
+// Whether the 2 x 2 block of logical pixel (x, y) in the dense picture is all `rgb`.
+bool BlockIs(const QImage& dense, int x, int y, QRgb rgb) {
+  for (int dy = 0; dy < 2; ++dy)
+    for (int dx = 0; dx < 2; ++dx)
+      if (dense.pixel(2 * x + dx, 2 * y + dy) != rgb) return false;
+  return true;
+}
+
+// On a screen of ratio 2 the chart and the numeric label are drawn at device resolution: every
+// line, point and mark is its ratio-1 pixels in 2 x 2 blocks, never shifted by half a pixel,
+// while the text is finer than blocks.
+TEST_F(HighDpiTest, ChartAndNumericLabelAtRatioTwoAreDrawnAtDeviceResolution) {
   ShowSomeItems(*frm);
   auto* fitQual = frm->findChild<platform_qt::ControlHostWidget*>(QStringLiteral("NLabFitQual"));
   ASSERT_NE(fitQual, nullptr);
-  for (QWidget* host : {static_cast<QWidget*>(frm->VArori1Host), static_cast<QWidget*>(fitQual)}) {
-    const QImage once = Render(host, 1);
-    const QImage twice = Render(host, 2);
-    ASSERT_EQ(twice.size(), once.size() * 2) << host->objectName().toStdString();
-    const QImage doubled =
-        once.scaled(once.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    EXPECT_TRUE(twice == doubled) << host->objectName().toStdString();
+  int x0, y0;
+  frm->VArori1.WorldToPixel(1, frm->VArori1.Scale1X().RangeLow(), frm->VArori1.Scale1Y().RangeLow(),
+                            x0, y0);
+  struct Case {
+    QWidget* host;
+    QRect noText;  // lines, marks and fills only
+    QRect text;
+  };
+  const QSize label = fitQual->size();
+  const Case cases[] = {
+      {frm->VArori1Host, QRect(QPoint(x0 - 2, 0), QPoint(frm->VArori1Host->width() - 1, y0 + 2)),
+       QRect(QPoint(x0, y0 + 3),
+             QPoint(frm->VArori1Host->width() - 1, frm->VArori1Host->height() - 1))},
+      // The bevel around the value; the value itself.
+      {fitQual, QRect(0, 0, label.width(), 2),
+       QRect(QPoint(0, 2), QPoint(label.width() - 1, label.height() - 3))},
+  };
+  for (const Case& c : cases) {
+    const std::string name = c.host->objectName().toStdString();
+    const QImage once = Render(c.host, 1);
+    const QImage twice = Render(c.host, 2);
+    ASSERT_EQ(twice.size(), once.size() * 2) << name;
+    int wrong = 0, fine = 0;
+    for (int y = c.noText.top(); y <= c.noText.bottom(); ++y)
+      for (int x = c.noText.left(); x <= c.noText.right(); ++x)
+        wrong += !BlockIs(twice, x, y, once.pixel(x, y));
+    for (int y = c.text.top(); y <= c.text.bottom(); ++y)
+      for (int x = c.text.left(); x <= c.text.right(); ++x)
+        fine += !BlockIs(twice, x, y, twice.pixel(2 * x, 2 * y));
+    EXPECT_EQ(wrong, 0) << name;
+    EXPECT_GT(fine, 10) << name;
   }
 }
 

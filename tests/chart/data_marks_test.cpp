@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -256,6 +258,47 @@ TEST(MarkGeometry, CharacterMarksAreCentredTextInUtf8) {
   test_support::RecordingCanvas canvas;
   DrawMark(canvas, 203, 100, 50);
   EXPECT_EQ(canvas.Calls().at(0).Args, (std::vector<int>{97, 44}));
+}
+
+}  // namespace
+
+namespace {
+
+long long CellEdge(long long e, double r) {
+  return static_cast<long long>(std::floor(e * r + 0.5));
+}
+
+// Every shape mark on a denser screen: at ratio 2 its ratio-1 pixels in 2 x 2 blocks; at 1.25
+// and 1.5 ink only within the cells of its ratio-1 pixels, and in each of them.
+TEST(MarkAtARatio, ShapeMarksKeepTheirPixelsOnCells) {
+  constexpr int kSize = 21, kCentre = 10;
+  auto draw = [](double r, std::uint8_t type) {
+    platform_qt::QtBitmap bmp(kSize, kSize);
+    bmp.SetPixelRatio(r);
+    PrepareCanvas(bmp.GetCanvas());
+    DrawMark(bmp.GetCanvas(), type, kCentre, kCentre);
+    return bmp.Image();
+  };
+  for (int type = 0; type < 52; ++type) {
+    const QImage once = draw(1, std::uint8_t(type));
+    for (const double r : {1.25, 1.5, 2.0}) {
+      const QImage dense = draw(r, std::uint8_t(type));
+      for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) {
+          const QRgb colour = once.pixel(x, y);
+          int same = 0, cell = 0;
+          for (long long dy = CellEdge(y, r); dy < CellEdge(y + 1, r); ++dy)
+            for (long long dx = CellEdge(x, r); dx < CellEdge(x + 1, r); ++dx) {
+              ++cell;
+              same += dense.pixel(int(dx), int(dy)) == colour;
+            }
+          if (r == 2.0 || colour == qRgb(255, 255, 255))
+            ASSERT_EQ(same, cell) << "mark " << type << " at " << r << ": " << x << "," << y;
+          else
+            ASSERT_GT(same, 0) << "mark " << type << " at " << r << ": " << x << "," << y;
+        }
+    }
+  }
 }
 
 }  // namespace

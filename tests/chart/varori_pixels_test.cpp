@@ -8,6 +8,7 @@
 
 #include "chart/varori.h"
 #include "platform/qt/host_widget.h"
+#include "platform/qt/image_host.h"
 #include "platform/qt/qt_canvas.h"
 #include "tests/fit/failing_allocation.h"
 
@@ -211,6 +212,82 @@ TEST_F(ChartPixels, RepeatedMarksGiveThePictureOfDrawingEveryMark) {
     }
   EXPECT_GT(marked, 100);
   EXPECT_EQ(differing, 0);
+}
+
+}  // namespace
+
+namespace {
+
+bool BlockIs(const QImage& dense, int x, int y, QRgb rgb) {
+  for (int dy = 0; dy < 2; ++dy)
+    for (int dx = 0; dx < 2; ++dx)
+      if ((dense.pixel(2 * x + dx, 2 * y + dy) & 0xFFFFFF) != (rgb & 0xFFFFFF)) return false;
+  return true;
+}
+
+// At ratio 2 every logical pixel of the frame, the grid, the marks and the data area is exactly
+// its 2 x 2 block of the ratio-1 picture; the scale labels gain the resolution; the picture
+// drawn without a window is the window's.
+TEST(ChartAtARatio, RatioTwoIsTheRatioOnePictureInBlocksExceptTheText) {
+  WindowChart window;
+  TVArori& chart = window.chart;
+  const std::uint8_t marks[] = {26, 27, 16, 9, 33, 40};
+  for (int i = 0; i < 60; ++i) chart.AddMark(i / 6.0, 5 + 4 * std::sin(i / 5.0), marks[i % 6]);
+  chart.ShowItems();
+  const QImage once = window.Screen().copy();
+
+  QImage twice;
+  {
+    platform_qt::ImageHost offscreen(chart, 2);
+    twice = offscreen.Render().copy();
+    ASSERT_EQ(twice.size(), once.size() * 2);
+    EXPECT_EQ(twice.devicePixelRatio(), 2);
+    platform_qt::ImageHost plain(chart, 1);
+    EXPECT_TRUE(plain.Render() == once);
+  }
+  // The window, rendered onto an image of ratio 2, shows the same.
+  chart.SetHost(window.host.get());
+  QImage grab(window.host->size() * 2, QImage::Format_RGB32);
+  grab.setDevicePixelRatio(2);
+  window.host->render(&grab);
+  grab.setDevicePixelRatio(1);
+  twice.setDevicePixelRatio(1);
+  EXPECT_TRUE(grab == twice);
+
+  // Down to the lowest tick label of the y axis and right of the x axis's labels: no text.
+  int x0, y0;
+  chart.WorldToPixel(1, 0, 0, x0, y0);
+  int wrong = 0;
+  for (int y = 0; y < y0 + 2; ++y)
+    for (int x = x0 - 2; x < once.width(); ++x) wrong += !BlockIs(twice, x, y, once.pixel(x, y));
+  EXPECT_EQ(wrong, 0);
+  // The labels under the x axis are drawn at device resolution, not in blocks.
+  int fine = 0;
+  for (int y = y0 + 3; y < once.height(); ++y)
+    for (int x = x0; x < once.width(); ++x)
+      fine += !BlockIs(twice, x, y, twice.pixel(2 * x, 2 * y));
+  EXPECT_GT(fine, 20);
+}
+
+}  // namespace
+
+namespace {
+
+// Pictures too large for any image are left empty rather than allocated, at any ratio.
+TEST(ChartAtARatio, AChartTwoBillionPixelsWidePaintsOnRealPicturesWithoutFailing) {
+  for (const double ratio : {1.0, 2.0}) {
+    TVArori chart;
+    platform_qt::ImageHost host(chart, ratio);
+    chart.SetBounds(0, 0, 2'000'000'000, 400);
+    chart.Scale1X().SetRangeHigh(10);
+    chart.Scale1Y().SetRangeHigh(10);
+    for (int i = 0; i < 100; ++i) chart.AddMark(i % 10, i / 10, 26);
+    EXPECT_NO_THROW(host.Render()) << ratio;
+    EXPECT_NO_THROW(chart.ShowItems()) << ratio;
+    int px, py;
+    chart.WorldToPixel(1, 5, 5, px, py);
+    EXPECT_EQ(px, chart.MarginLeft() + (chart.DataAreaWidth() - 1) / 2) << ratio;
+  }
 }
 
 }  // namespace

@@ -196,3 +196,31 @@ TEST_F(ChartRender, HugeMarginsAndScalePositionsPaintWithoutOverflow) {
 }
 
 }  // namespace
+
+namespace {
+
+// A control two billion pixels wide: the mapping stays exact and painting neither allocates for
+// the whole data area nor fails; with nothing tracked every mark is drawn.
+TEST_F(ChartRender, TwoBillionPixelsWideMapsExactlyAndDrawsEveryMark) {
+  chart->SetBounds(0, 0, 2'000'000'000, 400);
+  for (const double x : {0.0, 5.0, 10.0}) chart->AddMark(x, 5, 26);
+  chart->AddMark(5, 5, 26);  // a repeat of the same position
+  EXPECT_NO_THROW(chart->Repaint());
+  std::vector<CanvasCall> calls;
+  EXPECT_NO_THROW(calls = ShowItems());
+  int x0, x5, x10, py;
+  chart->WorldToPixel(1, 0, 5, x0, py);
+  chart->WorldToPixel(1, 5, 5, x5, py);
+  chart->WorldToPixel(1, 10, 5, x10, py);
+  EXPECT_EQ(x0, chart->MarginLeft());
+  EXPECT_EQ(x10 - x0, chart->DataAreaWidth() - 1);
+  EXPECT_EQ(2 * (x5 - x0), x10 - x0);
+  // Drawing coordinates far out are limited; the repeat is drawn again all the same.
+  std::vector<int> centres;
+  for (const CanvasCall& c : calls)
+    if (c.Op == "Ellipse") centres.push_back((c.Args[0] + c.Args[2]) / 2);
+  ASSERT_EQ(centres.size(), 4u);
+  EXPECT_EQ(centres[0], 0);
+}
+
+}  // namespace
