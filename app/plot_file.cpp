@@ -11,6 +11,7 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -25,7 +26,7 @@
 #include "chart/varori.h"
 #include "fit/rovav_aza.h"
 #include "io/data_file.h"
-#include "platform/qt/host_widget.h"
+#include "platform/qt/image_host.h"
 #include "platform/qt/painter_canvas.h"
 #include "platform/qt/qt_canvas.h"
 
@@ -77,18 +78,26 @@ void DrawCaption(QPainter& p, const Picture& picture) {
 
 // The chart as the window's host draws it, at the picture's scale.
 QImage ChartImage(TVArori& chart, const Picture& picture) {
-  if (picture.scale == 1) {
-    platform_qt::ControlHostWidget host(chart);
-    chart.Paint();
-    return host.ScreenImage().copy();
+  platform_qt::ImageHost host(chart, picture.scale);
+  return host.Render().copy();
+}
+
+// The caption above the chart image, each at device resolution: the chart's pixels are copied,
+// never resampled, so they are the window's at the same ratio.
+QImage Composed(const QImage& chart, const Picture& picture) {
+  const int captionPixels = int(std::ceil(picture.captionHeight * picture.scale));
+  QImage image(chart.width(), captionPixels + chart.height(), QImage::Format_RGB32);
+  image.fill(picture.background);
+  {
+    QPainter p(&image);
+    p.scale(picture.scale, picture.scale);
+    DrawCaption(p, picture);
+    p.resetTransform();
+    QImage pixels = chart;
+    pixels.setDevicePixelRatio(1);
+    p.drawImage(QPoint(0, captionPixels), pixels);
   }
-  QImage image(int(std::lround(picture.width * picture.scale)),
-               int(std::lround(picture.chartHeight * picture.scale)), QImage::Format_RGB32);
   image.setDevicePixelRatio(picture.scale);
-  image.fill(Qt::white);
-  QPainter p(&image);
-  platform_qt::PainterCanvas canvas(p);
-  chart.PaintTo(canvas);
   return image;
 }
 
@@ -207,15 +216,7 @@ int RunPlot(const CommandLine& request, std::ostream& err) {
       switch (format) {
         case PictureFormat::Png: {
           chart.HoldPainting(false);
-          const QImage chartImage = ChartImage(chart, picture);
-          QImage image(chartImage.width(), int(std::lround(picture.Height() * picture.scale)),
-                       QImage::Format_RGB32);
-          image.setDevicePixelRatio(picture.scale);
-          QPainter p(&image);
-          DrawCaption(p, picture);
-          p.drawImage(QPointF(0, picture.captionHeight), chartImage);
-          p.end();
-          return image.save(&out, "PNG");
+          return Composed(ChartImage(chart, picture), picture).save(&out, "PNG");
         }
         case PictureFormat::Svg: {
           QSvgGenerator svg;

@@ -77,20 +77,29 @@ TEST(PlotFile, ThePngHoldsTheWindowsChartUnderItsCaption) {
     frm->OpenDataFile(dir.File("p.csv"));
     c.press(*frm);
     QCoreApplication::processEvents();
-    const QImage& window = frm->VArori1Host->ScreenImage();
     // The default size is the window's chart.
-    ASSERT_EQ(window.size(), QSize(kDefaultPictureWidth, kDefaultPictureHeight));
+    ASSERT_EQ(frm->VArori1Host->size(), QSize(kDefaultPictureWidth, kDefaultPictureHeight));
+    // Whole ratios: at a fractional one the widget's last device row and column are cut through.
+    for (const double ratio : {1.0, 2.0}) {
+      SCOPED_TRACE(ratio);
+      // What the window's chart shows on a screen of that ratio.
+      QImage window(frm->VArori1Host->size() * ratio, QImage::Format_RGB32);
+      window.setDevicePixelRatio(ratio);
+      frm->VArori1Host->render(&window);
+      window.setDevicePixelRatio(1);
 
-    const std::string out = dir.File("chart.png");
-    const Outcome r = Plot({"--plot", out, c.model, dir.File("p.csv"), "--scale", "1"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    QImage picture(QString::fromStdString(out));
-    ASSERT_FALSE(picture.isNull());
-    const int caption = picture.height() - window.height();
-    ASSERT_GT(caption, 0);
-    EXPECT_EQ(picture.width(), window.width());
-    EXPECT_EQ(picture.copy(0, caption, window.width(), window.height()),
-              window.convertToFormat(picture.format()));
+      const std::string out = dir.File("chart.png");
+      const Outcome r =
+          Plot({"--plot", out, c.model, dir.File("p.csv"), "--scale", std::to_string(ratio)});
+      ASSERT_EQ(r.status, 0) << r.err;
+      QImage picture(QString::fromStdString(out));
+      ASSERT_FALSE(picture.isNull());
+      const int caption = picture.height() - window.height();
+      ASSERT_GT(caption, 0);
+      EXPECT_EQ(picture.width(), window.width());
+      EXPECT_EQ(picture.copy(0, caption, window.width(), window.height()),
+                window.convertToFormat(picture.format()));
+    }
   }
 }
 
