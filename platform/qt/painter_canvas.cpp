@@ -16,22 +16,6 @@ using platform::TRect;
 
 namespace {
 
-// The thin line styles' on/off runs in pixels, as the raster canvas draws them.
-QVector<qreal> DashPattern(platform::TPenStyle style) {
-  switch (style) {
-    case platform::psDash:
-      return {18, 6};
-    case platform::psDot:
-      return {3, 3};
-    case platform::psDashDot:
-      return {9, 6, 3, 6};
-    case platform::psDashDotDot:
-      return {9, 3, 3, 3, 3, 3};
-    default:
-      return {};
-  }
-}
-
 QPointF Centre(int x, int y) {
   return {x + 0.5, y + 0.5};
 }
@@ -54,8 +38,9 @@ void PainterCanvas::UsePen() {
   p.setWidthF(width);
   p.setCapStyle(width == 1 ? Qt::FlatCap : Qt::RoundCap);
   p.setJoinStyle(Qt::MiterJoin);
-  const QVector<qreal> dashes = DashPattern(pen.Style);
-  if (!dashes.isEmpty() && width == 1) p.setDashPattern(dashes);
+  // The raster canvas's runs, in pen widths (one pixel).
+  const std::vector<int> runs = DashPattern(pen.Style);
+  if (!runs.empty() && width == 1) p.setDashPattern(QVector<qreal>(runs.begin(), runs.end()));
   painter_.setPen(p);
 }
 

@@ -29,22 +29,6 @@ QRgb ToRgb(TColor color) {
   return qRgb(platform::RedOf(c), platform::GreenOf(c), platform::BlueOf(c));
 }
 
-// On/off run lengths of the thin line styles, starting with "on".
-std::vector<int> DashPattern(platform::TPenStyle style) {
-  switch (style) {
-    case platform::psDash:
-      return {18, 6};
-    case platform::psDot:
-      return {3, 3};
-    case platform::psDashDot:
-      return {9, 6, 3, 6};
-    case platform::psDashDotDot:
-      return {9, 3, 3, 3, 3, 3};
-    default:
-      return {};
-  }
-}
-
 Qt::PenStyle ToQtPenStyle(platform::TPenStyle style) {
   switch (style) {
     case platform::psDash:
@@ -63,6 +47,21 @@ Qt::PenStyle ToQtPenStyle(platform::TPenStyle style) {
 }
 
 }  // namespace
+
+std::vector<int> DashPattern(platform::TPenStyle style) {
+  switch (style) {
+    case platform::psDash:
+      return {18, 6};
+    case platform::psDot:
+      return {3, 3};
+    case platform::psDashDot:
+      return {9, 6, 3, 6};
+    case platform::psDashDotDot:
+      return {9, 3, 3, 3, 3, 3};
+    default:
+      return {};
+  }
+}
 
 QColor ToQColor(TColor color) {
   return QColor::fromRgb(ToRgb(color));

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "platform/canvas.h"
 
@@ -13,6 +14,8 @@ namespace platform_qt {
 
 QColor ToQColor(platform::TColor color);
 QFont ToQFont(const platform::Font& font);
+// On/off run lengths in pixels of the thin line styles, starting with "on"; empty for solid.
+std::vector<int> DashPattern(platform::TPenStyle style);
 
 // The canvas on a QImage (RGB32). Thin pens are rasterised here so that the end pixel rule, the
 // line styles and XOR come out pixel-exact; wide pens, ellipses and text go through QPainter
