@@ -30,7 +30,8 @@ class StampedPositions {
   void EndRun();
   // True when (x, y) was stamped in this run; otherwise marks it and returns false.
   bool TestAndSet(int x, int y) {
-    const unsigned cx = unsigned(x - left_), cy = unsigned(y - top_);
+    // Unsigned, so that a position far from the area wraps instead of overflowing.
+    const unsigned cx = unsigned(x) - unsigned(left_), cy = unsigned(y) - unsigned(top_);
     if (cx >= unsigned(width_) || cy >= unsigned(height_)) return false;
     const std::size_t index = std::size_t(cy) * std::size_t(width_) + cx;
     std::uint64_t& word = bits_[index >> 6];

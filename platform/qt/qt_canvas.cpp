@@ -530,7 +530,9 @@ void QtCanvas::DrawText(const TRect* clip, int x, int y, const std::string& text
   const QFont& font = CurrentFont().font;
   const QFontMetrics& metrics = CurrentFont().metrics;
   const QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
-  if (image_ && !Unit()) {
+  // An empty picture (one too large to hold) takes no text; a painter on it only complains.
+  const bool drawable = image_ && !image_->isNull();
+  if (drawable && !Unit()) {
     // Background on whole cells; glyphs through the painter, which the image's ratio scales:
     // they gain the resolution.
     const double r = PixelRatio();
@@ -555,7 +557,7 @@ void QtCanvas::DrawText(const TRect* clip, int x, int y, const std::string& text
     p.setFont(font);
     p.setPen(ToQColor(GetFont().Color));
     p.drawText(x, y + metrics.ascent(), s);
-  } else if (image_) {
+  } else if (drawable) {
     QPainter p(image_);
     p.setRenderHint(QPainter::TextAntialiasing, false);
     if (clip) p.setClipRect(QRect(clip->Left, clip->Top, clip->Width(), clip->Height()));

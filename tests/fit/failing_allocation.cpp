@@ -59,3 +59,25 @@ void operator delete[](void* p) noexcept {
 void operator delete[](void* p, std::size_t) noexcept {
   std::free(p);
 }
+
+// The non-throwing forms too (std::stable_sort's buffer takes them): the sanitizers' own would
+// allocate what the free above releases.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return ::operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return ::operator new(size, std::nothrow);
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
+
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
