@@ -431,18 +431,20 @@ class Parser {
     if (!choice_.Given()) return true;
     std::size_t from = 0;
     const std::size_t names = HeaderNames(header, sep, rowNames, from);
-    for (const auto& [spec, field] : {std::pair{&choice_.x, &layout.x}, {&choice_.y, &layout.y}}) {
+    for (const auto& [wanted, field] :
+         {std::pair{&choice_.x, &layout.x}, {&choice_.y, &layout.y}}) {
       std::optional<std::size_t> column;
       for (std::size_t i = 0; i < names && !column && !choice_.numbers; ++i)
-        if (Trim(headerFields_[from + i]) == *spec) column = i;
+        if (Trim(headerFields_[from + i]) == *wanted) column = i;
       std::size_t number = 0;
       if (!column) {
-        const auto [ptr, ec] = std::from_chars(spec->data(), spec->data() + spec->size(), number);
-        if (ec == std::errc() && ptr == spec->data() + spec->size() && number >= 1)
+        const auto [ptr, ec] =
+            std::from_chars(wanted->data(), wanted->data() + wanted->size(), number);
+        if (ec == std::errc() && ptr == wanted->data() + wanted->size() && number >= 1)
           column = number - 1;
       }
       if (!column) {
-        columnError_ = UnknownColumn(*spec, names, from);
+        columnError_ = UnknownColumn(*wanted, names, from);
         return false;
       }
       *field = offset + *column;
@@ -450,15 +452,15 @@ class Parser {
     return true;
   }
 
-  std::string UnknownColumn(const std::string& spec, std::size_t names, std::size_t from) {
+  std::string UnknownColumn(const std::string& wanted, std::size_t names, std::size_t from) {
     std::string text = Quoted(name_);
     if (names == 0) {
       text += " hat keine Spaltennamen; \"";
-      AppendShown(text, spec, kQuotedCharacters);
+      AppendShown(text, wanted, kQuotedCharacters);
       return text + "\" ist keine Spaltennummer.";
     }
     text += " hat keine Spalte \"";
-    AppendShown(text, spec, kQuotedCharacters);
+    AppendShown(text, wanted, kQuotedCharacters);
     text += "\". Ihre Spalten: ";
     for (std::size_t i = 0; i < names; ++i) {
       text += i ? ", \"" : "\"";
