@@ -1,0 +1,38 @@
+#pragma once
+
+#include <span>
+#include <vector>
+
+// What the smoothing spline at one smoothing parameter says about itself (Wahba; Silverman).
+// The spline with parameter p minimises Σ ((y_i − g(x_i)) / dy_i)² + p·∫ g''² / 2 over the
+// functions with a square-integrable second derivative, which is PenalizedCubicSpline's spline
+// at the same p (p = 0 interpolates, p → ∞ gives the weighted least-squares line). Its values at
+// the knots are linear in y, ĝ = A·y; A is the smoother matrix.
+struct SplineStatistics {
+  double p = 0;                  // the smoothing parameter the statistics are of
+  double trace = 0;              // tr A, the effective degrees of freedom: from 2 to n
+  double residual_sum = 0;       // RSS = Σ ((y_i − ĝ_i) / dy_i)²
+  double sigma2 = 0;             // σ̂² = RSS / (n − tr A), the variance of a unit weight
+  double gcv = 0;                // n·RSS / (n − tr A)², the generalised cross-validation score
+  std::vector<double> fitted;    // ĝ_i, the spline at each knot
+  std::vector<double> leverage;  // A_ii, each in (0, 1]
+};
+
+// The statistics of the smoothing spline through x (strictly increasing), y and dy (positive),
+// three or more knots, for a positive finite p. The spline is solved in Reinsch's form,
+// (QᵀD²Q + T/p)·u = Qᵀy with D = diag(dy), ĝ = y − D²Q·u; the band of the inverse of that
+// pentadiagonal matrix follows from its banded factorisation by Hutchinson and de Hoog's
+// recursion, and A_ii = 1 − dy_i²·(Q (QᵀD²Q + T/p)⁻¹ Qᵀ)_ii needs no more of it: O(n) time and
+// memory, no n × n matrix. The arithmetic is extended; the matrix's condition grows like
+// p·n³ (relative to the knot spacing), so on very many knots at a large p the leverages lose
+// digits as Reinsch's form does.
+//
+// A pointwise Bayesian band for the curve at the knots is ĝ_i ± z·√(σ̂²·A_ii), z the normal
+// quantile of the level.
+//
+// Nothing here runs during the spline's own computation: it is asked for separately, with the
+// p the solver found (PenalizedSplineWork::last_p). Throws EKovixMath2Error for fewer than three
+// knots, arrays of unequal length, x not increasing, a dy not positive or a p not positive and
+// finite; EMathError when the arithmetic overflows or n − tr A leaves nothing to divide by.
+SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<const double> y,
+                                           std::span<const double> dy, double p);

@@ -1,0 +1,176 @@
+#include "fit/spline_statistics.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstddef>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fit/kovix_errors.h"
+#include "fit/penalized_cubic_spline.h"
+
+namespace {
+
+using Ext = long double;
+using Dense = std::vector<std::vector<Ext>>;
+
+struct DataSet {
+  std::string name;
+  std::vector<double> x, y, dy;
+};
+
+DataSet MakeSet(std::size_t n, bool even, bool unit_weights, unsigned seed) {
+  std::mt19937 gen(seed);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  DataSet s;
+  s.name = std::to_string(n) + (even ? " even" : " random") + (unit_weights ? "" : " weighted");
+  double at = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    // Random gaps from 0.1 to 2.1: spacings that differ twentyfold.
+    at += even ? 1.0 : 0.1 + 2 * unit(gen);
+    s.x.push_back(at);
+    s.y.push_back(std::sin(at / 3) + 0.3 * (unit(gen) - 0.5));
+    s.dy.push_back(unit_weights ? 1.0 : 0.5 + 1.5 * unit(gen));
+  }
+  return s;
+}
+
+// Solves M·X = R in place by Gauss-Jordan elimination with partial pivoting; R becomes X.
+void Solve(Dense m, Dense& r) {
+  const std::size_t n = m.size();
+  for (std::size_t c = 0; c < n; ++c) {
+    std::size_t pivot = c;
+    for (std::size_t i = c + 1; i < n; ++i) {
+      if (std::fabs(m[i][c]) > std::fabs(m[pivot][c])) pivot = i;
+    }
+    std::swap(m[c], m[pivot]);
+    std::swap(r[c], r[pivot]);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (i == c) continue;
+      const Ext f = m[i][c] / m[c][c];
+      for (std::size_t k = c; k < n; ++k) m[i][k] -= f * m[c][k];
+      for (std::size_t k = 0; k < r[i].size(); ++k) r[i][k] -= f * r[c][k];
+    }
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    for (Ext& v : r[i]) v /= m[i][i];
+  }
+}
+
+// The smoother matrix built densely from the textbook penalty: ∫ g''² = gᵀ·Q·R⁻¹·Qᵀ·g with R
+// the tridiagonal of (h_{k−1} + h_k)/3 and h_k/6, so A = (W + (p/2)·Q·R⁻¹·Qᵀ)⁻¹·W, W = D⁻².
+Dense DenseSmoother(const DataSet& s, double p) {
+  const std::size_t n = s.x.size();
+  const std::size_t m = n - 2;
+  auto h = [&](std::size_t i) { return static_cast<Ext>(s.x[i + 1]) - s.x[i]; };
+  Dense q(n, std::vector<Ext>(m, 0));
+  Dense r(m, std::vector<Ext>(m, 0));
+  for (std::size_t j = 0; j < m; ++j) {
+    q[j][j] = 1 / h(j);
+    q[j + 1][j] = -1 / h(j) - 1 / h(j + 1);
+    q[j + 2][j] = 1 / h(j + 1);
+    r[j][j] = (h(j) + h(j + 1)) / 3;
+    if (j + 1 < m) r[j][j + 1] = r[j + 1][j] = h(j + 1) / 6;
+  }
+  Dense qt(m, std::vector<Ext>(n));
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t j = 0; j < m; ++j) qt[j][i] = q[i][j];
+  }
+  Solve(r, qt);  // R⁻¹·Qᵀ
+  Dense system(n, std::vector<Ext>(n, 0));
+  Dense w(n, std::vector<Ext>(n, 0));
+  for (std::size_t i = 0; i < n; ++i) {
+    w[i][i] = 1 / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+    for (std::size_t k = 0; k < n; ++k) {
+      Ext sum = 0;
+      for (std::size_t j = 0; j < m; ++j) sum += q[i][j] * qt[j][k];
+      system[i][k] = w[i][k] + static_cast<Ext>(p) / 2 * sum;
+    }
+  }
+  Solve(system, w);
+  return w;
+}
+
+// The weighted least-squares line's residual sum: S at a factor is that share of it.
+Ext LineResidual(const DataSet& s) {
+  Ext sw = 0, sx = 0, sy = 0;
+  for (std::size_t i = 0; i < s.x.size(); ++i) {
+    const Ext w = 1 / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+    sw += w;
+    sx += w * s.x[i];
+    sy += w * s.y[i];
+  }
+  Ext sxx = 0, sxy = 0, syy = 0;
+  for (std::size_t i = 0; i < s.x.size(); ++i) {
+    const Ext w = 1 / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+    const Ext u = s.x[i] - sx / sw, v = s.y[i] - sy / sw;
+    sxx += w * u * u;
+    sxy += w * u * v;
+    syy += w * v * v;
+  }
+  return syy - sxy * sxy / sxx;
+}
+
+struct Solved {
+  double p;
+  std::vector<double> values;
+};
+
+// The solver's spline for the factor: its p and its values at the knots.
+Solved SolveAtFactor(const DataSet& s, double factor) {
+  const std::size_t n = s.x.size();
+  std::vector<double> a(n), b(n), c(n), d(n);
+  PenalizedSplineWork work;
+  PenalizedCubicSpline(0, static_cast<int>(n) - 1, s.x, s.y, s.dy,
+                       static_cast<double>(factor * LineResidual(s)), a, b, c, d, work);
+  return {work.last_p, a};
+}
+
+std::vector<DataSet> Sets() {
+  std::vector<DataSet> sets;
+  unsigned seed = 11;
+  for (std::size_t n : {3, 4, 7, 20, 50}) {
+    for (bool even : {true, false}) {
+      for (bool unit : {true, false}) sets.push_back(MakeSet(n, even, unit, seed++));
+    }
+  }
+  return sets;
+}
+
+TEST(SmoothingSplineStatistics, AgreesWithTheDenseSmootherMatrix) {
+  for (const DataSet& s : Sets()) {
+    const std::size_t n = s.x.size();
+    for (double factor : {0.01, 0.2, 0.6, 0.9, 0.99}) {
+      SCOPED_TRACE(s.name + " factor " + std::to_string(factor));
+      const Solved solved = SolveAtFactor(s, factor);
+      ASSERT_GT(solved.p, 0);
+      const SplineStatistics stats = SmoothingSplineStatistics(s.x, s.y, s.dy, solved.p);
+      const Dense a = DenseSmoother(s, solved.p);
+      EXPECT_EQ(stats.p, solved.p);
+      Ext trace = 0, rss = 0, scale = 0;
+      for (std::size_t i = 0; i < n; ++i) {
+        EXPECT_NEAR(stats.leverage[i], static_cast<double>(a[i][i]), 1e-10) << i;
+        trace += a[i][i];
+        Ext g = 0;
+        for (std::size_t k = 0; k < n; ++k) g += a[i][k] * s.y[k];
+        EXPECT_NEAR(stats.fitted[i], static_cast<double>(g), 1e-10) << i;
+        // The same spline as the solver's at its p.
+        EXPECT_NEAR(stats.fitted[i], solved.values[i], 1e-9) << i;
+        rss += (s.y[i] - g) * (s.y[i] - g) / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+        scale += s.y[i] * s.y[i];
+      }
+      EXPECT_NEAR(stats.trace, static_cast<double>(trace), 1e-10);
+      EXPECT_NEAR(stats.residual_sum, static_cast<double>(rss), 1e-12 * static_cast<double>(scale));
+      // The solver's own target residual sum.
+      EXPECT_NEAR(stats.residual_sum, static_cast<double>(factor * LineResidual(s)),
+                  1e-8 * static_cast<double>(scale));
+      const Ext spare = n - trace;
+      EXPECT_NEAR(stats.sigma2, static_cast<double>(rss / spare), 1e-9 * stats.sigma2);
+      EXPECT_NEAR(stats.gcv, static_cast<double>(n * rss / (spare * spare)), 1e-9 * stats.gcv);
+    }
+  }
+}
+}  // namespace
