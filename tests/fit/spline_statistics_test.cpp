@@ -173,4 +173,85 @@ TEST(SmoothingSplineStatistics, AgreesWithTheDenseSmootherMatrix) {
     }
   }
 }
+// The factor's two ends: towards 1 the spline becomes the weighted least-squares line (two
+// degrees of freedom), towards 0 the interpolating spline (n).
+TEST(SmoothingSplineStatistics, TraceRunsFromTheLineToInterpolation) {
+  for (const DataSet& s : Sets()) {
+    SCOPED_TRACE(s.name);
+    const double n = static_cast<double>(s.x.size());
+    double last = n;
+    for (double factor : {1e-9, 1e-6, 1e-3, 0.1, 0.5, 0.9, 1 - 1e-3, 1 - 1e-6, 1 - 1e-9}) {
+      const double trace =
+          SmoothingSplineStatistics(s.x, s.y, s.dy, SolveAtFactor(s, factor).p).trace;
+      EXPECT_LT(trace, last) << factor;
+      EXPECT_GT(trace, 2) << factor;
+      if (factor == 1e-9) {
+        EXPECT_GT(trace, n - 1e-2);
+      }
+      if (factor == 1 - 1e-9) {
+        EXPECT_LT(trace, 2 + 1e-7);
+      }
+      last = trace;
+    }
+  }
+}
+
+// Near the line each leverage is the line's: w_i/Σw + w_i·(x_i − x̄)²/Sxx, weighted by
+// w = 1/dy², which for unit weights is 1/n + (x_i − x̄)²/Sxx.
+TEST(SmoothingSplineStatistics, LeveragesNearTheLineAreTheLines) {
+  for (const DataSet& s : Sets()) {
+    SCOPED_TRACE(s.name);
+    const std::size_t n = s.x.size();
+    const SplineStatistics stats =
+        SmoothingSplineStatistics(s.x, s.y, s.dy, SolveAtFactor(s, 1 - 1e-9).p);
+    Ext sw = 0, swx = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      sw += 1 / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+      swx += s.x[i] / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+    }
+    const Ext mean = swx / sw;
+    Ext sxx = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      sxx += (s.x[i] - mean) * (s.x[i] - mean) / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+      const Ext w = 1 / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+      const Ext line = w / sw + w * (s.x[i] - mean) * (s.x[i] - mean) / sxx;
+      EXPECT_NEAR(stats.leverage[i], static_cast<double>(line), 1e-7) << i;
+    }
+  }
+}
+
+TEST(SmoothingSplineStatistics, RefusesBadArguments) {
+  const std::vector<double> x = {0, 1, 2, 3};
+  const std::vector<double> y = {0, 1, 0, 1};
+  const std::vector<double> dy = {1, 1, 1, 1};
+  const struct {
+    std::vector<double> x, y, dy;
+    double p;
+    std::string message;
+  } cases[] = {
+      {{0, 1}, {0, 1}, {1, 1}, 1, "SmoothingSplineStatistics: at least three knots are needed"},
+      {x, {0, 1, 0}, dy, 1, "SmoothingSplineStatistics: x, y and dy must have the same length"},
+      {x, y, {1, 1, 1}, 1, "SmoothingSplineStatistics: x, y and dy must have the same length"},
+      {x, y, dy, 0, "SmoothingSplineStatistics: p must be positive and finite"},
+      {x, y, dy, -1, "SmoothingSplineStatistics: p must be positive and finite"},
+      {x, y, dy, INFINITY, "SmoothingSplineStatistics: p must be positive and finite"},
+      {x, y, dy, NAN, "SmoothingSplineStatistics: p must be positive and finite"},
+      {x, y, {1, 0, 1, 1}, 1, "SmoothingSplineStatistics: every dy must be positive and finite"},
+      {x, y, {1, 1, -1, 1}, 1, "SmoothingSplineStatistics: every dy must be positive and finite"},
+      {{0, 1, 1, 3}, y, dy, 1, "SmoothingSplineStatistics: x-values must be increasing"},
+      {{0, 2, 1, 3}, y, dy, 1, "SmoothingSplineStatistics: x-values must be increasing"},
+  };
+  for (const auto& c : cases) {
+    std::string message;
+    try {
+      SmoothingSplineStatistics(c.x, c.y, c.dy, c.p);
+    } catch (const EKovixMath2Error& e) {
+      message = e.what();
+    }
+    EXPECT_EQ(message, c.message) << c.p;
+  }
+}
+
 }  // namespace
