@@ -11,6 +11,7 @@
 
 #include "fit/kovix_errors.h"
 #include "fit/penalized_cubic_spline.h"
+#include "fit/rovav_aza.h"
 
 namespace {
 
@@ -251,6 +252,58 @@ TEST(SmoothingSplineStatistics, RefusesBadArguments) {
       message = e.what();
     }
     EXPECT_EQ(message, c.message) << c.p;
+  }
+}
+
+// The store's statistics are those of the spline it draws: the points come unsorted, the
+// fitted values are the spline's at the sorted knots, and asking leaves the spline as it was.
+TEST(SmoothSplineStatistics, DescribeTheStoresSpline) {
+  const DataSet s = MakeSet(40, false, true, 7);
+  for (double factor : {0.05, 0.5, 0.95, 1.0}) {
+    SCOPED_TRACE(factor);
+    TRovavAza store;
+    store.SetSmoothingFactor(factor);
+    for (std::size_t i = 0; i < s.x.size(); ++i) {
+      const std::size_t k = (i * 17) % s.x.size();  // 17 is prime to 40: a permutation
+      store.AddPoint(s.x[k], s.y[k]);
+    }
+    double fit_qual = 0;
+    bool valid = false;
+    std::vector<double> before;
+    for (double x : s.x) before.push_back(store.SmoothSplineValue(x, fit_qual, valid));
+    const SplineStatistics stats = store.SmoothSplineStatistics();
+    ASSERT_EQ(stats.fitted.size(), s.x.size());
+    for (std::size_t i = 0; i < s.x.size(); ++i) {
+      EXPECT_EQ(store.SmoothSplineValue(s.x[i], fit_qual, valid), before[i]) << i;
+      EXPECT_NEAR(stats.fitted[i], before[i], 1e-9) << i;
+    }
+    EXPECT_GT(stats.trace, 2);
+    EXPECT_LT(stats.trace, static_cast<double>(s.x.size()));
+    EXPECT_EQ(stats.leverage, SmoothingSplineStatistics(s.x, s.y, s.dy, stats.p).leverage);
+  }
+}
+
+TEST(SmoothSplineStatistics, RefusesTheInterpolatingSplineAndTwoPoints) {
+  const struct {
+    double factor;
+    std::vector<double> x;
+    std::string message;
+  } cases[] = {
+      {0.0, {0, 1, 3, 4}, "SmoothSplineStatistics: the spline has no smoothing parameter"},
+      // Two points lie on their line: the target residual sum is 0 whatever the factor.
+      {0.5, {0, 1}, "SmoothSplineStatistics: the spline has no smoothing parameter"},
+  };
+  for (const auto& c : cases) {
+    TRovavAza store;
+    store.SetSmoothingFactor(c.factor);
+    for (double x : c.x) store.AddPoint(x, x * x);
+    std::string message;
+    try {
+      store.SmoothSplineStatistics();
+    } catch (const EKovixMath2Error& e) {
+      message = e.what();
+    }
+    EXPECT_EQ(message, c.message) << c.factor;
   }
 }
 
