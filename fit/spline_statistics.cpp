@@ -1,5 +1,6 @@
 #include "fit/spline_statistics.h"
 
+#include <boost/math/distributions/normal.hpp>
 #include <cmath>
 #include <cstddef>
 #include <span>
@@ -170,4 +171,18 @@ SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<
   s.gcv = StoredDouble(static_cast<Ext>(n) * rss / (spare * spare));
   check.Check();
   return s;
+}
+
+std::vector<double> BandHalfWidths(const SplineStatistics& stats, double level) {
+  if (!(level > 0 && level < 1)) {
+    throw EKovixMath2Error("BandHalfWidths: the level must lie between 0 and 1");
+  }
+  FloatCheck check;
+  const Ext z = boost::math::quantile(boost::math::normal_distribution<double>(), (1 + level) / 2);
+  std::vector<double> half(stats.leverage.size());
+  for (std::size_t i = 0; i < half.size(); ++i) {
+    half[i] = StoredDouble(z * std::sqrt(static_cast<Ext>(stats.sigma2) * stats.leverage[i]));
+  }
+  check.Check();
+  return half;
 }

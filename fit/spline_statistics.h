@@ -27,12 +27,14 @@ struct SplineStatistics {
 // p·n³ (relative to the knot spacing), so on very many knots at a large p the leverages lose
 // digits as Reinsch's form does.
 //
-// A pointwise Bayesian band for the curve at the knots is ĝ_i ± z·√(σ̂²·A_ii), z the normal
-// quantile of the level.
-//
 // Nothing here runs during the spline's own computation: it is asked for separately, with the
 // p the solver found (PenalizedSplineWork::last_p). Throws EKovixMath2Error for fewer than three
 // knots, arrays of unequal length, x not increasing, a dy not positive or a p not positive and
 // finite; EMathError when the arithmetic overflows or n − tr A leaves nothing to divide by.
 SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<const double> y,
                                            std::span<const double> dy, double p);
+
+// The pointwise Bayesian confidence band of the spline at its knots (Wahba): ĝ_i ± the i-th
+// half-width z·√(σ̂²·A_ii), z the normal quantile of (1 + level)/2, so 0.95 gives z ≈ 1.96.
+// Throws EKovixMath2Error for a level outside (0, 1).
+std::vector<double> BandHalfWidths(const SplineStatistics& stats, double level);

@@ -307,4 +307,28 @@ TEST(SmoothSplineStatistics, RefusesTheInterpolatingSplineAndTwoPoints) {
   }
 }
 
+TEST(BandHalfWidths, AreTheNormalQuantileTimesTheStandardError) {
+  const DataSet s = MakeSet(20, false, false, 3);
+  const SplineStatistics stats = SmoothingSplineStatistics(s.x, s.y, s.dy, 30.0);
+  const struct {
+    double level, z;
+  } cases[] = {{0.5, 0.6744897501960817}, {0.95, 1.959963984540054}, {0.99, 2.5758293035489004}};
+  for (const auto& c : cases) {
+    const std::vector<double> half = BandHalfWidths(stats, c.level);
+    ASSERT_EQ(half.size(), s.x.size());
+    for (std::size_t i = 0; i < half.size(); ++i) {
+      EXPECT_NEAR(half[i], c.z * std::sqrt(stats.sigma2 * stats.leverage[i]), 1e-14) << i;
+    }
+  }
+  for (double level : {0.0, 1.0, -0.5, 1.5, static_cast<double>(NAN)}) {
+    std::string message;
+    try {
+      BandHalfWidths(stats, level);
+    } catch (const EKovixMath2Error& e) {
+      message = e.what();
+    }
+    EXPECT_EQ(message, "BandHalfWidths: the level must lie between 0 and 1") << level;
+  }
+}
+
 }  // namespace
