@@ -1,5 +1,6 @@
 #include "fit/spline_statistics.h"
 
+#include <algorithm>
 #include <boost/math/distributions/normal.hpp>
 #include <cmath>
 #include <cstddef>
@@ -14,18 +15,43 @@ namespace {
 
 using Ext = long double;
 
-// The symmetric pentadiagonal matrix B = QᵀD²Q + T/p of the interior knots, its factorisation
-// B = L·diag(e)·Lᵀ (L unit lower triangular with two subdiagonals) and the central band of B⁻¹.
-struct Band {
-  explicit Band(std::size_t m) : b0(m), b1(m), b2(m), l1(m), l2(m), e(m), s0(m), s1(m), s2(m) {}
-  // B[j][j], B[j][j+1], B[j][j+2].
-  std::vector<Ext> b0, b1, b2;
-  // L[j][j−1], L[j][j−2].
-  std::vector<Ext> l1, l2;
-  std::vector<Ext> e;
-  // B⁻¹[j][j], B⁻¹[j][j+1], B⁻¹[j][j+2].
-  std::vector<Ext> s0, s1, s2;
+// Zeroes row[col] against top[col] by a Givens rotation of the two rows over columns col..last.
+// A rotation keeps each row's relative accuracy whatever its scale.
+void Rotate(Ext* top, Ext* row, int col, int last) {
+  const Ext b = row[col];
+  if (b == 0) return;
+  const Ext a = top[col];
+  const Ext r = std::hypot(a, b);
+  const Ext c = a / r;
+  const Ext s = b / r;
+  for (int k = col; k <= last; ++k) {
+    const Ext t = top[k];
+    const Ext u = row[k];
+    top[k] = c * t + s * u;
+    row[k] = c * u - s * t;
+  }
+  row[col] = 0;
+}
+
+// One knot's rows of the triangular factor R of the least-squares problem in the values and
+// slopes z_i = (g_i, s_i): the upper triangular diagonal block (r00, r01, r11), the block
+// coupling z_i to z_{i+1} (row-major) and the right-hand side.
+struct FactorRows {
+  double r00, r01, r11;
+  double c00, c01, c10, c11;
+  double rhs0, rhs1;
 };
+
+// The inverse of the upper triangular block.
+struct Inverse2 {
+  Ext k00, k01, k11;
+};
+
+Inverse2 InverseOf(const FactorRows& f) {
+  const Ext k00 = 1 / static_cast<Ext>(f.r00);
+  const Ext k11 = 1 / static_cast<Ext>(f.r11);
+  return {k00, -f.r01 * k00 * k11, k11};
+}
 
 }  // namespace
 
@@ -49,118 +75,94 @@ SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<
   }
 
   FloatCheck check;
-  const std::size_t m = n - 2;
-  auto h = [&](std::size_t i) { return static_cast<Ext>(x[i + 1]) - x[i]; };
-  auto w2 = [&](std::size_t i) { return static_cast<Ext>(dy[i]) * dy[i]; };
-  // Column j of Q belongs to the interior knot k = j + 1: 1/h(k−1) at row k − 1,
-  // −1/h(k−1) − 1/h(k) at row k, 1/h(k) at row k + 1.
-  auto q_lo = [&](std::size_t j) { return 1 / h(j); };
-  auto q_mid = [&](std::size_t j) { return -1 / h(j) - 1 / h(j + 1); };
-  auto q_hi = [&](std::size_t j) { return 1 / h(j + 1); };
-
-  Band band(m);
-  const Ext inv_p = 1 / static_cast<Ext>(p);
-  for (std::size_t j = 0; j < m; ++j) {
-    const std::size_t k = j + 1;
-    band.b0[j] = q_lo(j) * q_lo(j) * w2(k - 1) + q_mid(j) * q_mid(j) * w2(k) +
-                 q_hi(j) * q_hi(j) * w2(k + 1) + inv_p * 2 * (h(k - 1) + h(k)) / 3;
-    if (j + 1 < m) {
-      band.b1[j] =
-          q_mid(j) * q_lo(j + 1) * w2(k) + q_hi(j) * q_mid(j + 1) * w2(k + 1) + inv_p * h(k) / 3;
+  // The sweep: Givens rotations knot by knot from the left. Five rows over the columns g_i, s_i,
+  // g_{i+1}, s_{i+1} and the right-hand side: the information carried to z_i (two rows), the
+  // data row of knot i and the interval's two penalty rows. The first two rows come out as
+  // knot i's rows of R, the next two carry on to z_{i+1}.
+  std::vector<FactorRows> factor(n);
+  const Ext half_p = static_cast<Ext>(p) / 2;
+  Ext carried[2][5] = {};
+  for (std::size_t i = 0; i < n; ++i) {
+    const Ext root_w = 1 / static_cast<Ext>(dy[i]);
+    Ext rows[5][5] = {{carried[0][0], carried[0][1], 0, 0, carried[0][4]},
+                      {0, carried[1][1], 0, 0, carried[1][4]},
+                      {root_w, 0, 0, 0, root_w * y[i]}};
+    const bool last = i + 1 == n;
+    if (!last) {
+      const Ext h = static_cast<Ext>(x[i + 1]) - x[i];
+      const Ext a = std::sqrt(half_p * 12 / (h * h * h));
+      const Ext b = std::sqrt(half_p / h);
+      const Ext row3[5] = {-a, -a * h / 2, a, -a * h / 2, 0};
+      const Ext row4[5] = {0, -b, 0, b, 0};
+      std::copy(row3, row3 + 5, rows[3]);
+      std::copy(row4, row4 + 5, rows[4]);
     }
-    if (j + 2 < m) band.b2[j] = q_hi(j) * q_lo(j + 2) * w2(k + 1);
-  }
-
-  // B = L·diag(e)·Lᵀ, row by row.
-  for (std::size_t j = 0; j < m; ++j) {
-    Ext l2 = 0, l1 = 0;
-    if (j >= 2) l2 = band.b2[j - 2] / band.e[j - 2];
-    if (j >= 1) {
-      l1 = band.b1[j - 1];
-      if (j >= 2) l1 -= l2 * band.e[j - 2] * band.l1[j - 1];
-      l1 /= band.e[j - 1];
+    const int count = last ? 3 : 5;
+    for (int col = 0; col < (last ? 2 : 4); ++col) {
+      for (int r = col + 1; r < count; ++r) Rotate(rows[col], rows[r], col, 4);
     }
-    band.l1[j] = l1;
-    band.l2[j] = l2;
-    Ext e = band.b0[j];
-    if (j >= 1) e -= l1 * l1 * band.e[j - 1];
-    if (j >= 2) e -= l2 * l2 * band.e[j - 2];
-    band.e[j] = e;
-  }
-
-  // u = B⁻¹·Qᵀy by the factorisation, then ĝ = y − D²Q·u.
-  std::vector<Ext> u(m);
-  for (std::size_t j = 0; j < m; ++j) {
-    Ext v = q_lo(j) * y[j] + q_mid(j) * y[j + 1] + q_hi(j) * y[j + 2];
-    if (j >= 1) v -= band.l1[j] * u[j - 1];
-    if (j >= 2) v -= band.l2[j] * u[j - 2];
-    u[j] = v;
-  }
-  for (std::size_t j = m; j-- > 0;) {
-    Ext v = u[j] / band.e[j];
-    if (j + 1 < m) v -= band.l1[j + 1] * u[j + 1];
-    if (j + 2 < m) v -= band.l2[j + 2] * u[j + 2];
-    u[j] = v;
-  }
-
-  // Hutchinson and de Hoog: Lᵀ·B⁻¹ = diag(e)⁻¹·L⁻¹ is lower triangular with diagonal 1/e, so on
-  // and above the diagonal B⁻¹[j][i] = δ_ij/e_j − L[j+1][j]·B⁻¹[j+1][i] − L[j+2][j]·B⁻¹[j+2][i],
-  // which from the last row up needs only the band already found.
-  for (std::size_t j = m; j-- > 0;) {
-    const Ext a1 = j + 1 < m ? band.l1[j + 1] : 0;
-    const Ext a2 = j + 2 < m ? band.l2[j + 2] : 0;
-    const Ext s11 = j + 1 < m ? band.s0[j + 1] : 0;  // B⁻¹[j+1][j+1]
-    const Ext s12 = j + 1 < m ? band.s1[j + 1] : 0;  // B⁻¹[j+1][j+2]
-    const Ext s22 = j + 2 < m ? band.s0[j + 2] : 0;  // B⁻¹[j+2][j+2]
-    band.s2[j] = -a1 * s12 - a2 * s22;
-    band.s1[j] = -a1 * s11 - a2 * s12;
-    band.s0[j] = 1 / band.e[j] - a1 * band.s1[j] - a2 * band.s2[j];
-  }
-  // Row i of Q has its entries in the columns of the knots i − 1, i, i + 1 that are interior.
-  auto inverse = [&](std::size_t a, std::size_t b) -> Ext {
-    if (a > b) std::swap(a, b);
-    switch (b - a) {
-      case 0:
-        return band.s0[a];
-      case 1:
-        return band.s1[a];
-      default:
-        return band.s2[a];
+    FactorRows& f = factor[i];
+    f.r00 = StoredDouble(rows[0][0]);
+    f.r01 = StoredDouble(rows[0][1]);
+    f.r11 = StoredDouble(rows[1][1]);
+    f.c00 = StoredDouble(rows[0][2]);
+    f.c01 = StoredDouble(rows[0][3]);
+    f.c10 = StoredDouble(rows[1][2]);
+    f.c11 = StoredDouble(rows[1][3]);
+    f.rhs0 = StoredDouble(rows[0][4]);
+    f.rhs1 = StoredDouble(rows[1][4]);
+    if (!last) {
+      carried[0][0] = rows[2][2];
+      carried[0][1] = rows[2][3];
+      carried[0][4] = rows[2][4];
+      carried[1][1] = rows[3][3];
+      carried[1][4] = rows[3][4];
     }
-  };
+  }
 
+  // From the right: back-substitution for the values and slopes, and the covariance of z_i,
+  // the 2 × 2 diagonal block of M⁻¹ = R⁻¹·R⁻ᵀ (M the normal matrix), by the recursion of
+  // Hutchinson and de Hoog for the band of the inverse: with K = R_ii⁻¹ and G = −K·C_i (C_i the
+  // coupling block), Σ_i = K·Kᵀ + G·Σ_{i+1}·Gᵀ, a sum of two positive semidefinite terms that
+  // cancels nothing. Then A = W^(1/2)·E·M⁻¹·Eᵀ·W^(1/2) (E picking the values), so the leverage
+  // of knot i is w_i·Σ_i[g][g].
   SplineStatistics s;
   s.p = p;
   s.fitted.resize(n);
   s.leverage.resize(n);
+  Ext z0 = 0, z1 = 0;             // z_{i+1}
+  Ext v00 = 0, v01 = 0, v11 = 0;  // Σ_{i+1}
   Ext trace = 0, rss = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    // The columns touching row i and their entries in it.
-    std::size_t col[3];
-    Ext q[3];
-    int count = 0;
-    if (i >= 2) {  // knot i − 1, column i − 2
-      col[count] = i - 2;
-      q[count++] = q_hi(i - 2);
+  for (std::size_t i = n; i-- > 0;) {
+    const FactorRows& f = factor[i];
+    const Inverse2 k = InverseOf(f);
+    Ext t0 = f.rhs0, t1 = f.rhs1;
+    Ext w00 = k.k00 * k.k00 + k.k01 * k.k01, w01 = k.k01 * k.k11, w11 = k.k11 * k.k11;
+    if (i + 1 < n) {
+      t0 -= f.c00 * z0 + f.c01 * z1;
+      t1 -= f.c10 * z0 + f.c11 * z1;
+      // G = −K·C.
+      const Ext g00 = -(k.k00 * f.c00 + k.k01 * f.c10);
+      const Ext g01 = -(k.k00 * f.c01 + k.k01 * f.c11);
+      const Ext g10 = -(k.k11 * f.c10);
+      const Ext g11 = -(k.k11 * f.c11);
+      // G·Σ_{i+1}.
+      const Ext h00 = g00 * v00 + g01 * v01, h01 = g00 * v01 + g01 * v11;
+      const Ext h10 = g10 * v00 + g11 * v01, h11 = g10 * v01 + g11 * v11;
+      w00 += h00 * g00 + h01 * g01;
+      w01 += h00 * g10 + h01 * g11;
+      w11 += h10 * g10 + h11 * g11;
     }
-    if (i >= 1 && i + 1 < n) {  // knot i, column i − 1
-      col[count] = i - 1;
-      q[count++] = q_mid(i - 1);
-    }
-    if (i + 2 < n) {  // knot i + 1, column i
-      col[count] = i;
-      q[count++] = q_lo(i);
-    }
-    Ext quad = 0, qu = 0;
-    for (int a = 0; a < count; ++a) {
-      qu += q[a] * u[col[a]];
-      for (int b = 0; b < count; ++b) quad += q[a] * q[b] * inverse(col[a], col[b]);
-    }
-    const Ext leverage = 1 - w2(i) * quad;
-    const Ext fitted = y[i] - w2(i) * qu;
-    const Ext r = (y[i] - fitted) / dy[i];
+    z1 = k.k11 * t1;
+    z0 = k.k00 * t0 + k.k01 * t1;
+    v00 = w00;
+    v01 = w01;
+    v11 = w11;
+    const Ext w = 1 / (static_cast<Ext>(dy[i]) * dy[i]);
+    const Ext leverage = w * v00;
+    const Ext r = (y[i] - z0) / dy[i];
     s.leverage[i] = StoredDouble(leverage);
-    s.fitted[i] = StoredDouble(fitted);
+    s.fitted[i] = StoredDouble(z0);
     trace += leverage;
     rss += r * r;
   }

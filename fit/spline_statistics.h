@@ -19,18 +19,18 @@ struct SplineStatistics {
 };
 
 // The statistics of the smoothing spline through x (strictly increasing), y and dy (positive),
-// three or more knots, for a positive finite p. The spline is solved in Reinsch's form,
-// (QᵀD²Q + T/p)·u = Qᵀy with D = diag(dy), ĝ = y − D²Q·u; the band of the inverse of that
-// pentadiagonal matrix follows from its banded factorisation by Hutchinson and de Hoog's
-// recursion, and A_ii = 1 − dy_i²·(Q (QᵀD²Q + T/p)⁻¹ Qᵀ)_ii needs no more of it: O(n) time and
-// memory, no n × n matrix. The arithmetic is extended; the matrix's condition grows like
-// p·n³ (relative to the knot spacing), so on very many knots at a large p the leverages lose
-// digits as Reinsch's form does.
+// three or more knots, for a positive finite p. The spline is solved as the least-squares
+// problem in its values and slopes at the knots, by Givens rotations knot by knot (a
+// square-root information sweep, as the solver's); the diagonal blocks of the inverse normal
+// matrix follow from that banded factor by Hutchinson and de Hoog's recursion, and A_ii is w_i
+// times the variance of the value at knot i (w = 1/dy²): O(n) time, no n × n matrix. Knots a
+// hair apart (1e-9 among unit spacings) keep the leverages' accuracy, which Reinsch's
+// formulation in second derivatives loses.
 //
 // Nothing here runs during the spline's own computation: it is asked for separately, with the
-// p the solver found (PenalizedSplineWork::last_p). Throws EKovixMath2Error for fewer than three
-// knots, arrays of unequal length, x not increasing, a dy not positive or a p not positive and
-// finite; EMathError when the arithmetic overflows or n − tr A leaves nothing to divide by.
+// p the solver found (PenalizedSplineWork::last_p, when p_known). Throws EKovixMath2Error for
+// fewer than three knots, arrays of unequal length, x not increasing, a dy not positive or a p
+// not positive and finite; EMathError when the arithmetic overflows.
 SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<const double> y,
                                            std::span<const double> dy, double p);
 

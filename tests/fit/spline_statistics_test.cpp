@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <random>
@@ -328,6 +329,42 @@ TEST(BandHalfWidths, AreTheNormalQuantileTimesTheStandardError) {
       message = e.what();
     }
     EXPECT_EQ(message, "BandHalfWidths: the level must lie between 0 and 1") << level;
+  }
+}
+
+// x drawn at random over [0, 10): at 10^5 knots the closest pair is about 1e-9 apart, where a
+// formulation in second derivatives loses the leverages entirely. The spline stays the solver's
+// and every leverage a share between 0 and 1.
+TEST(SmoothingSplineStatistics, KeepsItsAccuracyOnKnotsAHairApart) {
+  const std::size_t n = 100000;
+  std::mt19937_64 gen(5);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  DataSet s;
+  for (std::size_t i = 0; i < n; ++i) s.x.push_back(10 * unit(gen));
+  std::sort(s.x.begin(), s.x.end());
+  s.x.erase(std::unique(s.x.begin(), s.x.end()), s.x.end());
+  for (double x : s.x) {
+    s.y.push_back(std::sin(x) + 0.3 * (unit(gen) - 0.5));
+    s.dy.push_back(1.0);
+  }
+  double closest = 1;
+  for (std::size_t i = 1; i < s.x.size(); ++i) closest = std::min(closest, s.x[i] - s.x[i - 1]);
+  ASSERT_LT(closest, 1e-8);
+  for (double factor : {0.01, 0.5, 0.99}) {
+    SCOPED_TRACE(factor);
+    const Solved solved = SolveAtFactor(s, factor);
+    const SplineStatistics stats = SmoothingSplineStatistics(s.x, s.y, s.dy, solved.p);
+    double worst = 0, low = 1, high = 0;
+    for (std::size_t i = 0; i < s.x.size(); ++i) {
+      worst = std::max(worst, std::fabs(stats.fitted[i] - solved.values[i]));
+      low = std::min(low, stats.leverage[i]);
+      high = std::max(high, stats.leverage[i]);
+    }
+    EXPECT_LT(worst, 1e-10);
+    EXPECT_GT(low, 0);
+    EXPECT_LE(high, 1);
+    EXPECT_GT(stats.trace, 2);
+    EXPECT_LT(stats.trace, static_cast<double>(s.x.size()));
   }
 }
 
