@@ -16,12 +16,13 @@ namespace {
 using Ext = long double;
 
 // Zeroes row[col] against top[col] by a Givens rotation of the two rows over columns col..last.
-// A rotation keeps each row's relative accuracy whatever its scale.
+// A rotation keeps each row's relative accuracy whatever its scale. The entries are products of
+// a few doubles, whose squares the extended range holds: no scaled hypot is needed.
 void Rotate(Ext* top, Ext* row, int col, int last) {
   const Ext b = row[col];
   if (b == 0) return;
   const Ext a = top[col];
-  const Ext r = std::hypot(a, b);
+  const Ext r = std::sqrt(a * a + b * b);
   const Ext c = a / r;
   const Ext s = b / r;
   for (int k = col; k <= last; ++k) {
