@@ -48,6 +48,10 @@ struct Inverse2 {
   Ext k00, k01, k11;
 };
 
+double Rounded(Ext value) {
+  return static_cast<double>(value);
+}
+
 Inverse2 InverseOf(const FactorRows& f) {
   const Ext k00 = 1 / static_cast<Ext>(f.r00);
   const Ext k11 = 1 / static_cast<Ext>(f.r11);
@@ -102,16 +106,17 @@ SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<
     for (int col = 0; col < (last ? 2 : 4); ++col) {
       for (int r = col + 1; r < count; ++r) Rotate(rows[col], rows[r], col, 4);
     }
+    // Rounded: an entry beyond the double range raises the overflow flag, checked at the end.
     FactorRows& f = factor[i];
-    f.r00 = StoredDouble(rows[0][0]);
-    f.r01 = StoredDouble(rows[0][1]);
-    f.r11 = StoredDouble(rows[1][1]);
-    f.c00 = StoredDouble(rows[0][2]);
-    f.c01 = StoredDouble(rows[0][3]);
-    f.c10 = StoredDouble(rows[1][2]);
-    f.c11 = StoredDouble(rows[1][3]);
-    f.rhs0 = StoredDouble(rows[0][4]);
-    f.rhs1 = StoredDouble(rows[1][4]);
+    f.r00 = Rounded(rows[0][0]);
+    f.r01 = Rounded(rows[0][1]);
+    f.r11 = Rounded(rows[1][1]);
+    f.c00 = Rounded(rows[0][2]);
+    f.c01 = Rounded(rows[0][3]);
+    f.c10 = Rounded(rows[1][2]);
+    f.c11 = Rounded(rows[1][3]);
+    f.rhs0 = Rounded(rows[0][4]);
+    f.rhs1 = Rounded(rows[1][4]);
     if (!last) {
       carried[0][0] = rows[2][2];
       carried[0][1] = rows[2][3];
@@ -162,8 +167,8 @@ SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<
     const Ext w = 1 / (static_cast<Ext>(dy[i]) * dy[i]);
     const Ext leverage = w * v00;
     const Ext r = (y[i] - z0) / dy[i];
-    s.leverage[i] = StoredDouble(leverage);
-    s.fitted[i] = StoredDouble(z0);
+    s.leverage[i] = Rounded(leverage);
+    s.fitted[i] = Rounded(z0);
     trace += leverage;
     rss += r * r;
   }
