@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstddef>
 #include <span>
-#include <utility>
 #include <vector>
 
 #include "fit/float_check.h"
