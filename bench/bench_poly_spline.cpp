@@ -151,6 +151,32 @@ BENCHMARK(BM_SplineRandomX)
     ->Unit(benchmark::kMillisecond)
     ->MinTime(2);
 
+// The spline as BM_SplineRandomX computes it, then its statistics: the smoothing parameter,
+// tr A, σ̂², GCV and every knot's leverage. The peer is the same UnivariateSpline alone.
+void BM_SplineWithStatisticsRandomX(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  TRovavAza& store = RandomXStoreOf(n);
+  const std::vector<DataPoint> points = PointsOf(store);
+  double q = 0;
+  bool valid = false;
+  for (auto _ : state) {
+    state.PauseTiming();
+    store.ClearData();
+    store.AddPoints(points);
+    store.SetSmoothingFactor(0.5);
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(store.SmoothSplineValue(5.0, q, valid));
+    benchmark::DoNotOptimize(store.SmoothSplineStatistics().gcv);
+  }
+  PerPoint(state, n);
+}
+BENCHMARK(BM_SplineWithStatisticsRandomX)
+    ->ArgName("n")
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2);
+
 // The same on a new store: the spline's arrays are fresh memory, and each page costs a fault on
 // first touch, as at the first spline of a session.
 void BM_SplineRandomXFreshStore(benchmark::State& state) {

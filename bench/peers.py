@@ -126,7 +126,8 @@ def peer_times(csv):
         first = best_time(lambda: smoothing_spline(x, y, 0.5))
         # The same peer for the engine's store reused as an open reuses it and for a new store.
         for name in (f"BM_SplineRandomX/n:{n}/min_time:2.000",
-                     f"BM_SplineRandomXFreshStore/n:{n}/min_time:2.000"):
+                     f"BM_SplineRandomXFreshStore/n:{n}/min_time:2.000",
+                     f"BM_SplineWithStatisticsRandomX/n:{n}/min_time:2.000"):
             peers[name] = ("scipy UnivariateSpline s=0.5*RSS, random x", first)
         peers[f"BM_SplineScrollStep/n:{n}"] = (
             "scipy UnivariateSpline s=0.501*RSS, random x",

@@ -127,6 +127,7 @@ class Reinsch {
 
   // Returns the p of the result (1 after a combination of two solutions).
   Ext Run(std::span<double> a, std::span<double> b, std::span<double> c, std::span<double> d);
+  bool Combined() const { return combined_; }
 
  private:
   void SetUp(std::span<double> a, std::span<double> b, std::span<double> c, std::span<double> d);
@@ -145,6 +146,7 @@ class Reinsch {
   const Ext S_;
   Work r_, r1_, r2_, t_, t1_, u_, v_, lo_u_, lo_v_, hi_u_, hi_v_;
   FloatCheck check_;
+  bool combined_ = false;
 };
 
 void Reinsch::SetUp(std::span<double> a, std::span<double> b, std::span<double> c,
@@ -394,6 +396,7 @@ void Reinsch::Combine(Ext lo_p, Ext hi_p) {
     theta = next;
   }
   theta = below;
+  combined_ = true;
   for (int i = n1_; i <= n2_; ++i) {
     v_[i] = Store(residual(theta, i));
     u_[i] = Store((1 - theta) * lo_u_[i] + theta * hi_u_[i]);
@@ -425,6 +428,7 @@ void PenalizedCubicSpline(int n1, int n2, std::span<const double> x, std::span<c
   // double range, where the sweep's rows overflow and the text's arithmetic decides.
   const bool same_data = work.same_data;
   work.same_data = false;
+  work.p_known = false;
   if (!same_data) work.data_known = false;
   if (S > 0) {
     if (!work.data_known) {
@@ -452,11 +456,14 @@ void PenalizedCubicSpline(int n1, int n2, std::span<const double> x, std::span<c
       work.same_data = false;
       if (found > 0) {
         work.last_p = found;
+        work.p_known = true;
         return;
       }
     }
   }
   work.prediction_known = false;
   work.cells.assign(kWorkArrays * Work::Size(n1, n2), 0.0);
-  work.last_p = static_cast<double>(Reinsch(n1, n2, x, y, dy, S, work.cells).Run(a, b, c, d));
+  Reinsch reinsch(n1, n2, x, y, dy, S, work.cells);
+  work.last_p = static_cast<double>(reinsch.Run(a, b, c, d));
+  work.p_known = !reinsch.Combined();
 }

@@ -11,6 +11,9 @@ struct PenalizedSplineWork {
   // The smoothing parameter of the last result: where the next search starts, so that a small
   // change of S (a moved scroll bar) takes few steps.
   double last_p = 0;
+  // Whether the last result is the spline of the parameter last_p. It is not after Reinsch's
+  // iteration mended its result by combining the splines of two parameters (last_p is then 1).
+  bool p_known = false;
   // Set by the caller when x, y and dy are those of the last call, only S being new: what
   // depends on the data alone is then taken from that call, and the search starts from a
   // prediction of the new p by the last result's log R(log p) and its first two derivatives.

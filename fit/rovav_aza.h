@@ -10,6 +10,7 @@
 #include "fit/matrix.h"
 #include "fit/penalized_cubic_spline.h"
 #include "fit/polynomial_curve.h"
+#include "fit/spline_statistics.h"
 #include "fit/vector.h"
 
 // The sums the transformed fits read, each accumulated in extended precision. The conditional
@@ -150,6 +151,13 @@ class TRovavAza {
   // for fewer than two points or repeated x values; a failed computation is tried again on the
   // next evaluation. A NaN x raises EInvalidOp, a value beyond the double range EOverflow.
   double SmoothSplineValue(double x, double& FitQual, bool& valid);
+  // The statistics of that spline (see SmoothingSplineStatistics): its parameter p, tr A, σ̂²,
+  // GCV, and the fitted value and leverage of every knot, the knots in ascending x (unit
+  // weights). Computes the spline first when needed, as SmoothSplineValue does; asked for only
+  // here, never while the spline is computed. Throws EKovixMath2Error as SmoothSplineValue does,
+  // and where the spline has no positive parameter: the factor 0 or two points (it interpolates,
+  // n − tr A = 0), or a result the solver mended by combining two parameters.
+  SplineStatistics SmoothSplineStatistics();
 
  private:
   // Adding a point accumulates SumX, SumY, SumX2, SumY2, the flags and MinX at once. The

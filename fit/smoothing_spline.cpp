@@ -8,9 +8,11 @@
 
 #include "fit/float_check.h"
 #include "fit/huge_pages.h"
+#include "fit/kovix_errors.h"
 #include "fit/penalized_cubic_spline.h"
 #include "fit/points_by_x.h"
 #include "fit/rovav_aza.h"
+#include "fit/spline_statistics.h"
 
 namespace {
 
@@ -61,6 +63,19 @@ double TRovavAza::SmoothSplineValue(double x, double& FitQual, bool& valid) {
   }
   FitQual = spline_fit_quality_;
   return result;
+}
+
+SplineStatistics TRovavAza::SmoothSplineStatistics() {
+  if (!spline_valid_) CalcSmoothSpline();
+  if (!spline_work_.p_known || !(spline_work_.last_p > 0)) {
+    throw EKovixMath2Error("SmoothSplineStatistics: the spline has no smoothing parameter");
+  }
+  const std::size_t count = static_cast<std::size_t>(num_points_);
+  auto knots = [count](const std::vector<double>& v) {
+    return std::span<const double>(v).subspan(1, count);
+  };
+  return SmoothingSplineStatistics(knots(spline_xs_), knots(spline_ys_), knots(spline_weights_),
+                                   spline_work_.last_p);
 }
 
 void TRovavAza::CalcSmoothSpline() {

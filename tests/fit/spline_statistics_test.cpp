@@ -1,0 +1,371 @@
+#include "fit/spline_statistics.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fit/kovix_errors.h"
+#include "fit/penalized_cubic_spline.h"
+#include "fit/rovav_aza.h"
+
+namespace {
+
+using Ext = long double;
+using Dense = std::vector<std::vector<Ext>>;
+
+struct DataSet {
+  std::string name;
+  std::vector<double> x, y, dy;
+};
+
+DataSet MakeSet(std::size_t n, bool even, bool unit_weights, unsigned seed) {
+  std::mt19937 gen(seed);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  DataSet s;
+  s.name = std::to_string(n) + (even ? " even" : " random") + (unit_weights ? "" : " weighted");
+  double at = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    // Random gaps from 0.1 to 2.1: spacings that differ twentyfold.
+    at += even ? 1.0 : 0.1 + 2 * unit(gen);
+    s.x.push_back(at);
+    s.y.push_back(std::sin(at / 3) + 0.3 * (unit(gen) - 0.5));
+    s.dy.push_back(unit_weights ? 1.0 : 0.5 + 1.5 * unit(gen));
+  }
+  return s;
+}
+
+// Solves M·X = R in place by Gauss-Jordan elimination with partial pivoting; R becomes X.
+void Solve(Dense m, Dense& r) {
+  const std::size_t n = m.size();
+  for (std::size_t c = 0; c < n; ++c) {
+    std::size_t pivot = c;
+    for (std::size_t i = c + 1; i < n; ++i) {
+      if (std::fabs(m[i][c]) > std::fabs(m[pivot][c])) pivot = i;
+    }
+    std::swap(m[c], m[pivot]);
+    std::swap(r[c], r[pivot]);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (i == c) continue;
+      const Ext f = m[i][c] / m[c][c];
+      for (std::size_t k = c; k < n; ++k) m[i][k] -= f * m[c][k];
+      for (std::size_t k = 0; k < r[i].size(); ++k) r[i][k] -= f * r[c][k];
+    }
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    for (Ext& v : r[i]) v /= m[i][i];
+  }
+}
+
+// The smoother matrix built densely from the textbook penalty: ∫ g''² = gᵀ·Q·R⁻¹·Qᵀ·g with R
+// the tridiagonal of (h_{k−1} + h_k)/3 and h_k/6, so A = (W + (p/2)·Q·R⁻¹·Qᵀ)⁻¹·W, W = D⁻².
+Dense DenseSmoother(const DataSet& s, double p) {
+  const std::size_t n = s.x.size();
+  const std::size_t m = n - 2;
+  auto h = [&](std::size_t i) { return static_cast<Ext>(s.x[i + 1]) - s.x[i]; };
+  Dense q(n, std::vector<Ext>(m, 0));
+  Dense r(m, std::vector<Ext>(m, 0));
+  for (std::size_t j = 0; j < m; ++j) {
+    q[j][j] = 1 / h(j);
+    q[j + 1][j] = -1 / h(j) - 1 / h(j + 1);
+    q[j + 2][j] = 1 / h(j + 1);
+    r[j][j] = (h(j) + h(j + 1)) / 3;
+    if (j + 1 < m) r[j][j + 1] = r[j + 1][j] = h(j + 1) / 6;
+  }
+  Dense qt(m, std::vector<Ext>(n));
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t j = 0; j < m; ++j) qt[j][i] = q[i][j];
+  }
+  Solve(r, qt);  // R⁻¹·Qᵀ
+  Dense system(n, std::vector<Ext>(n, 0));
+  Dense w(n, std::vector<Ext>(n, 0));
+  for (std::size_t i = 0; i < n; ++i) {
+    w[i][i] = 1 / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+    for (std::size_t k = 0; k < n; ++k) {
+      Ext sum = 0;
+      for (std::size_t j = 0; j < m; ++j) sum += q[i][j] * qt[j][k];
+      system[i][k] = w[i][k] + static_cast<Ext>(p) / 2 * sum;
+    }
+  }
+  Solve(system, w);
+  return w;
+}
+
+// The weighted least-squares line's residual sum: S at a factor is that share of it.
+Ext LineResidual(const DataSet& s) {
+  Ext sw = 0, sx = 0, sy = 0;
+  for (std::size_t i = 0; i < s.x.size(); ++i) {
+    const Ext w = 1 / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+    sw += w;
+    sx += w * s.x[i];
+    sy += w * s.y[i];
+  }
+  Ext sxx = 0, sxy = 0, syy = 0;
+  for (std::size_t i = 0; i < s.x.size(); ++i) {
+    const Ext w = 1 / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+    const Ext u = s.x[i] - sx / sw, v = s.y[i] - sy / sw;
+    sxx += w * u * u;
+    sxy += w * u * v;
+    syy += w * v * v;
+  }
+  return syy - sxy * sxy / sxx;
+}
+
+struct Solved {
+  double p;
+  std::vector<double> values;
+};
+
+// The solver's spline for the factor: its p and its values at the knots.
+Solved SolveAtFactor(const DataSet& s, double factor) {
+  const std::size_t n = s.x.size();
+  std::vector<double> a(n), b(n), c(n), d(n);
+  PenalizedSplineWork work;
+  PenalizedCubicSpline(0, static_cast<int>(n) - 1, s.x, s.y, s.dy,
+                       static_cast<double>(factor * LineResidual(s)), a, b, c, d, work);
+  return {work.last_p, a};
+}
+
+std::vector<DataSet> Sets() {
+  std::vector<DataSet> sets;
+  unsigned seed = 11;
+  for (std::size_t n : {3, 4, 7, 20, 50}) {
+    for (bool even : {true, false}) {
+      for (bool unit : {true, false}) sets.push_back(MakeSet(n, even, unit, seed++));
+    }
+  }
+  return sets;
+}
+
+TEST(SmoothingSplineStatistics, AgreesWithTheDenseSmootherMatrix) {
+  for (const DataSet& s : Sets()) {
+    const std::size_t n = s.x.size();
+    for (double factor : {0.01, 0.2, 0.6, 0.9, 0.99}) {
+      SCOPED_TRACE(s.name + " factor " + std::to_string(factor));
+      const Solved solved = SolveAtFactor(s, factor);
+      ASSERT_GT(solved.p, 0);
+      const SplineStatistics stats = SmoothingSplineStatistics(s.x, s.y, s.dy, solved.p);
+      const Dense a = DenseSmoother(s, solved.p);
+      EXPECT_EQ(stats.p, solved.p);
+      Ext trace = 0, rss = 0, scale = 0;
+      for (std::size_t i = 0; i < n; ++i) {
+        EXPECT_NEAR(stats.leverage[i], static_cast<double>(a[i][i]), 1e-10) << i;
+        trace += a[i][i];
+        Ext g = 0;
+        for (std::size_t k = 0; k < n; ++k) g += a[i][k] * s.y[k];
+        EXPECT_NEAR(stats.fitted[i], static_cast<double>(g), 1e-10) << i;
+        // The same spline as the solver's at its p.
+        EXPECT_NEAR(stats.fitted[i], solved.values[i], 1e-9) << i;
+        rss += (s.y[i] - g) * (s.y[i] - g) / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+        scale += s.y[i] * s.y[i];
+      }
+      EXPECT_NEAR(stats.trace, static_cast<double>(trace), 1e-10);
+      EXPECT_NEAR(stats.residual_sum, static_cast<double>(rss), 1e-12 * static_cast<double>(scale));
+      // The solver's own target residual sum.
+      EXPECT_NEAR(stats.residual_sum, static_cast<double>(factor * LineResidual(s)),
+                  1e-8 * static_cast<double>(scale));
+      const Ext spare = n - trace;
+      EXPECT_NEAR(stats.sigma2, static_cast<double>(rss / spare), 1e-9 * stats.sigma2);
+      EXPECT_NEAR(stats.gcv, static_cast<double>(n * rss / (spare * spare)), 1e-9 * stats.gcv);
+    }
+  }
+}
+// The factor's two ends: towards 1 the spline becomes the weighted least-squares line (two
+// degrees of freedom), towards 0 the interpolating spline (n).
+TEST(SmoothingSplineStatistics, TraceRunsFromTheLineToInterpolation) {
+  for (const DataSet& s : Sets()) {
+    SCOPED_TRACE(s.name);
+    const double n = static_cast<double>(s.x.size());
+    double last = n;
+    for (double factor : {1e-9, 1e-6, 1e-3, 0.1, 0.5, 0.9, 1 - 1e-3, 1 - 1e-6, 1 - 1e-9}) {
+      const double trace =
+          SmoothingSplineStatistics(s.x, s.y, s.dy, SolveAtFactor(s, factor).p).trace;
+      EXPECT_LT(trace, last) << factor;
+      EXPECT_GT(trace, 2) << factor;
+      if (factor == 1e-9) {
+        EXPECT_GT(trace, n - 1e-2);
+      }
+      if (factor == 1 - 1e-9) {
+        EXPECT_LT(trace, 2 + 1e-7);
+      }
+      last = trace;
+    }
+  }
+}
+
+// Near the line each leverage is the line's: w_i/Σw + w_i·(x_i − x̄)²/Sxx, weighted by
+// w = 1/dy², which for unit weights is 1/n + (x_i − x̄)²/Sxx.
+TEST(SmoothingSplineStatistics, LeveragesNearTheLineAreTheLines) {
+  for (const DataSet& s : Sets()) {
+    SCOPED_TRACE(s.name);
+    const std::size_t n = s.x.size();
+    const SplineStatistics stats =
+        SmoothingSplineStatistics(s.x, s.y, s.dy, SolveAtFactor(s, 1 - 1e-9).p);
+    Ext sw = 0, swx = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      sw += 1 / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+      swx += s.x[i] / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+    }
+    const Ext mean = swx / sw;
+    Ext sxx = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      sxx += (s.x[i] - mean) * (s.x[i] - mean) / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+      const Ext w = 1 / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
+      const Ext line = w / sw + w * (s.x[i] - mean) * (s.x[i] - mean) / sxx;
+      EXPECT_NEAR(stats.leverage[i], static_cast<double>(line), 1e-7) << i;
+    }
+  }
+}
+
+TEST(SmoothingSplineStatistics, RefusesBadArguments) {
+  const std::vector<double> x = {0, 1, 2, 3};
+  const std::vector<double> y = {0, 1, 0, 1};
+  const std::vector<double> dy = {1, 1, 1, 1};
+  const struct {
+    std::vector<double> x, y, dy;
+    double p;
+    std::string message;
+  } cases[] = {
+      {{0, 1}, {0, 1}, {1, 1}, 1, "SmoothingSplineStatistics: at least three knots are needed"},
+      {x, {0, 1, 0}, dy, 1, "SmoothingSplineStatistics: x, y and dy must have the same length"},
+      {x, y, {1, 1, 1}, 1, "SmoothingSplineStatistics: x, y and dy must have the same length"},
+      {x, y, dy, 0, "SmoothingSplineStatistics: p must be positive and finite"},
+      {x, y, dy, -1, "SmoothingSplineStatistics: p must be positive and finite"},
+      {x, y, dy, INFINITY, "SmoothingSplineStatistics: p must be positive and finite"},
+      {x, y, dy, NAN, "SmoothingSplineStatistics: p must be positive and finite"},
+      {x, y, {1, 0, 1, 1}, 1, "SmoothingSplineStatistics: every dy must be positive and finite"},
+      {x, y, {1, 1, -1, 1}, 1, "SmoothingSplineStatistics: every dy must be positive and finite"},
+      {{0, 1, 1, 3}, y, dy, 1, "SmoothingSplineStatistics: x-values must be increasing"},
+      {{0, 2, 1, 3}, y, dy, 1, "SmoothingSplineStatistics: x-values must be increasing"},
+  };
+  for (const auto& c : cases) {
+    std::string message;
+    try {
+      SmoothingSplineStatistics(c.x, c.y, c.dy, c.p);
+    } catch (const EKovixMath2Error& e) {
+      message = e.what();
+    }
+    EXPECT_EQ(message, c.message) << c.p;
+  }
+}
+
+// The store's statistics are those of the spline it draws: the points come unsorted, the
+// fitted values are the spline's at the sorted knots, and asking leaves the spline as it was.
+TEST(SmoothSplineStatistics, DescribeTheStoresSpline) {
+  const DataSet s = MakeSet(40, false, true, 7);
+  for (double factor : {0.05, 0.5, 0.95, 1.0}) {
+    SCOPED_TRACE(factor);
+    TRovavAza store;
+    store.SetSmoothingFactor(factor);
+    for (std::size_t i = 0; i < s.x.size(); ++i) {
+      const std::size_t k = (i * 17) % s.x.size();  // 17 is prime to 40: a permutation
+      store.AddPoint(s.x[k], s.y[k]);
+    }
+    double fit_qual = 0;
+    bool valid = false;
+    std::vector<double> before;
+    for (double x : s.x) before.push_back(store.SmoothSplineValue(x, fit_qual, valid));
+    const SplineStatistics stats = store.SmoothSplineStatistics();
+    ASSERT_EQ(stats.fitted.size(), s.x.size());
+    for (std::size_t i = 0; i < s.x.size(); ++i) {
+      EXPECT_EQ(store.SmoothSplineValue(s.x[i], fit_qual, valid), before[i]) << i;
+      EXPECT_NEAR(stats.fitted[i], before[i], 1e-9) << i;
+    }
+    EXPECT_GT(stats.trace, 2);
+    EXPECT_LT(stats.trace, static_cast<double>(s.x.size()));
+    EXPECT_EQ(stats.leverage, SmoothingSplineStatistics(s.x, s.y, s.dy, stats.p).leverage);
+  }
+}
+
+TEST(SmoothSplineStatistics, RefusesTheInterpolatingSplineAndTwoPoints) {
+  const struct {
+    double factor;
+    std::vector<double> x;
+    std::string message;
+  } cases[] = {
+      {0.0, {0, 1, 3, 4}, "SmoothSplineStatistics: the spline has no smoothing parameter"},
+      // Two points lie on their line: the target residual sum is 0 whatever the factor.
+      {0.5, {0, 1}, "SmoothSplineStatistics: the spline has no smoothing parameter"},
+  };
+  for (const auto& c : cases) {
+    TRovavAza store;
+    store.SetSmoothingFactor(c.factor);
+    for (double x : c.x) store.AddPoint(x, x * x);
+    std::string message;
+    try {
+      store.SmoothSplineStatistics();
+    } catch (const EKovixMath2Error& e) {
+      message = e.what();
+    }
+    EXPECT_EQ(message, c.message) << c.factor;
+  }
+}
+
+TEST(BandHalfWidths, AreTheNormalQuantileTimesTheStandardError) {
+  const DataSet s = MakeSet(20, false, false, 3);
+  const SplineStatistics stats = SmoothingSplineStatistics(s.x, s.y, s.dy, 30.0);
+  const struct {
+    double level, z;
+  } cases[] = {{0.5, 0.6744897501960817}, {0.95, 1.959963984540054}, {0.99, 2.5758293035489004}};
+  for (const auto& c : cases) {
+    const std::vector<double> half = BandHalfWidths(stats, c.level);
+    ASSERT_EQ(half.size(), s.x.size());
+    for (std::size_t i = 0; i < half.size(); ++i) {
+      EXPECT_NEAR(half[i], c.z * std::sqrt(stats.sigma2 * stats.leverage[i]), 1e-14) << i;
+    }
+  }
+  for (double level : {0.0, 1.0, -0.5, 1.5, static_cast<double>(NAN)}) {
+    std::string message;
+    try {
+      BandHalfWidths(stats, level);
+    } catch (const EKovixMath2Error& e) {
+      message = e.what();
+    }
+    EXPECT_EQ(message, "BandHalfWidths: the level must lie between 0 and 1") << level;
+  }
+}
+
+// x drawn at random over [0, 10): at 10^5 knots the closest pair is about 1e-9 apart, where a
+// formulation in second derivatives loses the leverages entirely. The spline stays the solver's
+// and every leverage a share between 0 and 1.
+TEST(SmoothingSplineStatistics, KeepsItsAccuracyOnKnotsAHairApart) {
+  const std::size_t n = 100000;
+  std::mt19937_64 gen(5);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  DataSet s;
+  for (std::size_t i = 0; i < n; ++i) s.x.push_back(10 * unit(gen));
+  std::sort(s.x.begin(), s.x.end());
+  s.x.erase(std::unique(s.x.begin(), s.x.end()), s.x.end());
+  for (double x : s.x) {
+    s.y.push_back(std::sin(x) + 0.3 * (unit(gen) - 0.5));
+    s.dy.push_back(1.0);
+  }
+  double closest = 1;
+  for (std::size_t i = 1; i < s.x.size(); ++i) closest = std::min(closest, s.x[i] - s.x[i - 1]);
+  ASSERT_LT(closest, 1e-8);
+  for (double factor : {0.01, 0.5, 0.99}) {
+    SCOPED_TRACE(factor);
+    const Solved solved = SolveAtFactor(s, factor);
+    const SplineStatistics stats = SmoothingSplineStatistics(s.x, s.y, s.dy, solved.p);
+    double worst = 0, low = 1, high = 0;
+    for (std::size_t i = 0; i < s.x.size(); ++i) {
+      worst = std::max(worst, std::fabs(stats.fitted[i] - solved.values[i]));
+      low = std::min(low, stats.leverage[i]);
+      high = std::max(high, stats.leverage[i]);
+    }
+    EXPECT_LT(worst, 1e-10);
+    EXPECT_GT(low, 0);
+    EXPECT_LE(high, 1);
+    EXPECT_GT(stats.trace, 2);
+    EXPECT_LT(stats.trace, static_cast<double>(s.x.size()));
+  }
+}
+
+}  // namespace
