@@ -127,8 +127,10 @@ std::vector<DataPoint> PointsOf(const TRovavAza& store) {
 // The first spline on freshly entered points with random x, the data whose close neighbours
 // make the spline hard: the sort and a search without an earlier result to start from, as a
 // peer that is handed the points does. The store is the one an open reuses (ClearData,
-// AddPoints), so the spline's arrays are at hand from the last time.
-void BM_SplineRandomX(benchmark::State& state) {
+// AddPoints), so the spline's arrays are at hand from the last time. With statistics, the
+// spline's smoothing parameter, tr A, σ̂², GCV and every knot's leverage as well; the peer is
+// the same UnivariateSpline alone.
+void SplineRandomX(benchmark::State& state, bool withStatistics) {
   const int n = static_cast<int>(state.range(0));
   TRovavAza& store = RandomXStoreOf(n);
   const std::vector<DataPoint> points = PointsOf(store);
@@ -141,8 +143,12 @@ void BM_SplineRandomX(benchmark::State& state) {
     store.SetSmoothingFactor(0.5);
     state.ResumeTiming();
     benchmark::DoNotOptimize(store.SmoothSplineValue(5.0, q, valid));
+    if (withStatistics) benchmark::DoNotOptimize(store.SmoothSplineStatistics().gcv);
   }
   PerPoint(state, n);
+}
+void BM_SplineRandomX(benchmark::State& state) {
+  SplineRandomX(state, false);
 }
 BENCHMARK(BM_SplineRandomX)
     ->ArgName("n")
@@ -150,25 +156,8 @@ BENCHMARK(BM_SplineRandomX)
     ->Arg(1000000)
     ->Unit(benchmark::kMillisecond)
     ->MinTime(2);
-
-// The spline as BM_SplineRandomX computes it, then its statistics: the smoothing parameter,
-// tr A, σ̂², GCV and every knot's leverage. The peer is the same UnivariateSpline alone.
 void BM_SplineWithStatisticsRandomX(benchmark::State& state) {
-  const int n = static_cast<int>(state.range(0));
-  TRovavAza& store = RandomXStoreOf(n);
-  const std::vector<DataPoint> points = PointsOf(store);
-  double q = 0;
-  bool valid = false;
-  for (auto _ : state) {
-    state.PauseTiming();
-    store.ClearData();
-    store.AddPoints(points);
-    store.SetSmoothingFactor(0.5);
-    state.ResumeTiming();
-    benchmark::DoNotOptimize(store.SmoothSplineValue(5.0, q, valid));
-    benchmark::DoNotOptimize(store.SmoothSplineStatistics().gcv);
-  }
-  PerPoint(state, n);
+  SplineRandomX(state, true);
 }
 BENCHMARK(BM_SplineWithStatisticsRandomX)
     ->ArgName("n")
