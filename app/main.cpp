@@ -14,8 +14,9 @@
 #include "platform/qt/install.h"
 
 int main(int argc, char* argv[]) {
-  InstallTerminationHandlers();
-  // The command-line fit, the picture, help, version and usage errors need no display.
+  // The command-line fit, the picture, help, version and usage errors need no display. They
+  // keep the signals' default actions: Ctrl+C ends a long fit at once (a picture is renamed into
+  // place only when whole, so none is left half written).
   const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
   if (WantsNoWindow(args)) {
     const CommandLine request = ParseCommandLine(args);
@@ -32,6 +33,7 @@ int main(int argc, char* argv[]) {
     return RunPlot(request, std::cerr);
   }
 
+  InstallTerminationHandlers();
   QApplication app(argc, argv);
   // Qt adopts the user's locale for the C library; numbers the program writes use ".", and typed
   // numbers are read with the separator from platform/locale.h.

@@ -7,7 +7,7 @@ class TFrmMain;
 // signal handler only writes a byte into a pipe; a socket notifier reads it in the event loop.
 //
 //   int main(...) {
-//     InstallTerminationHandlers();   // first: a signal from now on is never lost
+//     InstallTerminationHandlers();   // before the window: a signal from now on is never lost
 //     QApplication app(...);  TFrmMain window;
 //     CloseOnTermination(window);     // signals and the session manager reach the window
 //     return app.exec();

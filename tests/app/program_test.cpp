@@ -116,6 +116,24 @@ TEST(Program, FitsFromTheCommandLineWithoutADisplay) {
   EXPECT_EQ(QImage(QString::fromStdString(dir.File("line.png"))).width(), 2 * 571);
 }
 
+// Without a window the signals keep their default actions: Ctrl+C ends a long fit.
+TEST(Program, AnInterruptEndsTheCommandLineFit) {
+  TemporaryWorkDir dir;
+  {
+    std::ofstream file(dir.File("million.csv"));
+    for (int i = 0; i < 1000000; ++i) file << i * 1e-3 << ',' << (i % 977) * 0.01 << '\n';
+  }
+  Program fit(dir, {QStringLiteral("--fit"), QStringLiteral("spline:0.5"),
+                    QString::fromStdString(dir.File("million.csv"))});
+  ASSERT_TRUE(fit.process.waitForStarted(10000));
+  // While it reads and fits the million points.
+  QThread::msleep(30);
+  ::kill(pid_t(fit.process.processId()), SIGINT);
+  ASSERT_TRUE(fit.process.waitForFinished(20000));
+  EXPECT_EQ(fit.process.exitStatus(), QProcess::CrashExit);
+  EXPECT_TRUE(fit.process.readAllStandardOutput().isEmpty());
+}
+
 TEST(Program, MoreThanOneFileIsAUsageError) {
   TemporaryWorkDir dir;
   Program program(dir, {QStringLiteral("a.csv"), QStringLiteral("b.csv")});
