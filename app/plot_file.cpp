@@ -12,6 +12,7 @@
 #include <QSvgGenerator>
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -112,7 +113,26 @@ void DrawVector(QPaintDevice& device, TVArori& chart, const Picture& picture) {
 
 // Writes through `write` into a new file beside `path`, then renames it over `path`; on any
 // failure nothing is left and the reason is thrown.
+// Holds SIGINT, SIGTERM and SIGHUP back while it lives: an interrupt during the writing takes
+// effect after it, so neither a half-written picture nor the temporary file is left.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signal);
+    sigprocmask(SIG_BLOCK, &held, &saved_);
+  }
+  ~SignalsHeld() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+ private:
+  sigset_t saved_;
+};
+
 void WriteWhole(const std::string& path, const std::function<bool(QFile&)>& write) {
+  const SignalsHeld held;
   const std::string failed = "Die Datei \"" + path + "\" konnte nicht geschrieben werden: ";
   const QFileInfo info(FromStd(path));
   std::string pattern =
