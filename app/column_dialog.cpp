@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <algorithm>
 
 #include "platform/qt/event_dispatch.h"
 
@@ -49,6 +50,9 @@ std::optional<ColumnChoice> AskForColumns(QWidget* parent, const DataFileResult&
       item->setData(Qt::UserRole, qulonglong(column));
       if (column == preselected[side]) list->setCurrentItem(item);
     }
+    // Tall enough for the columns, up to ten rows; more scroll.
+    const int rows = std::min<int>(int(file.numericColumns.size()), 10);
+    list->setFixedHeight(list->sizeHintForRow(0) * rows + 2 * list->frameWidth() + 2);
     layout->addWidget(label, 1, side);
     layout->addWidget(list, 2, side);
   }
