@@ -137,30 +137,31 @@ void QtCanvas::Plot(int x, int y, QRgb rgb, bool alongX) {
     line[x] = rgb;
 }
 
-void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
-  const auto& pen = GetPen();
-  // An empty image (a picture too large to allocate) takes no step of a line of any length.
-  if (pen.Style == platform::psClear || !image_ || image_->isNull()) return;
-  const QRgb rgb = ToRgb(pen.Color);
-  const std::vector<int> pattern = DashPattern(pen.Style);
+namespace {
+
+// Bresenham's walk from (x1, y1) towards (x2, y2), the end pixel left out, with the pen's dashes
+// (on/off runs of steps, empty for solid): plot(x, y, alongX) for each step drawn. Int is int for
+// logical pixels and long long for device pixels, whose coordinates may pass the int range.
+template <class Int, class Plot>
+void WalkThinLine(Int x1, Int y1, Int x2, Int y2, const std::vector<int>& pattern,
+                  const Plot& plot) {
   std::size_t run = 0;
   int left = pattern.empty() ? 0 : pattern[0];
-
-  const int dx = std::abs(x2 - x1);
-  const int dy = -std::abs(y2 - y1);
+  const Int dx = x2 > x1 ? x2 - x1 : x1 - x2;
+  const Int dy = -(y2 > y1 ? y2 - y1 : y1 - y2);
   const int sx = x1 < x2 ? 1 : -1;
   const int sy = y1 < y2 ? 1 : -1;
   const bool alongX = dx >= -dy;
-  int err = dx + dy;
-  int x = x1;
-  int y = y1;
+  Int err = dx + dy;
+  Int x = x1;
+  Int y = y1;
   while (x != x2 || y != y2) {
-    if (pattern.empty() || run % 2 == 0) Plot(x, y, rgb, alongX);
+    if (pattern.empty() || run % 2 == 0) plot(x, y, alongX);
     if (!pattern.empty() && --left == 0) {
       run = (run + 1) % pattern.size();
       left = pattern[run];
     }
-    const int e2 = 2 * err;
+    const Int e2 = 2 * err;
     if (e2 >= dy) {
       err += dy;
       x += sx;
@@ -172,6 +173,17 @@ void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
   }
 }
 
+}  // namespace
+
+void QtCanvas::ThinLine(int x1, int y1, int x2, int y2) {
+  const auto& pen = GetPen();
+  // An empty image (a picture too large to allocate) takes no step of a line of any length.
+  if (pen.Style == platform::psClear || !image_ || image_->isNull()) return;
+  const QRgb rgb = ToRgb(pen.Color);
+  WalkThinLine(x1, y1, x2, y2, DashPattern(pen.Style),
+               [&](int x, int y, bool alongX) { Plot(x, y, rgb, alongX); });
+}
+
 void QtCanvas::DeviceThinLine(long long x1, long long y1, long long x2, long long y2) {
   const auto& pen = GetPen();
   if (pen.Style == platform::psClear || !image_ || image_->isNull()) return;
@@ -179,38 +191,13 @@ void QtCanvas::DeviceThinLine(long long x1, long long y1, long long x2, long lon
   const bool xorMode = pen.Mode == platform::pmXor;
   std::vector<int> pattern = DashPattern(pen.Style);
   for (int& length : pattern) length = std::max(1, int(std::lround(length * PixelRatio())));
-  std::size_t run = 0;
-  int left = pattern.empty() ? 0 : pattern[0];
   const long long t = LineThickness();
-  const long long dx = std::llabs(x2 - x1);
-  const long long dy = -std::llabs(y2 - y1);
-  const int sx = x1 < x2 ? 1 : -1;
-  const int sy = y1 < y2 ? 1 : -1;
-  const bool alongX = dx >= -dy;
-  long long err = dx + dy;
-  long long x = x1;
-  long long y = y1;
-  while (x != x2 || y != y2) {
-    if (pattern.empty() || run % 2 == 0) {
-      if (alongX)
-        DeviceFill(x, y, x + 1, y + t, rgb, xorMode);
-      else
-        DeviceFill(x, y, x + t, y + 1, rgb, xorMode);
-    }
-    if (!pattern.empty() && --left == 0) {
-      run = (run + 1) % pattern.size();
-      left = pattern[run];
-    }
-    const long long e2 = 2 * err;
-    if (e2 >= dy) {
-      err += dy;
-      x += sx;
-    }
-    if (e2 <= dx) {
-      err += dx;
-      y += sy;
-    }
-  }
+  WalkThinLine(x1, y1, x2, y2, pattern, [&](long long x, long long y, bool alongX) {
+    if (alongX)
+      DeviceFill(x, y, x + 1, y + t, rgb, xorMode);
+    else
+      DeviceFill(x, y, x + t, y + 1, rgb, xorMode);
+  });
 }
 
 void QtCanvas::FillRect(int x1, int y1, int x2, int y2, QRgb rgb) {
