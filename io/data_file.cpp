@@ -142,8 +142,9 @@ namespace {
 
 class Parser {
  public:
-  Parser(std::string_view text, const std::string& fileName, const ColumnChoice& columns)
-      : text_(text), name_(fileName), choice_(columns) {}
+  Parser(std::string_view text, const std::string& fileName, const ColumnChoice& columns,
+         bool withLines)
+      : text_(text), name_(fileName), choice_(columns), withLines_(withLines) {}
 
   DataFileResult Run() {
     if (auto utf8 = Utf16ToUtf8(text_)) {
@@ -204,6 +205,11 @@ class Parser {
     }
     recordLine_ = start;
     return line;
+  }
+
+  void AddPoint(const DataPoint& p) {
+    result_.points.push_back(p);
+    if (withLines_) result_.pointLines.push_back(recordLine_);
   }
 
   DataFileResult Fail(std::string message) {
@@ -271,7 +277,7 @@ class Parser {
       if (layout.x > 1 || layout.y > 1)
         return FailLine(*line, layout.x > 1 ? "Der x-Wert fehlt." : "Der y-Wert fehlt.");
       const double values[] = {p.x, p.y};
-      result_.points.push_back({values[layout.x], values[layout.y]});
+      AddPoint({values[layout.x], values[layout.y]});
       ++rows;
     }
     if (rows != exportRows_) {
@@ -305,7 +311,7 @@ class Parser {
       DataPoint p;
       if (layout && layout->Plain() &&
           ReadPlainLine(*line, layout->sep, layout->offset == 1, p.x, p.y)) {
-        result_.points.push_back(p);
+        AddPoint(p);
         continue;
       }
       const std::string_view record = WholeRecord(*line, layout ? layout->sep : hint_);
@@ -344,7 +350,7 @@ class Parser {
       std::string reason;
       switch (Read(record, *layout, p, reason)) {
         case Field::kNumber:
-          result_.points.push_back(p);
+          AddPoint(p);
           break;
         case Field::kMissing:
           if (result_.skippedLines.size() < kListedSkippedLines)
@@ -538,6 +544,7 @@ class Parser {
   char hint_ = 0;  // the separator of a "sep=" line
   std::size_t pos_ = 0;
   long lineNumber_ = 0;
+  bool withLines_ = false;
   long recordLine_ = 0;  // where the current record starts
   long exportRows_ = 0;
   std::optional<std::string> bad_;
@@ -550,11 +557,12 @@ class Parser {
 }  // namespace
 
 DataFileResult ParseDataText(std::string_view text, const std::string& fileName,
-                             const ColumnChoice& columns) {
-  return Parser(text, fileName, columns).Run();
+                             const ColumnChoice& columns, bool withLines) {
+  return Parser(text, fileName, columns, withLines).Run();
 }
 
-DataFileResult ReadDataFile(const std::string& path, const ColumnChoice& columns) {
+DataFileResult ReadDataFile(const std::string& path, const ColumnChoice& columns,
+                            bool withLines) {
   DataFileResult failed;
   const auto fail = [&](std::string message) {
     failed.error = std::move(message);
@@ -600,5 +608,5 @@ DataFileResult ReadDataFile(const std::string& path, const ColumnChoice& columns
     have += std::size_t(n);
   }
   if (have == 0) return fail(Quoted(path) + " ist leer.");
-  return ParseDataText(std::string_view(text.get(), have), path, columns);
+  return ParseDataText(std::string_view(text.get(), have), path, columns, withLines);
 }

@@ -84,6 +84,7 @@ struct DataFileResult {
   std::size_t xColumn = 1, yColumn = 2;  // the columns read
   long skippedCount = 0;                 // data lines skipped for a missing value
   std::vector<long> skippedLines;        // the first ten of their line numbers
+  std::vector<long> pointLines;          // each point's line number, when asked for
   bool Ok() const { return error.empty(); }
 };
 
@@ -94,10 +95,12 @@ std::string ColumnLabel(const DataFileResult& file, std::size_t column);
 // no line was skipped.
 std::string SkippedNotice(const DataFileResult& file);
 
-// The whole text of a file; `fileName` only names the file in messages.
+// The whole text of a file; `fileName` only names the file in messages. `withLines` fills
+// pointLines (a record over several lines counts at the line it starts in).
 DataFileResult ParseDataText(std::string_view text, const std::string& fileName,
-                             const ColumnChoice& columns = {});
+                             const ColumnChoice& columns = {}, bool withLines = false);
 
 // Reads a regular file whole, then parses it. Folders, FIFOs and devices are refused without
 // blocking on them.
-DataFileResult ReadDataFile(const std::string& path, const ColumnChoice& columns = {});
+DataFileResult ReadDataFile(const std::string& path, const ColumnChoice& columns = {},
+                            bool withLines = false);

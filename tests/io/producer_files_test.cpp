@@ -193,6 +193,26 @@ TEST(ParseDataText, SkipsLinesWithAMissingValue) {
   }
 }
 
+// Each point's line, asked for where a message names it: comments, headers, skipped and blank
+// lines counted, a quoted record over several lines at the line it starts in.
+TEST(ParseDataText, PointLines) {
+  struct Case {
+    std::string text;
+    std::vector<long> lines;
+  };
+  const Case cases[] = {
+      {"x,y\n1,2\n\n# note\n3,4\nNA,5\n6,7\n", {2, 5, 7}},
+      {"\"\",\"x\",\"y\"\n\"a\nb\",1,2\n\"c\",3,4\n", {2, 4}},
+      {"1 2\r\n3 4\r\n", {1, 2}},
+  };
+  for (const Case& c : cases) {
+    const DataFileResult r = ParseDataText(c.text, "m.csv", {}, true);
+    EXPECT_EQ(r.error, "") << c.text;
+    EXPECT_EQ(r.pointLines, c.lines) << c.text;
+    EXPECT_TRUE(ParseDataText(c.text, "m.csv").pointLines.empty()) << c.text;
+  }
+}
+
 TEST(ParseDataText, ChosenColumns) {
   const std::string file = "t,a,b,2\n0,1,2,3\n1,4,5,6\n";
   struct Case {
