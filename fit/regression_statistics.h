@@ -9,9 +9,12 @@
 // transformed coordinates u = U(x) and z = Z(y) that the store's fits solve: the line, the
 // parabola and the polynomial in x and y, and the transformed lines (1/y, ln x, ln y).
 //
-//   RegressionInput input{xs, ys, Coordinate::Same, Coordinate::Same, order,
-//                         [&curve](double x) { return curve.ExtendedValue(x); },
-//                         !curve.Centred()};
+//   RegressionInput input;
+//   input.x = xs;  // the store's columns, rows 1..NumPoints
+//   input.y = ys;
+//   input.order = order;
+//   input.fitted = [&curve](double x) { return curve.ExtendedValue(x); };
+//   input.solved_raw = !curve.Centred();
 //   const RegressionStatistics stats = LeastSquaresStatistics(input);
 //   const double se1 = std::sqrt(*stats.sigma2 * stats.covariance[1 * stats.parameters + 1]);
 
