@@ -26,14 +26,12 @@ constexpr int kMaxParameters = kMaxOrder + 1;
 using Vec = std::array<Ext, kMaxParameters>;
 using Mat = std::array<Vec, kMaxParameters>;
 
-// Relative cut-off on the singular values, as the fit's decomposition applies it.
-constexpr Ext kCutOff = 1e-14L;
 // Below this fraction of the largest eigenvalue, an eigenvalue of the equilibrated Gram matrix
-// is rounding: its sums carry about 2^-64 relative error, the eigenvalues a few hundred times
-// that at order 10 (2^-52 ≈ 2.2e-16, singular values 2^-26 ≈ 1.5e-8 of the largest).
+// is rounding: its sums carry a few hundred times 2^-64 relative error at the most, and so do the
+// eigenvalues (2^-52 ≈ 2.2e-16, singular values 2^-26 ≈ 1.5e-8 of the largest). The fit's own
+// cut-off, 1e-14 on the singular values, lies far below it.
 constexpr Ext kResolvable = 0x1p-52L;
-// Points per block: the fitted values and positions of a block are stored, then the block's
-// power sums are formed in registers and added to the totals, which keeps their rounding small.
+// Points per block, and blocks per group of the summation (see Accumulate).
 constexpr int kBlock = 256;
 
 [[noreturn]] void Refuse(const char* message) {
@@ -52,91 +50,123 @@ Ext Transformed(Coordinate c, double v) {
   return v;
 }
 
-struct Pass {
+// Sums over the points, each in extended precision.
+struct Sums {
   std::array<Ext, 2 * kMaxOrder + 1> power{};  // Σ T_k(t), or Σ t^k for the lines
   Ext rss = 0;                                 // Σ (z − ẑ)²
-  Ext dz = 0, dzz = 0;                         // Σ (z − z0), Σ (z − z0)²
-  double lo = 0, hi = 0;                       // the range of x
-  double probe = 0;                            // NaN when a coordinate is not finite
+  // Σ (z − z0), Σ (z − z0)², z0 that of the first point: the spread of z without the
+  // cancellation of Σ z² − (Σ z)²/n where z lies far from 0.
+  Ext dz = 0, dzz = 0;
+
+  void Add(const Sums& other) {
+    for (std::size_t k = 0; k < power.size(); ++k) power[k] += other.power[k];
+    rss += other.rss;
+    dz += other.dz;
+    dzz += other.dzz;
+  }
 };
 
-// The one pass over the points: residuals, the spread of z and the power sums of t.
-Pass Accumulate(const RegressionInput& in, Ext centre, Ext half, bool chebyshev) {
-  const std::size_t n = in.x.size();
-  const int top = 2 * in.order;
-  // A product rounds as the quotient would, and costs a fraction of it.
-  const Ext scale = 1 / half;
-  Pass pass;
-  pass.lo = pass.hi = in.x[0];
-  const Ext z0 = Transformed(in.z, in.y[0]);
+struct Pass {
+  Sums sums;
+  double lo = 0, hi = 0;  // the range of x
+  double probe = 0;       // NaN when a coordinate is not finite
+};
+
+// The sums of one block of points, `count` ≤ kBlock from `xs`, `ys`.
+Sums BlockSums(const RegressionInput& in, const double* xs, const double* ys, int count, Ext z0,
+               Ext centre, Ext scale, bool chebyshev, Pass& pass) {
+  // The calls come first, so that no extended value has to live across them; then short loops
+  // whose few sums stay in the eight registers of the extended unit.
   std::array<Ext, kBlock> fitted, t;
-  for (std::size_t start = 0; start < n; start += kBlock) {
-    const int count = static_cast<int>(std::min<std::size_t>(kBlock, n - start));
-    const double* xs = in.x.data() + start;
-    const double* ys = in.y.data() + start;
-    // The calls come first, so that no extended value has to live across them; then short loops
-    // whose few sums stay in the eight registers of the extended unit.
-    for (int i = 0; i < count; ++i) fitted[i] = in.fitted(xs[i]);
-    for (int i = 0; i < count; ++i) t[i] = (Transformed(in.u, xs[i]) - centre) * scale;
-    Ext rss = 0, dz = 0, dzz = 0;
-    double probe = 0, lo = pass.lo, hi = pass.hi;
+  for (int i = 0; i < count; ++i) fitted[i] = in.fitted(xs[i]);
+  for (int i = 0; i < count; ++i) t[i] = (Transformed(in.u, xs[i]) - centre) * scale;
+  Sums block;
+  Ext rss = 0, dz = 0, dzz = 0;
+  double probe = 0, lo = pass.lo, hi = pass.hi;
+  for (int i = 0; i < count; ++i) {
+    const double x = xs[i], y = ys[i];
+    probe += (x - x) + (y - y);
+    lo = std::min(lo, x);
+    hi = std::max(hi, x);
+    const Ext z = Transformed(in.z, y);
+    const Ext r = z - fitted[i];
+    const Ext d = z - z0;
+    rss += r * r;
+    dz += d;
+    dzz += d * d;
+  }
+  block.rss = rss;
+  block.dz = dz;
+  block.dzz = dzz;
+  pass.probe += probe;
+  pass.lo = lo;
+  pass.hi = hi;
+  block.power[0] = count;
+  if (!chebyshev) {
+    Ext s1 = 0, s2 = 0;
     for (int i = 0; i < count; ++i) {
-      const double x = xs[i], y = ys[i];
-      probe += (x - x) + (y - y);
-      lo = std::min(lo, x);
-      hi = std::max(hi, x);
-      const Ext z = Transformed(in.z, y);
-      const Ext r = z - fitted[i];
-      const Ext d = z - z0;
-      rss += r * r;
-      dz += d;
-      dzz += d * d;
+      s1 += t[i];
+      s2 += t[i] * t[i];
     }
-    pass.rss += rss;
-    pass.dz += dz;
-    pass.dzz += dzz;
-    pass.probe += probe;
-    pass.lo = lo;
-    pass.hi = hi;
-    if (!chebyshev) {
-      Ext s1 = 0, s2 = 0;
-      for (int i = 0; i < count; ++i) {
-        s1 += t[i];
-        s2 += t[i] * t[i];
-      }
-      pass.power[1] += s1;
-      pass.power[2] += s2;
-      continue;
-    }
-    // T_{k+1} = 2t·T_k − T_{k−1}, two points at a time: each recurrence is a chain of
-    // dependent operations, and two chains keep the floating-point unit busy.
-    int i = 0;
-    for (; i + 1 < count; i += 2) {
-      const Ext a2 = 2 * t[i], b2 = 2 * t[i + 1];
-      Ext a0 = 1, a1 = t[i], b0 = 1, b1 = t[i + 1];
-      pass.power[1] += a1 + b1;
-      for (int k = 2; k <= top; ++k) {
-        const Ext an = a2 * a1 - a0, bn = b2 * b1 - b0;
-        a0 = a1;
-        a1 = an;
-        b0 = b1;
-        b1 = bn;
-        pass.power[static_cast<std::size_t>(k)] += an + bn;
-      }
-    }
-    for (; i < count; ++i) {
-      const Ext a2 = 2 * t[i];
-      Ext a0 = 1, a1 = t[i];
-      pass.power[1] += a1;
-      for (int k = 2; k <= top; ++k) {
-        const Ext an = a2 * a1 - a0;
-        a0 = a1;
-        a1 = an;
-        pass.power[static_cast<std::size_t>(k)] += an;
-      }
+    block.power[1] = s1;
+    block.power[2] = s2;
+    return block;
+  }
+  // T_{k+1} = 2t·T_k − T_{k−1}, two points at a time: each recurrence is a chain of dependent
+  // operations, and two chains keep the floating-point unit busy.
+  const int top = 2 * in.order;
+  int i = 0;
+  for (; i + 1 < count; i += 2) {
+    const Ext a2 = 2 * t[i], b2 = 2 * t[i + 1];
+    Ext a0 = 1, a1 = t[i], b0 = 1, b1 = t[i + 1];
+    block.power[1] += a1 + b1;
+    for (int k = 2; k <= top; ++k) {
+      const Ext an = a2 * a1 - a0, bn = b2 * b1 - b0;
+      a0 = a1;
+      a1 = an;
+      b0 = b1;
+      b1 = bn;
+      block.power[static_cast<std::size_t>(k)] += an + bn;
     }
   }
-  pass.power[0] = static_cast<Ext>(n);
+  for (; i < count; ++i) {
+    const Ext a2 = 2 * t[i];
+    Ext a0 = 1, a1 = t[i];
+    block.power[1] += a1;
+    for (int k = 2; k <= top; ++k) {
+      const Ext an = a2 * a1 - a0;
+      a0 = a1;
+      a1 = an;
+      block.power[static_cast<std::size_t>(k)] += an;
+    }
+  }
+  return block;
+}
+
+// The one pass over the points: residuals, the spread of z and the power sums of t. Blocks are
+// summed in groups of kBlock and the groups into the totals, so that a sum's rounding grows
+// with the block size and the number of groups rather than with n: the power sums decide the
+// rank, and at 10^6 points summed one by one their rounding reaches kResolvable.
+Pass Accumulate(const RegressionInput& in, Ext centre, Ext half, bool chebyshev) {
+  const std::size_t n = in.x.size();
+  // A product rounds as the quotient would, and costs a fraction of it.
+  const Ext scale = 1 / half;
+  const Ext z0 = Transformed(in.z, in.y[0]);
+  Pass pass;
+  pass.lo = pass.hi = in.x[0];
+  Sums group;
+  int blocks = 0;
+  for (std::size_t start = 0; start < n; start += kBlock) {
+    const int count = static_cast<int>(std::min<std::size_t>(kBlock, n - start));
+    group.Add(BlockSums(in, in.x.data() + start, in.y.data() + start, count, z0, centre, scale,
+                        chebyshev, pass));
+    if (++blocks == kBlock) {
+      pass.sums.Add(group);
+      group = Sums();
+      blocks = 0;
+    }
+  }
+  pass.sums.Add(group);
   return pass;
 }
 
@@ -319,8 +349,8 @@ RegressionStatistics LeastSquaresStatistics(const RegressionInput& in) {
   Mat gram{};
   for (int j = 0; j < p; ++j)
     for (int k = 0; k < p; ++k)
-      gram[j][k] =
-          chebyshev ? (pass.power[j + k] + pass.power[std::abs(j - k)]) / 2 : pass.power[j + k];
+      gram[j][k] = chebyshev ? (pass.sums.power[j + k] + pass.sums.power[std::abs(j - k)]) / 2
+                             : pass.sums.power[j + k];
   Vec scale{};
   for (int j = 0; j < p; ++j) scale[j] = gram[j][j] > 0 ? std::sqrt(gram[j][j]) : 1;
   Mat equilibrated{};
@@ -330,7 +360,7 @@ RegressionStatistics LeastSquaresStatistics(const RegressionInput& in) {
   Mat vectors{};
   SymmetricEigen(p, equilibrated, lambda, vectors);
   const Ext largest = *std::max_element(lambda.begin(), lambda.begin() + p);
-  const Ext floor = largest * std::max(kCutOff * kCutOff, kResolvable);
+  const Ext floor = largest * kResolvable;
   std::array<bool, kMaxParameters> kept{};
   for (int i = 0; i < p; ++i) {
     kept[i] = lambda[i] > floor;
@@ -457,8 +487,8 @@ RegressionStatistics LeastSquaresStatistics(const RegressionInput& in) {
         bottom > 0 ? StoredDouble(top / bottom) : std::numeric_limits<double>::infinity();
   }
 
-  const Ext rss = pass.rss;
-  const Ext tss = std::max<Ext>(pass.dzz - pass.dz * pass.dz / n, 0);
+  const Ext rss = pass.sums.rss;
+  const Ext tss = std::max<Ext>(pass.sums.dzz - pass.sums.dz * pass.sums.dz / n, 0);
   st.rss = StoredDouble(rss);
   st.tss = StoredDouble(tss);
   st.df_residual = st.n - st.rank;

@@ -41,9 +41,10 @@ struct RegressionInput {
 struct RegressionStatistics {
   int n = 0;           // points
   int parameters = 0;  // order + 1
-  // Effective rank of the design: its singular values (in the centred, scaled basis, columns
-  // equilibrated) above 1e-14 of the largest, as the fit's decomposition keeps them, and above
-  // what the power sums resolve in extended precision: about 1.5e-8 of the largest.
+  // Effective rank of the design: the number of its singular values (in the centred, scaled
+  // basis, columns equilibrated) above 2^-26 ≈ 1.5e-8 of the largest, what the power sums resolve
+  // in extended precision. The fit's decomposition cuts at 1e-14; data between the two (two
+  // clusters of x, each 1e-8 of the range wide, at order 3) are rank-deficient here.
   int rank = 0;
   double rss = 0;        // Σ (z − ẑ)², from `fitted`, accumulated in extended precision
   double tss = 0;        // Σ (z − z̄)²
