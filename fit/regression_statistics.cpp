@@ -308,6 +308,48 @@ Mat BasisInPowers(int p, Ext centre, Ext half, bool chebyshev) {
   return m;
 }
 
+// a·b and a·bᵀ of p × p matrices.
+Mat Product(int p, const Mat& a, const Mat& b) {
+  Mat c{};
+  for (int i = 0; i < p; ++i)
+    for (int j = 0; j < p; ++j)
+      for (int k = 0; k < p; ++k) c[i][j] += a[i][k] * b[k][j];
+  return c;
+}
+
+Mat ProductTransposed(int p, const Mat& a, const Mat& b) {
+  Mat c{};
+  for (int i = 0; i < p; ++i)
+    for (int j = 0; j < p; ++j)
+      for (int k = 0; k < p; ++k) c[i][j] += a[i][k] * b[j][k];
+  return c;
+}
+
+// The null space of the design in the powers of u: the dropped eigenvectors of the equilibrated
+// Gram matrix, unscaled (D⁻¹·v) and converted, orthonormalised by modified Gram–Schmidt, twice.
+std::vector<Vec> NullSpace(int p, const Mat& to_powers, const Mat& vectors, const Vec& scale,
+                           const std::array<bool, kMaxParameters>& kept) {
+  std::vector<Vec> null;
+  for (int i = 0; i < p; ++i) {
+    if (kept[i]) continue;
+    Vec v{};
+    for (int a = 0; a < p; ++a)
+      for (int k = 0; k < p; ++k) v[a] += to_powers[a][k] * vectors[k][i] / scale[k];
+    for (int again = 0; again < 2; ++again)
+      for (const Vec& q : null) {
+        Ext dot = 0;
+        for (int a = 0; a < p; ++a) dot += q[a] * v[a];
+        for (int a = 0; a < p; ++a) v[a] -= dot * q[a];
+      }
+    Ext norm = 0;
+    for (int a = 0; a < p; ++a) norm += v[a] * v[a];
+    norm = std::sqrt(norm);
+    for (int a = 0; a < p; ++a) v[a] /= norm;
+    null.push_back(v);
+  }
+  return null;
+}
+
 }  // namespace
 
 RegressionStatistics LeastSquaresStatistics(const RegressionInput& in) {
@@ -384,67 +426,21 @@ RegressionStatistics LeastSquaresStatistics(const RegressionInput& in) {
   // To the powers of u: b = T·a, so (XᵀX)⁺ becomes T·H·Tᵀ; where the rank is short, projected
   // onto the complement of the null space, which makes it the Moore–Penrose inverse there.
   const Mat to_powers = BasisInPowers(p, centre, half, chebyshev);
-  Mat th{};
-  for (int a = 0; a < p; ++a)
-    for (int k = 0; k < p; ++k) {
-      Ext sum = 0;
-      for (int j = 0; j < p; ++j) sum += to_powers[a][j] * inverse[j][k];
-      th[a][k] = sum;
-    }
-  Mat cov{};
-  for (int a = 0; a < p; ++a)
-    for (int b = 0; b < p; ++b) {
-      Ext sum = 0;
-      for (int k = 0; k < p; ++k) sum += th[a][k] * to_powers[b][k];
-      cov[a][b] = sum;
-    }
+  Mat cov = ProductTransposed(p, Product(p, to_powers, inverse), to_powers);
   if (st.rank < p) {
-    std::vector<Vec> null;
-    for (int i = 0; i < p; ++i) {
-      if (kept[i]) continue;
-      Vec v{};
-      for (int a = 0; a < p; ++a) {
-        Ext sum = 0;
-        for (int k = 0; k < p; ++k) sum += to_powers[a][k] * vectors[k][i] / scale[k];
-        v[a] = sum;
-      }
-      // Modified Gram–Schmidt, twice, against the directions before.
-      for (int again = 0; again < 2; ++again)
-        for (const Vec& q : null) {
-          Ext dot = 0;
-          for (int a = 0; a < p; ++a) dot += q[a] * v[a];
-          for (int a = 0; a < p; ++a) v[a] -= dot * q[a];
-        }
-      Ext norm = 0;
-      for (int a = 0; a < p; ++a) norm += v[a] * v[a];
-      norm = std::sqrt(norm);
-      for (int a = 0; a < p; ++a) v[a] /= norm;
-      null.push_back(v);
-    }
+    const std::vector<Vec> null = NullSpace(p, to_powers, vectors, scale, kept);
     Mat projector{};
-    for (int a = 0; a < p; ++a)
-      for (int b = 0; b < p; ++b) {
-        Ext sum = a == b ? 1 : 0;
-        for (const Vec& q : null) sum -= q[a] * q[b];
-        projector[a][b] = sum;
-      }
-    Mat pc{};
-    for (int a = 0; a < p; ++a)
-      for (int b = 0; b < p; ++b) {
-        Ext sum = 0;
-        for (int k = 0; k < p; ++k) sum += projector[a][k] * cov[k][b];
-        pc[a][b] = sum;
-      }
-    for (int a = 0; a < p; ++a)
-      for (int b = 0; b < p; ++b) {
-        Ext sum = 0;
-        for (int k = 0; k < p; ++k) sum += pc[a][k] * projector[k][b];
-        cov[a][b] = sum;
-      }
-    for (Vec& q : null) {
-      int top = p - 1;
+    for (int a = 0; a < p; ++a) {
+      projector[a][a] = 1;
+      for (int b = 0; b < p; ++b)
+        for (const Vec& q : null) projector[a][b] -= q[a] * q[b];
+    }
+    cov = Product(p, Product(p, projector, cov), projector);
+    for (const Vec& q : null) {
+      // Signed so that the highest power that takes part counts up.
       Ext biggest = 0;
       for (int a = 0; a < p; ++a) biggest = std::max(biggest, std::fabs(q[a]));
+      int top = p - 1;
       while (top > 0 && std::fabs(q[top]) <= 1e-12L * biggest) --top;
       const Ext sign = q[top] < 0 ? -1 : 1;
       std::vector<double> direction(static_cast<std::size_t>(p));
@@ -462,9 +458,8 @@ RegressionStatistics LeastSquaresStatistics(const RegressionInput& in) {
   // The condition number of the design the fit solved: its singular values are those of R·M,
   // R = Λ^½·Vᵀ·D the square-root factor of the Gram matrix and M the design's powers in the
   // basis.
-  if (st.rank < p) {
-    st.condition = std::numeric_limits<double>::infinity();
-  } else {
+  st.condition = std::numeric_limits<double>::infinity();
+  if (st.rank == p) {
     Ext alpha = centre, beta = half;  // u = centre + half·t
     if (!in.solved_raw) {
       const Ext ulo = Transformed(in.u, pass.lo), uhi = Transformed(in.u, pass.hi);
@@ -472,19 +467,13 @@ RegressionStatistics LeastSquaresStatistics(const RegressionInput& in) {
       alpha = (centre - middle) / width;
       beta = half / width;
     }
-    const Mat powers = PowersInBasis(p, alpha, beta, chebyshev);
-    Mat factor{};
+    Mat root{};
     for (int i = 0; i < p; ++i)
-      for (int j = 0; j < p; ++j) {
-        Ext sum = 0;
-        for (int k = 0; k < p; ++k) sum += vectors[k][i] * scale[k] * powers[k][j];
-        factor[i][j] = std::sqrt(lambda[i]) * sum;
-      }
-    const Vec sigma = SingularValues(p, factor);
+      for (int k = 0; k < p; ++k) root[i][k] = std::sqrt(lambda[i]) * vectors[k][i] * scale[k];
+    const Vec sigma = SingularValues(p, Product(p, root, PowersInBasis(p, alpha, beta, chebyshev)));
     const Ext top = *std::max_element(sigma.begin(), sigma.begin() + p);
     const Ext bottom = *std::min_element(sigma.begin(), sigma.begin() + p);
-    st.condition =
-        bottom > 0 ? StoredDouble(top / bottom) : std::numeric_limits<double>::infinity();
+    if (bottom > 0) st.condition = StoredDouble(top / bottom);
   }
 
   const Ext rss = pass.sums.rss;

@@ -412,7 +412,7 @@ Quad QuadCondition(const std::vector<Quad>& w, int p) {
   return top / bottom;
 }
 
-Ext Coordinate(Coordinate c, double v) {
+Ext Transform(Coordinate c, double v) {
   switch (c) {
     case Coordinate::Ln:
       return std::log(static_cast<Ext>(v));
@@ -480,8 +480,8 @@ TEST_P(GeneratedData, AgreesWithQuadruplePrecision) {
 
   std::vector<Quad> u, z;
   for (std::size_t i = 0; i < s.input.x.size(); ++i) {
-    u.push_back(Coordinate(s.input.u, s.input.x[i]));
-    z.push_back(Coordinate(s.input.z, s.input.y[i]));
+    u.push_back(Transform(s.input.u, s.input.x[i]));
+    z.push_back(Transform(s.input.z, s.input.y[i]));
   }
   const QuadFit ref = QuadLeastSquares(u, z, g.order);
   const QuadMatrix cov = ref.CovarianceInU();
