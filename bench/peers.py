@@ -146,7 +146,23 @@ def peer_times(csv):
             )
         except (ValueError, np.linalg.LinAlgError) as error:
             peers[name] = (f"scipy make_smoothing_spline failed: {error}", float("nan"))
+    statistics_peers(peers)
     return peers
+
+
+# ---- regression statistics (bench_statistics) ----------------------------------------------
+def statistics_peers(peers):
+    """numpy.polyfit with and without its covariance on the points of bench_statistics (those of
+    bench_poly_spline and bench_fits)."""
+    x, y = poly_spline_data(100000)
+    peers["BM_PolynomialFitWithStatistics/order:9/n:100000"] = (
+        "numpy.polyfit deg 9, cov=True", best_time(lambda: np.polyfit(x, y, 9, cov=True)))
+    peers["BM_PolynomialFitFreshPoints/order:9/n:100000"] = (
+        "numpy.polyfit deg 9", best_time(lambda: np.polyfit(x, y, 9)))
+    x, y = fits_data(1000000)
+    peers["BM_LinFitWithStatistics/n:1000000"] = (
+        "numpy.polyfit deg 1, cov=True", best_time(lambda: np.polyfit(x, y, 1, cov=True)))
+# ---- end of regression statistics ----------------------------------------------------------
 
 
 def engine_times(paths):

@@ -29,11 +29,21 @@ double PolynomialCurve::Value(double x) const {
     check.Check();
     return sum;
   }
+  const long double sum = ExtendedValue(x);
+  check.Check();
+  return StoredDouble(sum);
+}
+
+long double PolynomialCurve::ExtendedValue(double x) const {
+  if (!centred_) {
+    long double sum = raw_[static_cast<std::size_t>(order_)];
+    for (int j = order_ - 1; j >= 0; --j) sum = sum * x + raw_[static_cast<std::size_t>(j)];
+    return sum;
+  }
   // Horner's scheme in t; the extended range holds t^10 of any double x.
   const long double t = (x - middle_) / half_;
   long double sum = centred_coefficients_[static_cast<std::size_t>(order_)];
   for (int k = order_ - 1; k >= 0; --k)
     sum = sum * t + centred_coefficients_[static_cast<std::size_t>(k)];
-  check.Check();
-  return StoredDouble(sum);
+  return sum;
 }

@@ -19,6 +19,10 @@ class PolynomialCurve {
 
   // A NaN x raises EInvalidOp, a value beyond the double range EOverflow, as the sum would.
   double Value(double x) const;
+  // The same polynomial in extended precision, without the floating-point check: for callers
+  // that evaluate it at every point inside their own check (the regression statistics'
+  // residuals), where a check per call would cost more than the value.
+  long double ExtendedValue(double x) const;
   int Order() const { return order_; }
   bool Centred() const { return centred_; }
 

@@ -1,0 +1,123 @@
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "fit/data_point.h"
+#include "fit/polynomial_curve.h"
+#include "fit/regression_statistics.h"
+#include "fit/rovav_aza.h"
+
+namespace {
+
+// The points of bench_poly_spline.cpp's store and peers.py's poly_spline_data: a noisy sine
+// over [0, 10), distinct x in a scrambled order.
+std::vector<DataPoint> NoisySine(int n) {
+  const double step = 10.0 / n;
+  std::vector<DataPoint> points;
+  points.reserve(static_cast<std::size_t>(n));
+  unsigned state = 4242;
+  auto next = [&state] {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<double>(state >> 8) / 16777216.0;  // [0, 1)
+  };
+  for (int i = 0; i < n; ++i) {
+    const double x = (i + 0.5 * next()) * step;
+    points.push_back({x, std::sin(x) + 0.3 * (next() - 0.5)});
+  }
+  for (int i = n - 1; i > 0; --i) {
+    const int j = static_cast<int>(next() * (i + 1));
+    std::swap(points[static_cast<std::size_t>(i)], points[static_cast<std::size_t>(j)]);
+  }
+  return points;
+}
+
+// The store of bench_fits.cpp and peers.py's fits_data: x in [0.5, 100.5), y = 2 + 0.3 x + noise.
+std::unique_ptr<TRovavAza> NoisyLineStore(int n) {
+  auto store = std::make_unique<TRovavAza>();
+  unsigned state = 12345;
+  for (int i = 0; i < n; ++i) {
+    state = state * 1664525u + 1013904223u;
+    const double x = 0.5 + static_cast<double>(state % 100000) / 1000.0;
+    const double noise = static_cast<double>(state >> 20) / 4096.0 / 1024.0;
+    store->AddPoint(x, 2.0 + 0.3 * x + noise);
+  }
+  return store;
+}
+
+void PerPoint(benchmark::State& state, int n) {
+  // Shown as seconds per point with an SI prefix ("4.5n" is 4.5 ns).
+  state.counters["per_point"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * n,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// What `--fit poly:p --stats` waits for on points just read: a new store, the points added, the
+// fit and, with statistics, its covariance, rank, condition and the rest. The peer is
+// numpy.polyfit(x, y, p, cov=True) on the same points.
+void PolynomialFitFresh(benchmark::State& state, bool withStatistics) {
+  const auto order = static_cast<std::uint8_t>(state.range(0));
+  const int n = static_cast<int>(state.range(1));
+  const std::vector<DataPoint> points = NoisySine(n);
+  for (auto _ : state) {
+    TRovavAza store;
+    store.AddPoints(points);
+    std::array<double, 11> k{};
+    double q = 0;
+    bool rank_deficient = false;
+    PolynomialCurve curve;
+    benchmark::DoNotOptimize(store.CalcPolynomialFit(order, k, q, rank_deficient, curve));
+    if (withStatistics) {
+      RegressionInput in;
+      in.x = store.PointTable().Column(1).first(static_cast<std::size_t>(n));
+      in.y = store.PointTable().Column(2).first(static_cast<std::size_t>(n));
+      in.order = order;
+      in.fitted = [&curve](double x) { return curve.ExtendedValue(x); };
+      in.solved_raw = !curve.Centred();
+      benchmark::DoNotOptimize(LeastSquaresStatistics(in).condition);
+    }
+    benchmark::DoNotOptimize(k);
+  }
+  PerPoint(state, n);
+}
+void BM_PolynomialFitWithStatistics(benchmark::State& state) {
+  PolynomialFitFresh(state, true);
+}
+BENCHMARK(BM_PolynomialFitWithStatistics)
+    ->ArgNames({"order", "n"})
+    ->Args({9, 100000})
+    ->Unit(benchmark::kMillisecond);
+void BM_PolynomialFitFreshPoints(benchmark::State& state) {
+  PolynomialFitFresh(state, false);
+}
+BENCHMARK(BM_PolynomialFitFreshPoints)
+    ->ArgNames({"order", "n"})
+    ->Args({9, 100000})
+    ->Unit(benchmark::kMillisecond);
+
+// The line and its statistics on bench_fits.cpp's store, beside BM_CalcLinFit there: with the
+// mean of x from the running sums as the centre, the statistics are one pass over the points.
+// The sums are brought up to date once, outside the loop (Sums() does that on first use).
+void BM_LinFitWithStatistics(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const std::unique_ptr<TRovavAza> store = NoisyLineStore(n);
+  const long double mean_x = store->Sums().SumX / n;
+  for (auto _ : state) {
+    double k = 0, d = 0, q = 0;
+    store->CalcLinFit(k, d, q);
+    RegressionInput in;
+    in.x = store->PointTable().Column(1).first(static_cast<std::size_t>(n));
+    in.y = store->PointTable().Column(2).first(static_cast<std::size_t>(n));
+    in.fitted = [k, d](double x) { return d + static_cast<long double>(k) * x; };
+    in.centre = mean_x;
+    benchmark::DoNotOptimize(LeastSquaresStatistics(in).sigma2);
+  }
+  PerPoint(state, n);
+}
+BENCHMARK(BM_LinFitWithStatistics)->ArgName("n")->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
