@@ -35,12 +35,15 @@ struct SplineStatistics {
 
 // The statistics of the smoothing spline through x (strictly increasing), y and dy (positive),
 // three or more knots, for a positive finite p. The spline is solved as the least-squares
-// problem in its values and slopes at the knots, by Givens rotations knot by knot (a
-// square-root information sweep, as the solver's); the diagonal blocks of the inverse normal
-// matrix follow from that banded factor by Hutchinson and de Hoog's recursion, and A_ii is w_i
-// times the variance of the value at knot i (w = 1/dy²): O(n) time, no n × n matrix. Knots a
-// hair apart (1e-9 among unit spacings) keep the leverages' accuracy, which Reinsch's
-// formulation in second derivatives loses.
+// problem in its values and slopes at the knots by the solver's own paired sweep in double
+// (rotations without square roots from both ends at once, see value_slope_sweep.h); the 2 × 2
+// blocks of the inverse normal matrix on and beside the diagonal follow from that banded factor
+// by Hutchinson and de Hoog's recursion, run along the back-substitution, and A_ii is w_i times
+// the variance of the value at knot i (w = 1/dy²): O(n) time, no n × n matrix. Knots a hair
+// apart (1e-9 among unit spacings) keep the leverages' accuracy, which Reinsch's formulation in
+// second derivatives loses; against Givens rotations in extended precision the results agree to
+// 1e-12 (5e-13 at 10^5 random x). Where the sweep in double does not fit the data (knots 1e-40
+// apart among unit spacings, dy over 40 decades) or its arithmetic fails, those rotations serve.
 //
 // Nothing here runs during the spline's own computation: it is asked for separately, with the
 // p the solver found (PenalizedSplineWork::last_p, when p_known). Throws EKovixMath2Error for
