@@ -22,6 +22,10 @@
 // holding the same points in the same order): the same line fit, sums in the same order, the
 // same solver with dy = 1 and the same evaluation, so values and fit quality agree bit for bit.
 // The store itself keeps refusing repeated x.
+//
+// Everything is computed by the constructor except the statistics. Statistics() and
+// BandVarianceFactor() use scratch space of the object (and the latter keeps the statistics it
+// computed on its first call): like the store, one object is not for concurrent calls of those.
 class MergedSmoothingSpline {
  public:
   // The points in any order. Throws EKovixMath2Error for x and y of different lengths or fewer
