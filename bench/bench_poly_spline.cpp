@@ -10,6 +10,7 @@
 
 #include "fit/data_point.h"
 #include "fit/rovav_aza.h"
+#include "fit/tied_spline.h"
 
 namespace {
 
@@ -165,6 +166,75 @@ BENCHMARK(BM_SplineWithStatisticsRandomX)
     ->Arg(1000000)
     ->Unit(benchmark::kMillisecond)
     ->MinTime(2);
+
+// Readings rounded to four decimals: x at random over [0, 10) rounded to 1e-4, so that 10^6
+// points fall on 10^5 values, about ten to each, y a noisy sine. The store refuses them; the
+// merged spline takes them (sort, groups, the store's line fit, the solver on the groups) and
+// with statistics adds tr A, σ̂², GCV and the leverages counting the original points. The peer is
+// UnivariateSpline on the same groups (means weighted by √count), which has them merged already.
+struct RoundedPoints {
+  std::vector<double> x, y;
+};
+
+const RoundedPoints& RoundedPointsOf(int n) {
+  static std::map<int, RoundedPoints> cache;
+  RoundedPoints& points = cache[n];
+  if (points.x.empty()) {
+    unsigned state = 999;
+    auto next = [&state] {
+      state = state * 1664525u + 1013904223u;
+      return static_cast<double>(state >> 8) / 16777216.0;  // [0, 1)
+    };
+    for (int i = 0; i < n; ++i) {
+      const double x = std::floor(1e5 * next()) / 1e4;
+      points.x.push_back(x);
+      points.y.push_back(std::sin(x) + 0.3 * (next() - 0.5));
+    }
+  }
+  return points;
+}
+
+void MergedSplineRoundedX(benchmark::State& state, bool withStatistics) {
+  const int n = static_cast<int>(state.range(0));
+  const RoundedPoints& points = RoundedPointsOf(n);
+  bool valid = false;
+  for (auto _ : state) {
+    const MergedSmoothingSpline spline(points.x, points.y, 0.5);
+    benchmark::DoNotOptimize(spline.Value(5.0, valid));
+    if (withStatistics) benchmark::DoNotOptimize(spline.Statistics().gcv);
+  }
+  PerPoint(state, n);
+}
+void BM_MergedSplineRoundedX(benchmark::State& state) {
+  MergedSplineRoundedX(state, false);
+}
+BENCHMARK(BM_MergedSplineRoundedX)->ArgName("n")->Arg(1000000)->Unit(benchmark::kMillisecond);
+void BM_MergedSplineWithStatisticsRoundedX(benchmark::State& state) {
+  MergedSplineRoundedX(state, true);
+}
+BENCHMARK(BM_MergedSplineWithStatisticsRoundedX)
+    ->ArgName("n")
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
+
+// The merged spline on the random-x store's points, which repeat no x: the store's spline by
+// another way, which builds a store of its own for the line fit.
+void BM_MergedSplineRandomX(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const std::vector<DataPoint> points = PointsOf(RandomXStoreOf(n));
+  std::vector<double> x, y;
+  for (const DataPoint& p : points) {
+    x.push_back(p.x);
+    y.push_back(p.y);
+  }
+  bool valid = false;
+  for (auto _ : state) {
+    const MergedSmoothingSpline spline(x, y, 0.5);
+    benchmark::DoNotOptimize(spline.Value(5.0, valid));
+  }
+  PerPoint(state, n);
+}
+BENCHMARK(BM_MergedSplineRandomX)->ArgName("n")->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 // The same on a new store: the spline's arrays are fresh memory, and each page costs a fault on
 // first touch, as at the first spline of a session.

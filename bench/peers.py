@@ -73,6 +73,20 @@ def random_x_data(n):
     return x, y
 
 
+def rounded_x_data(n):
+    """The rounded readings of bench_poly_spline.cpp: x at random over [0, 10) rounded down to
+    1e-4 (about ten points to each value at 10^6), a noisy sine."""
+    state = 999
+    x = np.empty(n)
+    y = np.empty(n)
+    for i in range(n):
+        state = lcg(state)
+        x[i] = np.floor(1e5 * ((state >> 8) / 16777216.0)) / 1e4
+        state = lcg(state)
+        y[i] = np.sin(x[i]) + 0.3 * ((state >> 8) / 16777216.0 - 0.5)
+    return x, y
+
+
 def best_time(fn, min_time=0.2, min_runs=3):
     """Shortest time of one call, over at least min_runs calls and min_time seconds."""
     best = float("inf")
@@ -93,6 +107,18 @@ def smoothing_spline(x, y, factor):
     k, d = np.polyfit(xs, ys, 1)
     rss = float(np.sum((ys - (k * xs + d)) ** 2))
     return UnivariateSpline(xs, ys, k=3, s=factor * rss)
+
+
+def merged_smoothing_spline(x, y, factor):
+    # The merged spline's criterion: the groups of equal x as knots, their mean y weighted by
+    # sqrt(count), and s = factor*L - W (L the line's residual over all points, W the sum of
+    # squares within the groups).
+    knots, inverse, counts = np.unique(x, return_inverse=True, return_counts=True)
+    means = np.bincount(inverse, weights=y) / counts
+    k, d = np.polyfit(x, y, 1)
+    line = float(np.sum((y - (k * x + d)) ** 2))
+    within = float(np.sum((y - means[inverse]) ** 2))
+    return UnivariateSpline(knots, means, w=np.sqrt(counts), k=3, s=max(factor * line - within, 0.0))
 
 
 def peer_times(csv):
@@ -133,6 +159,15 @@ def peer_times(csv):
             "scipy UnivariateSpline s=0.501*RSS, random x",
             best_time(lambda: smoothing_spline(x, y, 0.501)),
         )
+    # The merged spline on data without ties is the random-x spline; on rounded readings its
+    # peer merges the groups with numpy first.
+    peers["BM_MergedSplineRandomX/n:1000000"] = (
+        "scipy UnivariateSpline s=0.5*RSS, random x", first)
+    x, y = rounded_x_data(1000000)
+    merged = best_time(lambda: merged_smoothing_spline(x, y, 0.5))
+    for name in ("BM_MergedSplineRoundedX/n:1000000",
+                 "BM_MergedSplineWithStatisticsRoundedX/n:1000000"):
+        peers[name] = ("numpy.unique + UnivariateSpline on the groups", merged)
     # make_smoothing_spline picks its own smoothing by GCV; at 10^5 points of this data it
     # gives up as ill-posed, so it is timed at 10^4 as well.
     for n in (10000, 100000):

@@ -74,8 +74,10 @@ SplineStatistics TRovavAza::SmoothSplineStatistics() {
   auto knots = [count](const std::vector<double>& v) {
     return std::span<const double>(v).subspan(1, count);
   };
+  // The solver's rows serve as the statistics' scratch: the solver reads nothing of them from
+  // one call to the next.
   return SmoothingSplineStatistics(knots(spline_xs_), knots(spline_ys_), knots(spline_weights_),
-                                   spline_work_.last_p);
+                                   spline_work_.last_p, spline_work_.rows);
 }
 
 void TRovavAza::CalcSmoothSpline() {

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "fit/float_check.h"
+#include "fit/huge_pages.h"
 #include "fit/kovix_errors.h"
+#include "fit/value_slope_sweep.h"
 
 namespace {
 
@@ -57,10 +59,9 @@ Inverse2 InverseOf(const FactorRows& f) {
   return {k00, -f.r01 * k00 * k11, k11};
 }
 
-}  // namespace
 
-SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<const double> y,
-                                           std::span<const double> dy, double p) {
+void Validate(std::span<const double> x, std::span<const double> y, std::span<const double> dy,
+              double p) {
   const std::size_t n = x.size();
   if (n < 3) throw EKovixMath2Error("SmoothingSplineStatistics: at least three knots are needed");
   if (y.size() != n || dy.size() != n) {
@@ -77,8 +78,35 @@ SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<
       throw EKovixMath2Error("SmoothingSplineStatistics: x-values must be increasing");
     }
   }
+}
 
-  FloatCheck check;
+// The statistics' arrays sized for n knots, each advised for huge pages before it is touched:
+// at 10^6 knots they are 80 MB.
+SplineStatistics Sized(std::span<const double> x, double p) {
+  const std::size_t n = x.size();
+  SplineStatistics s;
+  s.p = p;
+  ResizeOnHugePages(s.fitted, n);
+  ResizeOnHugePages(s.leverage, n);
+  ResizeOnHugePages(s.covariance, n);
+  ResizeOnHugePages(s.knots, n);
+  std::copy(x.begin(), x.end(), s.knots.begin());
+  return s;
+}
+
+void Finish(SplineStatistics& s, Ext trace, Ext rss) {
+  const Ext n = static_cast<Ext>(s.fitted.size());
+  const Ext spare = n - trace;
+  s.trace = StoredDouble(trace);
+  s.residual_sum = StoredDouble(rss);
+  s.sigma2 = StoredDouble(rss / spare);
+  s.gcv = StoredDouble(n * rss / (spare * spare));
+}
+
+// The rotation sweep in extended precision: fills s's arrays, returns tr A and the residual sum.
+void ByRotations(std::span<const double> x, std::span<const double> y, std::span<const double> dy,
+                 double p, SplineStatistics& s, Ext& trace_out, Ext& rss_out) {
+  const std::size_t n = x.size();
   // The sweep: Givens rotations knot by knot from the left. Five rows over the columns g_i, s_i,
   // g_{i+1}, s_{i+1} and the right-hand side: the information carried to z_i (two rows), the
   // data row of knot i and the interval's two penalty rows. The first two rows come out as
@@ -131,10 +159,6 @@ SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<
   // coupling block), Σ_i = K·Kᵀ + G·Σ_{i+1}·Gᵀ, a sum of two positive semidefinite terms that
   // cancels nothing. Then A = W^(1/2)·E·M⁻¹·Eᵀ·W^(1/2) (E picking the values), so the leverage
   // of knot i is w_i·Σ_i[g][g].
-  SplineStatistics s;
-  s.p = p;
-  s.fitted.resize(n);
-  s.leverage.resize(n);
   Ext z0 = 0, z1 = 0;             // z_{i+1}
   Ext v00 = 0, v01 = 0, v11 = 0;  // Σ_{i+1}
   Ext trace = 0, rss = 0;
@@ -143,6 +167,8 @@ SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<
     const Inverse2 k = InverseOf(f);
     Ext t0 = f.rhs0, t1 = f.rhs1;
     Ext w00 = k.k00 * k.k00 + k.k01 * k.k01, w01 = k.k01 * k.k11, w11 = k.k11 * k.k11;
+    KnotCovariance& c = s.covariance[i];
+    c = KnotCovariance{};
     if (i + 1 < n) {
       t0 -= f.c00 * z0 + f.c01 * z1;
       t1 -= f.c10 * z0 + f.c11 * z1;
@@ -157,12 +183,20 @@ SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<
       w00 += h00 * g00 + h01 * g01;
       w01 += h00 * g10 + h01 * g11;
       w11 += h10 * g10 + h11 * g11;
+      // Cov(z_i, z_{i+1}) = G·Σ_{i+1}.
+      c.next_gg = Rounded(h00);
+      c.next_gs = Rounded(h01);
+      c.next_sg = Rounded(h10);
+      c.next_ss = Rounded(h11);
     }
     z1 = k.k11 * t1;
     z0 = k.k00 * t0 + k.k01 * t1;
     v00 = w00;
     v01 = w01;
     v11 = w11;
+    c.gg = Rounded(w00);
+    c.gs = Rounded(w01);
+    c.ss = Rounded(w11);
     const Ext w = 1 / (static_cast<Ext>(dy[i]) * dy[i]);
     const Ext leverage = w * v00;
     const Ext r = (y[i] - z0) / dy[i];
@@ -171,13 +205,94 @@ SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<
     trace += leverage;
     rss += r * r;
   }
-  const Ext spare = static_cast<Ext>(n) - trace;
-  s.trace = StoredDouble(trace);
-  s.residual_sum = StoredDouble(rss);
-  s.sigma2 = StoredDouble(rss / spare);
-  s.gcv = StoredDouble(static_cast<Ext>(n) * rss / (spare * spare));
+  trace_out = trace;
+  rss_out = rss;
+}
+
+}  // namespace
+
+SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<const double> y,
+                                           std::span<const double> dy, double p,
+                                           std::vector<double>& scratch) {
+  Validate(x, y, dy, p);
+  SplineStatistics s = Sized(x, p);
+  Ext trace = 0, rss = 0;
+  // The sweep in double where it fits; the rotations in extended precision where it does not.
+  // The first leaves the flags clear, whatever it met.
+  const bool swept = PairedSweepStatistics(x, y, dy, p, s.fitted, s.leverage, s.covariance, trace,
+                                           rss, scratch);
+  FloatCheck check;
+  if (!swept) ByRotations(x, y, dy, p, s, trace, rss);
+  Finish(s, trace, rss);
   check.Check();
   return s;
+}
+
+SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<const double> y,
+                                           std::span<const double> dy, double p) {
+  std::vector<double> scratch;
+  return SmoothingSplineStatistics(x, y, dy, p, scratch);
+}
+
+SplineStatistics SmoothingSplineStatisticsByRotations(std::span<const double> x,
+                                                      std::span<const double> y,
+                                                      std::span<const double> dy, double p) {
+  Validate(x, y, dy, p);
+  SplineStatistics s = Sized(x, p);
+  FloatCheck check;
+  Ext trace = 0, rss = 0;
+  ByRotations(x, y, dy, p, s, trace, rss);
+  Finish(s, trace, rss);
+  check.Check();
+  return s;
+}
+
+double BandVarianceFactor(const SplineStatistics& stats, std::span<const double> knots, double x) {
+  if (std::isnan(x)) throw EInvalidOp();
+  const std::size_t n = knots.size();
+  if (n < 2 || stats.covariance.size() != n) {
+    throw EKovixMath2Error("BandVarianceFactor: the statistics have no covariance for these knots");
+  }
+  if (x < knots.front() || x > knots.back()) {
+    throw EKovixMath2Error("BandVarianceFactor: x lies outside the knots");
+  }
+  // The last knot not above x.
+  const std::size_t i =
+      static_cast<std::size_t>(std::upper_bound(knots.begin(), knots.end(), x) - knots.begin()) - 1;
+  const KnotCovariance& a = stats.covariance[i];
+  if (x == knots[i]) return a.gg;
+  const KnotCovariance& b = stats.covariance[i + 1];
+  FloatCheck check;
+  const Ext h = static_cast<Ext>(knots[i + 1]) - knots[i];
+  const Ext t = (x - static_cast<Ext>(knots[i])) / h;
+  const Ext u = 1 - t;
+  // The Hermite basis at t: the factors of g_i, s_i, g_{i+1} and s_{i+1}.
+  const Ext v0 = (1 + 2 * t) * u * u;
+  const Ext v1 = h * t * u * u;
+  const Ext v2 = t * t * (3 - 2 * t);
+  const Ext v3 = -h * t * t * u;
+  const Ext left = v0 * (v0 * a.gg + 2 * v1 * a.gs) + v1 * v1 * a.ss;
+  const Ext right = v2 * (v2 * b.gg + 2 * v3 * b.gs) + v3 * v3 * b.ss;
+  const Ext across =
+      2 * (v0 * (v2 * a.next_gg + v3 * a.next_gs) + v1 * (v2 * a.next_sg + v3 * a.next_ss));
+  // The bridge: Var of g(x) given the ends' values and slopes under the prior, σ²·(2/p)·s³(h −
+  // s)³/(3h³) at s = t·h from the left end.
+  const Ext stu = h * t * u;
+  const Ext bridge = 2 / static_cast<Ext>(stats.p) * stu * stu * stu / 3;
+  const double result = StoredDouble(left + right + across + bridge);
+  check.Check();
+  return result;
+}
+
+double BandVarianceFactor(const SplineStatistics& stats, double x) {
+  return BandVarianceFactor(stats, stats.knots, x);
+}
+
+double BandQuantile(double level) {
+  if (!(level > 0 && level < 1)) {
+    throw EKovixMath2Error("BandQuantile: the level must lie between 0 and 1");
+  }
+  return boost::math::quantile(boost::math::normal_distribution<double>(), (1 + level) / 2);
 }
 
 std::vector<double> BandHalfWidths(const SplineStatistics& stats, double level) {

@@ -342,10 +342,17 @@ class PairedSweep {
     left_steps_ = intervals - right_steps_;
     middle_ = n1 + left_steps_;
     ResizeOnHugePages(rows_, 2 * kPairedCells * static_cast<std::size_t>(left_steps_));
-    ResizeOnHugePages(slopes_, 2 * static_cast<std::size_t>(n2 + 1));
   }
 
   Ext Solve(Ext p, std::span<double> g, std::span<double> s);
+  // The statistics at p (see SmoothingSplineStatistics): the values into fitted, w·Var g into
+  // leverage and the covariance blocks into covariance (all addressed n1..n2); returns tr A and
+  // the residual sum. With Uᵀ·D·U the normal matrix, the back-substitution z_i = U_ii⁻¹·(t_i −
+  // C_i·z_next) of Solve gives the covariance by Hutchinson and de Hoog's recursion: with K =
+  // U_ii⁻¹ and G = −K·C_i, Σ_i = K·D_i⁻¹·Kᵀ + G·Σ_next·Gᵀ and Cov(z_i, z_next) = G·Σ_next, lane
+  // by lane outward from the middle knot, whose Σ is the inverse of its information.
+  void Statistics(Ext p, double* fitted, double* leverage, KnotCovariance* covariance, Ext& trace,
+                  Ext& residual);
   // log R with its slope and curvature over log p at the p of the last Solve (values in g,
   // residual sum residual). With M the normal matrix, ρ the residuals divided by dy², q =
   // M⁻¹·ρ (on the values) and φ = ρ·q: p·R'/R = 2φ/R and p²·R'' = 2·(3·Σ (q_g/dy)² − 2φ). q is
@@ -373,12 +380,18 @@ class PairedSweep {
   std::vector<double>& rows_;
   std::vector<double>& slopes_;
   int left_steps_ = 0, right_steps_ = 0, middle_ = 0;
-  // The middle knot's two rows after both halves met: g + u·s and s, with their weights.
+  // The middle knot's two rows after both halves met: g + u·s and s, with their weights, and
+  // its value and slope.
   double middle_u_ = 0, middle_wg_ = 0, middle_ws_ = 0;
+  double middle_g_ = 0, middle_s_ = 0;
+
+  // The elimination of Solve: the rows into rows_, the middle knot's rows, value and slope into
+  // the middle_ members.
+  void Reduce(Ext p);
 };
 
 template <bool kUnitWeights>
-Ext PairedSweep<kUnitWeights>::Solve(Ext p, std::span<double> g, std::span<double> s) {
+void PairedSweep<kUnitWeights>::Reduce(Ext p) {
   const Pair sigma2 = Pair{1, 1} * static_cast<double>(p / 2);
   // Each chain starts from its end knot's residual row alone; the slope there is free.
   const double w_left = Weight(n1_), w_right = Weight(n2_);
@@ -429,8 +442,15 @@ Ext PairedSweep<kUnitWeights>::Solve(Ext p, std::span<double> g, std::span<doubl
   middle_u_ = u;
   middle_wg_ = wg;
   middle_ws_ = ws;
-  const double s_middle = bs;
-  const double g_middle = bg - u * s_middle;
+  middle_s_ = bs;
+  middle_g_ = bg - u * bs;
+}
+
+template <bool kUnitWeights>
+Ext PairedSweep<kUnitWeights>::Solve(Ext p, std::span<double> g, std::span<double> s) {
+  Reduce(p);
+  const double s_middle = middle_s_;
+  const double g_middle = middle_g_;
   At(g, middle_) = g_middle;
   At(s, middle_) = s_middle;
 
@@ -445,7 +465,7 @@ Ext PairedSweep<kUnitWeights>::Solve(Ext p, std::span<double> g, std::span<doubl
   const double r_middle = (At(y_, middle_) - g_middle) / Dy(middle_);
   add(Pair{r_middle * r_middle, 0});
   Pair g_next{g_middle, g_middle}, s_next{s_middle, -s_middle};
-  step = left_steps_ - 1;
+  int step = left_steps_ - 1;
   for (; step >= right_steps_; --step) {
     const Pair* row = Rows(step);
     const Pair si = row[kB3] - row[kB1] * g_next - row[kB2] * s_next;
@@ -478,10 +498,109 @@ Ext PairedSweep<kUnitWeights>::Solve(Ext p, std::span<double> g, std::span<doubl
 }
 
 template <bool kUnitWeights>
+void PairedSweep<kUnitWeights>::Statistics(Ext p, double* fitted, double* leverage,
+                                           KnotCovariance* covariance, Ext& trace,
+                                           Ext& residual) {
+  Reduce(p);
+  // The middle knot: its rows g + u·s (weight wg) and s (weight ws) have K = [[1, −u], [0, 1]].
+  const double inverse_ws = 1 / middle_ws_;
+  const double m00 = 1 / middle_wg_ + middle_u_ * middle_u_ * inverse_ws;
+  const double m01 = -middle_u_ * inverse_ws;
+  const double m11 = inverse_ws;
+  // Each lane's Σ_next in its own orientation: the right lane's slopes are mirrored.
+  Pair g_next{middle_g_, middle_g_}, s_next{middle_s_, -middle_s_};
+  Pair v00{m00, m00}, v01{m01, -m01}, v11{m11, m11};
+  // tr A and the residual sum, compensated per lane.
+  Pair sums[2] = {{0, 0}, {0, 0}}, carries[2] = {{0, 0}, {0, 0}};
+  auto add = [&sums, &carries](int which, Pair term) {
+    const Pair y = term - carries[which];
+    const Pair t = sums[which] + y;
+    carries[which] = (t - sums[which]) - y;
+    sums[which] = t;
+  };
+  {
+    const double leverage_middle = Weight(middle_) * m00;
+    const double r = (At(y_, middle_) - middle_g_) / Dy(middle_);
+    fitted[middle_] = middle_g_;
+    leverage[middle_] = leverage_middle;
+    covariance[middle_] = {m00, m01, m11, 0, 0, 0, 0};
+    add(0, Pair{leverage_middle, 0});
+    add(1, Pair{r * r, 0});
+  }
+  covariance[n2_].next_gg = covariance[n2_].next_gs = 0;
+  covariance[n2_].next_sg = covariance[n2_].next_ss = 0;
+  for (int step = left_steps_ - 1; step >= 0; --step) {
+    const bool both = step < right_steps_;
+    if (step == right_steps_ - 1) {
+      g_next[1] = middle_g_;
+      s_next[1] = -middle_s_;
+      v00[1] = m00;
+      v01[1] = -m01;
+      v11[1] = m11;
+    }
+    const Pair* row = Rows(step);
+    const Pair a0 = row[kA0], a1 = row[kA1], a2 = row[kA2], b1 = row[kB1], b2 = row[kB2];
+    const Pair si = row[kB3] - b1 * g_next - b2 * s_next;
+    const Pair gi = row[kA3] - a0 * si - a1 * g_next - a2 * s_next;
+    // G = −K·C with C = [[a1, a2], [b1, b2]].
+    const Pair g00 = a0 * b1 - a1, g01 = a0 * b2 - a2, g10 = -b1, g11 = -b2;
+    // H = G·Σ_next = Cov(z_i, z_next).
+    const Pair h00 = g00 * v00 + g01 * v01, h01 = g00 * v01 + g01 * v11;
+    const Pair h10 = g10 * v00 + g11 * v01, h11 = g10 * v01 + g11 * v11;
+    // K·D⁻¹·Kᵀ + H·Gᵀ.
+    const Pair iws = row[kInverseWs];
+    const Pair a0_iws = a0 * iws;
+    v00 = row[kInverseWg] + a0 * a0_iws + (h00 * g00 + h01 * g01);
+    v01 = (h00 * g10 + h01 * g11) - a0_iws;
+    v11 = iws + (h10 * g10 + h11 * g11);
+    g_next = gi;
+    s_next = si;
+
+    const int l = LeftKnot(step), r = both ? RightKnot(step) : l;
+    const Pair w{Weight(l), Weight(r)};
+    const Pair lev = w * v00;
+    const Pair res = (Pair{At(y_, l), At(y_, r)} - gi) / Pair{Dy(l), Dy(r)};
+    Pair lev_term = lev, res_term = res * res;
+    fitted[l] = gi[0];
+    leverage[l] = lev[0];
+    KnotCovariance& left = covariance[l];
+    left.gg = v00[0];
+    left.gs = v01[0];
+    left.ss = v11[0];
+    left.next_gg = h00[0];
+    left.next_gs = h01[0];
+    left.next_sg = h10[0];
+    left.next_ss = h11[0];
+    if (both) {
+      // Back to the right lane's slopes: J·Σ·J and the transpose of J·H·J, J = diag(1, −1).
+      fitted[r] = gi[1];
+      leverage[r] = lev[1];
+      KnotCovariance& right = covariance[r];
+      right.gg = v00[1];
+      right.gs = -v01[1];
+      right.ss = v11[1];
+      KnotCovariance& before = covariance[r - 1];
+      before.next_gg = h00[1];
+      before.next_gs = -h10[1];
+      before.next_sg = -h01[1];
+      before.next_ss = h11[1];
+    } else {
+      lev_term[1] = 0;
+      res_term[1] = 0;
+    }
+    add(0, lev_term);
+    add(1, res_term);
+  }
+  trace = (static_cast<Ext>(sums[0][0]) - carries[0][0]) + (static_cast<Ext>(sums[0][1]) - carries[0][1]);
+  residual = (static_cast<Ext>(sums[1][0]) - carries[1][0]) + (static_cast<Ext>(sums[1][1]) - carries[1][1]);
+}
+
+template <bool kUnitWeights>
 LogResidual PairedSweep<kUnitWeights>::Derivatives(std::span<const double> g, Ext residual) {
   // Forward substitution Uᵀ·t = ρ with the unit upper triangular rows U, in the order of
   // elimination, lane by lane; φ = Σ t²/w. The scaled t/w wait in slopes_ (two per knot) for the
   // back-substitution U·q = t/w that follows.
+  ResizeOnHugePages(slopes_, 2 * static_cast<std::size_t>(n2_ + 1));
   double* tq = slopes_.data();
   auto rho = [&](int i) { return (At(y_, i) - At(g, i)) * Weight(i); };
   Pair phi{0, 0};
@@ -774,4 +893,28 @@ double ValueSlopeSpline(int n1, int n2, std::span<const double> x, std::span<con
     return 0;
   }
   return static_cast<double>(std::exp(found));
+}
+
+bool PairedSweepStatistics(std::span<const double> x, std::span<const double> y,
+                           std::span<const double> dy, double p, std::span<double> fitted,
+                           std::span<double> leverage, std::span<KnotCovariance> covariance,
+                           long double& trace, long double& residual, std::vector<double>& rows) {
+  const int n2 = static_cast<int>(x.size()) - 1;
+  if (!SweepFits(0, n2, x, dy)) return false;
+  std::vector<double> no_slopes;
+  FloatCheck check;
+  const bool unit = std::all_of(dy.begin(), dy.end(), [](double v) { return v == 1; });
+  if (unit) {
+    PairedSweep<true> sweep(0, n2, x, y, dy, rows, no_slopes);
+    sweep.Statistics(p, fitted.data(), leverage.data(), covariance.data(), trace, residual);
+  } else {
+    PairedSweep<false> sweep(0, n2, x, y, dy, rows, no_slopes);
+    sweep.Statistics(p, fitted.data(), leverage.data(), covariance.data(), trace, residual);
+  }
+  try {
+    check.Check();
+  } catch (const EMathError&) {
+    return false;
+  }
+  return std::isfinite(trace) && std::isfinite(residual);
 }
