@@ -6,10 +6,14 @@
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <stdexcept>
 #include <vector>
 
 #include "app/curve_sampling.h"
 #include "app/data_axes.h"
+#include "app/fit_analysis.h"
+#include "app/fit_report.h"
+#include "app/model_comparison.h"
 #include "app/model_table.h"
 #include "fit/rovav_aza.h"
 #include "format/format_fixed_width.h"
@@ -48,6 +52,10 @@ CommandLine ParseFit(const std::string& model, const std::string& file) {
   r.Do = CommandLine::Action::Fit;
   r.File = file;
   const std::string_view m = model;
+  if (m == "all") {
+    r.Model = model;
+    return r;
+  }
   if (m.starts_with("poly:")) {
     r.Model = "poly";
     if (!ParseWhole(m.substr(5), r.Order) || r.Order < 1 || r.Order > kMaxCommandLineOrder)
@@ -71,6 +79,10 @@ CommandLine ParseFit(const std::string& model, const std::string& file) {
 CommandLine ParseWithoutOptions(std::span<const std::string> args) {
   if (args.empty()) return {};
   const std::string& first = args[0];
+  for (const std::string& a : args.subspan(1)) {
+    if (a == first && IsOption(a)) return Usage(a + " given twice");
+    if (a.starts_with("--") && IsOption(first)) return Usage("unknown option \"" + a + "\"");
+  }
   if (first == "--help" || first == "-h") {
     if (args.size() > 1) return Usage("--help takes no arguments");
     CommandLine r;
@@ -95,6 +107,7 @@ CommandLine ParseWithoutOptions(std::span<const std::string> args) {
       return Usage("--plot writes .png, .svg or .pdf: \"" + output + "\"");
     CommandLine r = args[2] == "none" ? CommandLine{} : ParseFit(args[2], args[3]);
     if (r.Do == CommandLine::Action::Usage) return r;
+    if (r.Model == "all") return Usage("--plot draws one model, not all");
     if (args[2] == "none") r.Model = "none";
     r.Do = CommandLine::Action::Plot;
     r.File = args[3];
@@ -107,6 +120,29 @@ CommandLine ParseWithoutOptions(std::span<const std::string> args) {
   CommandLine r;
   r.File = first;
   return r;
+}
+
+// Which of the report's options go with the request; the problem, or nullptr.
+const char* CheckAnalysisOptions(const CommandLine& r, bool stats, bool band, bool residuals,
+                                 bool json, const std::optional<std::string>& level,
+                                 const std::optional<std::string>& ties) {
+  const bool fit = r.Do == CommandLine::Action::Fit;
+  const bool plot = r.Do == CommandLine::Action::Plot;
+  if (stats && !fit) return "--stats goes with --fit";
+  if (residuals && !fit) return "--residuals goes with --fit";
+  if (json && !fit) return "--json goes with --fit";
+  if (band && !fit && !plot) return "--band goes with --fit or --plot";
+  if (level && !fit && !plot) return "--level goes with --fit or --plot";
+  if (ties && !fit && !plot) return "--ties goes with --fit or --plot";
+  if (r.Model == "all" && (stats || band || residuals))
+    return "--stats, --band and --residuals go with one model, not all";
+  if (r.Model == "all" && level) return "--level goes with one model, not all";
+  if (level && !stats && !band && !json)
+    return "--level goes with --stats, --band or --json";
+  if (band && r.Model == "none") return "--band needs a model";
+  if (ties && r.Model != "spline" && r.Model != "all")
+    return "--ties merge goes with spline:F or all";
+  return nullptr;
 }
 
 }  // namespace
@@ -134,11 +170,23 @@ CommandLine ParseCommandLine(std::span<const std::string> allArgs) {
   // The options with a value may stand anywhere ("--name VALUE" or "--name=VALUE"); the rest is
   // read without them.
   std::vector<std::string> args;
-  std::optional<std::string> columns, size, scale;
+  std::optional<std::string> columns, size, scale, level, ties;
   const std::pair<const char*, std::optional<std::string>*> valued[] = {
-      {"--columns", &columns}, {"--size", &size}, {"--scale", &scale}};
+      {"--columns", &columns}, {"--size", &size},   {"--scale", &scale},
+      {"--level", &level},     {"--ties", &ties}};
+  bool stats = false, band = false, residuals = false, json = false;
+  const std::pair<const char*, bool*> flags[] = {
+      {"--stats", &stats}, {"--band", &band}, {"--residuals", &residuals}, {"--json", &json}};
   for (std::size_t i = 0; i < allArgs.size(); ++i) {
     const std::string& a = allArgs[i];
+    bool* flag = nullptr;
+    for (const auto& [option, target] : flags)
+      if (a == option) flag = target;
+    if (flag) {
+      if (*flag) return Usage(a + " given twice");
+      *flag = true;
+      continue;
+    }
     std::optional<std::string>* slot = nullptr;
     std::string name, value;
     for (const auto& [option, target] : valued) {
@@ -185,6 +233,17 @@ CommandLine ParseCommandLine(std::span<const std::string> allArgs) {
   if (scale && (!ParseWhole(*scale, r.Scale) || !(r.Scale >= kMinPictureScale) ||
                 r.Scale > kMaxPictureScale))
     return Usage("--scale takes a device pixel ratio from 0.5 to 8: \"" + *scale + "\"");
+  if (const char* problem = CheckAnalysisOptions(r, stats, band, residuals, json, level, ties))
+    return Usage(problem);
+  if (level && (!ParseWhole(*level, r.Level) || !(r.Level > 0 && r.Level < 1)))
+    return Usage("--level takes a confidence level between 0 and 1, e.g. 0.95: \"" + *level +
+                 "\"");
+  if (ties && *ties != "merge") return Usage("--ties takes \"merge\": \"" + *ties + "\"");
+  r.Stats = stats;
+  r.Band = band;
+  r.Residuals = residuals;
+  r.Json = json;
+  r.TiesMerge = ties.has_value();
   if (r.Do == CommandLine::Action::Plot) {
     const long double w = r.Width ? r.Width : kDefaultPictureWidth;
     const long double h = r.Height ? r.Height : kDefaultPictureHeight;
@@ -197,19 +256,32 @@ CommandLine ParseCommandLine(std::span<const std::string> allArgs) {
 
 std::string UsageText() {
   return "Usage: ravelon [--columns X,Y] [FILE]\n"
-         "       ravelon --fit MODEL FILE [--columns X,Y]\n"
-         "       ravelon --plot OUT MODEL FILE [--size WxH] [--scale F] [--columns X,Y]\n"
+         "       ravelon --fit MODEL FILE [--stats] [--band] [--residuals] [--json] [--level L]\n"
+         "                                [--ties merge] [--columns X,Y]\n"
+         "       ravelon --fit all FILE [--json] [--ties merge] [--columns X,Y]\n"
+         "       ravelon --plot OUT MODEL FILE [--band] [--level L] [--ties merge] [--size WxH]\n"
+         "                                     [--scale F] [--columns X,Y]\n"
          "       ravelon --help | --version\n"
          "\n"
          "Opens the window, with the points of FILE when given, prints the fit of MODEL to\n"
          "the points of FILE without a window, or writes the chart the window would show as a\n"
          "picture OUT (.png, .svg or .pdf; MODEL none for the points alone).\n"
+         "--stats        after the fit, its report: parameters with standard errors, t, p and\n"
+         "               confidence intervals, R², F, AIC, BIC, covariance and correlation; for\n"
+         "               the spline its parameter, tr A, residual variance and GCV\n"
+         "--band         the sampled curve with its confidence and prediction band (x, y,\n"
+         "               confidence low, high, prediction low, high)\n"
+         "--residuals    every point: x, y, fitted, residual, leverage\n"
+         "--json         all of it as one JSON object (see README)\n"
+         "--level L      the confidence level of intervals and bands (default 0.95)\n"
+         "--ties merge   the spline fits points with repeated x: one knot per x, at the mean y\n"
          "--size WxH     the chart's size in pixels (default 571x532, the window's)\n"
          "--scale F      the picture's device pixel ratio (default 2)\n"
          "--columns X,Y  the columns of FILE that give x and y: header names or numbers from 1\n"
          "               (a row-name column not counted); without it the first two.\n"
          "MODEL: lin, parabolic, reciproc, log, reciplog, expon, poly:N (N from 1 to 9) or\n"
-         "       spline:F (smoothing factor F from 0 to 1, e.g. spline:0.5).\n"
+         "       spline:F (smoothing factor F from 0 to 1, e.g. spline:0.5); all compares\n"
+         "       every model by AIC.\n"
          "FILE:  the program's own export (veda.asc) or delimited text, one point per line:\n"
          "       fields separated by TAB, \";\", \",\" or blanks, quoted or not; lines with a\n"
          "       missing x or y (empty, NA, NaN, N/A, #N/A) are skipped and counted.\n";
@@ -218,6 +290,76 @@ std::string UsageText() {
 std::string VersionText() {
   return std::string("ravelon ") + RAVELON_VERSION + "\n";
 }
+
+namespace {
+
+// The spline's refusal of repeated x, with where the first of them stands.
+std::string WithRepeatedX(const std::string& message, const CommandLine& request,
+                          const DataFileResult& file) {
+  if (message.find("x-values are identical") == std::string::npos) return message;
+  const DataFileResult lines = ReadDataFile(request.File, request.Columns, true);
+  return message + RepeatedXNotice(file.points, lines.points.size() == file.points.size()
+                                                    ? std::span<const long>(lines.pointLines)
+                                                    : std::span<const long>());
+}
+
+std::string MergedNotice(const FitReport& report) {
+  if (!report.mergedGroups) return {};
+  return "--ties merge: " + std::to_string(report.mergedGroups) +
+         (report.mergedGroups == 1 ? " x value" : " x values") + " repeated, " +
+         std::to_string(report.n) + " points on " + std::to_string(report.groups) + " knots";
+}
+
+// --fit with --stats, --band, --residuals, --json or --ties merge.
+int RunAnalysis(const CommandLine& request, const DataFileResult& file, TRovavAza& store,
+                std::ostream& out, std::ostream& err) {
+  const DataAxes axes = AxesAround(file.points);
+  const CurveSampling samples(axes.X.Low, axes.X.High);
+  const bool spline = request.Model == "spline";
+  if (spline && request.Factor == 0 && (request.Stats || request.Band || request.Residuals ||
+                                        request.Json)) {
+    err << "spline:0 interpolates the points: no degrees of freedom are left for --stats, "
+           "--band, --residuals or --json\n";
+    return 1;
+  }
+  if (spline && store.NumPoints() < 3 &&
+      (request.Stats || request.Band || request.Residuals || request.Json)) {
+    err << "--stats, --band, --residuals and --json need at least 3 points for the spline; \""
+        << request.File << "\" has " << store.NumPoints() << ".\n";
+    return 1;
+  }
+  const FitAnalysis a = AnalyseFit(store, file.points, {request.Model, request.Order, request.Factor},
+                                   request.Level, request.TiesMerge, samples, request.Band);
+  const std::vector<ResidualRow> residuals =
+      request.Residuals ? a.residuals() : std::vector<ResidualRow>();
+  std::string text;
+  if (request.Json) {
+    text = ReportJson(a.report, request.Band ? &a.curve : nullptr,
+                      request.Residuals ? &residuals : nullptr);
+  } else {
+    const std::string quality = "Anpassungsgrad: " + a.report.fitQuality + "\n";
+    if (spline) {
+      text = quality;
+      if (request.Band) {
+        text += BandText(a.curve, true);
+      } else {
+        for (const SampledBand& p : a.curve)
+          text += FormatFixedWidth(1, 6, p.x) + '\t' + FormatFixedWidth(1, 6, p.y) + '\n';
+      }
+    } else {
+      text = a.report.formula + "\n" + a.report.params + "\n" + quality;
+    }
+    if (request.Stats) text += ReportText(a.report);
+    if (request.Band && !spline) text += "\n" + BandText(a.curve, false);
+    if (request.Residuals) text += "\n" + ResidualText(residuals);
+  }
+  if (const std::string merged = MergedNotice(a.report); !merged.empty()) err << merged << '\n';
+  if (file.skippedCount) err << SkippedNotice(file) << '\n';
+  out << text;
+  return 0;
+}
+
+}  // namespace
 
 int RunCommandLineFit(const CommandLine& request, std::ostream& out, std::ostream& err) {
   const DataFileResult file = ReadDataFile(request.File, request.Columns);
@@ -238,6 +380,21 @@ int RunCommandLineFit(const CommandLine& request, std::ostream& out, std::ostrea
             << "\" has " << store.NumPoints() << ".\n";
         return 1;
       }
+    }
+    if (request.Model == "all") {
+      // The spline's refusal names the first repeated x by its line.
+      std::string repeated;
+      if (!request.TiesMerge && !RepeatedXNotice(file.points, {}).empty())
+        repeated = WithRepeatedX("x-values are identical", request, file)
+                       .substr(std::string_view("x-values are identical").size());
+      const std::vector<ModelComparison> rows =
+          CompareModels(store, file.points, request.TiesMerge, repeated);
+      text << (request.Json ? ComparisonJson(rows, store.NumPoints()) : ComparisonText(rows));
+    } else if (request.Stats || request.Band || request.Residuals || request.Json ||
+               request.TiesMerge) {
+      return RunAnalysis(request, file, store, out, err);
+    } else if (request.Model == "poly") {
+      const int p = request.Order;
       std::array<double, 11> c{};
       double fitQual = 0;
       bool rankDeficient = false;
@@ -270,8 +427,11 @@ int RunCommandLineFit(const CommandLine& request, std::ostream& out, std::ostrea
              << quality << FitQualityText(fit.FitQual) << '\n';
       }
     }
-  } catch (const std::exception& e) {
+  } catch (const std::invalid_argument& e) {
     err << e.what() << '\n';
+    return 1;
+  } catch (const std::exception& e) {
+    err << WithRepeatedX(e.what(), request, file) << '\n';
     return 1;
   }
   if (file.skippedCount) err << SkippedNotice(file) << '\n';

@@ -11,11 +11,13 @@
 //   ravelon                      the window
 //   ravelon FILE                 the window with the file's points
 //   ravelon --fit MODEL FILE     the fit printed, no window (MODEL: lin, parabolic, reciproc,
-//                                log, reciplog, expon, poly:N with N 1..9, spline:F with F 0..1)
+//                                log, reciplog, expon, poly:N with N 1..9, spline:F with F 0..1,
+//                                or all: every model compared)
 //   ravelon --plot OUT MODEL FILE  the chart as a picture (MODEL also none), no window
 //   ravelon --help | --version
 // "--columns X,Y" anywhere beside FILE picks the file's x and y columns (names or numbers);
-// "--size WxH" and "--scale F" go with --plot.
+// "--size WxH" and "--scale F" go with --plot; "--stats", "--band", "--residuals", "--json",
+// "--level L" and "--ties merge" with --fit (--band, --level and --ties also with --plot).
 // Usage errors exit with status 2, a file or fit error of --fit with 1.
 struct CommandLine {
   enum class Action { Window, Fit, Plot, Help, Version, Usage };
@@ -28,6 +30,10 @@ struct CommandLine {
   std::string Output;         // Plot: the picture's path
   int Width = 0, Height = 0;  // Plot: the chart's size in logical pixels; 0: the window's
   double Scale = 2;           // Plot: device pixels per logical pixel
+  // Fit (and Plot for Band): the report, the bands, the residuals, all as JSON, at the level.
+  bool Stats = false, Band = false, Residuals = false, Json = false;
+  double Level = 0.95;
+  bool TiesMerge = false;     // --ties merge: the spline merges repeated x
   std::string Problem;        // Usage: what is wrong with the arguments
 };
 

@@ -22,6 +22,7 @@
 
 #include "app/chart_setup.h"
 #include "app/data_axes.h"
+#include "app/fit_analysis.h"
 #include "app/model_curve.h"
 #include "app/model_table.h"
 #include "chart/varori.h"
@@ -158,6 +159,61 @@ void WriteWhole(const std::string& path, const std::function<bool(QFile&)>& writ
   }
 }
 
+// The confidence band as a light fill under the grid, the marks and the curve, drawn before them
+// onto the data area; the prediction band as two thin lines among the chart's items.
+constexpr platform::TColor kConfidenceFill = platform::RGB(204, 236, 204);
+constexpr platform::TColor kPredictionLine = platform::RGB(96, 168, 96);
+
+void DrawBand(TVArori& chart, const std::vector<SampledBand>& band) {
+  // Runs of samples where both bounds exist (a reciprocal model's band has none near its pole).
+  const auto runs = [&band](auto low, auto high) {
+    std::vector<std::pair<std::size_t, std::size_t>> out;
+    for (std::size_t i = 0; i < band.size();) {
+      if (!(band[i].band.*low) || !(band[i].band.*high)) {
+        ++i;
+        continue;
+      }
+      std::size_t j = i;
+      while (j < band.size() && band[j].band.*low && band[j].band.*high) ++j;
+      out.push_back({i, j});
+      i = j;
+    }
+    return out;
+  };
+  const auto confidence = runs(&BandValues::confidenceLow, &BandValues::confidenceHigh);
+  chart.OnBeforeRenderData = [band, confidence](TVArori& c, platform::Canvas& canvas, int top,
+                                                int left) {
+    canvas.GetBrush().Color = kConfidenceFill;
+    canvas.GetBrush().Style = platform::bsSolid;
+    canvas.GetPen().Color = kConfidenceFill;
+    canvas.GetPen().Style = platform::psSolid;
+    canvas.GetPen().Mode = platform::pmCopy;
+    canvas.GetPen().Width = 1;
+    for (const auto& [from, to] : confidence) {
+      std::vector<platform::TPoint> outline;
+      const auto add = [&](double x, double y) {
+        int px = 0, py = 0;
+        c.WorldToPixel(1, x, y, px, py);
+        outline.push_back({px - left, py - top});
+      };
+      for (std::size_t i = from; i < to; ++i) add(band[i].x, *band[i].band.confidenceHigh);
+      for (std::size_t i = to; i-- > from;) add(band[i].x, *band[i].band.confidenceLow);
+      canvas.Polygon(outline);
+    }
+  };
+  const platform::TColor color = chart.DataColor();
+  chart.SetDataColor(kPredictionLine);
+  for (auto bound : {&BandValues::predictionLow, &BandValues::predictionHigh})
+    for (const auto& [from, to] : runs(&BandValues::predictionLow, &BandValues::predictionHigh))
+      for (std::size_t i = from; i < to; ++i) {
+        if (i == from)
+          chart.AddMovePoint(band[i].x, *(band[i].band.*bound));
+        else
+          chart.AddLinePoint(band[i].x, *(band[i].band.*bound));
+      }
+  chart.SetDataColor(color);
+}
+
 std::string Caption(const CommandLine& request, const std::optional<FittedModel>& fitted) {
   // Kept on one line where the caption wraps.
   const std::string quality =
@@ -209,13 +265,27 @@ int RunPlot(const CommandLine& request, std::ostream& err) {
 
     // Then the model's button.
     std::optional<FittedModel> fitted;
+    std::vector<SampledBand> band;
     if (request.Model != "none") {
       const CurveSampling samples(chart.Scale1X().RangeLow(), chart.Scale1X().RangeHigh());
-      fitted = FitModelCurve(store, {request.Model, request.Order, request.Factor}, samples);
-      if (!fitted) {
-        err << "CalcPolynomialFit: the decomposition did not converge\n";
-        return 1;
+      const ModelChoice choice{request.Model, request.Order, request.Factor};
+      if (request.Band || request.TiesMerge) {
+        FitAnalysis a = AnalyseFit(store, file.points, choice, request.Level, request.TiesMerge,
+                                   samples, request.Band);
+        fitted = FittedModel{a.report.formula, a.report.params, a.report.fitQual, {}};
+        if (request.Band) band = a.curve;
+        if (request.TiesMerge)
+          for (const SampledBand& p : a.curve) fitted->curve.push_back({p.x, p.y, p.move});
       }
+      if (!request.TiesMerge) {
+        std::optional<FittedModel> drawn = FitModelCurve(store, choice, samples);
+        if (!drawn) {
+          err << "CalcPolynomialFit: the decomposition did not converge\n";
+          return 1;
+        }
+        fitted = std::move(drawn);
+      }
+      if (!band.empty()) DrawBand(chart, band);
       for (const CurvePoint& p : fitted->curve) {
         if (p.move)
           chart.AddMovePoint(p.x, p.y);

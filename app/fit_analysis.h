@@ -1,0 +1,102 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/model_curve.h"
+#include "fit/data_point.h"
+#include "fit/rovav_aza.h"
+
+// What a fit says about itself, for the command line's report: the model's parameters with
+// their uncertainties, the fit's summary, and the bands and residuals at any x.
+//
+//   const FitAnalysis a = AnalyseFit(store, points, {"poly", 3}, 0.95);
+//   for (const ReportParameter& p : a.report.parameters) ...
+//   const BandValues b = a.band(x);
+
+// One row of the parameter table. Values that do not exist (no degrees of freedom left, a
+// direction the data do not fix) are nullopt.
+struct ReportParameter {
+  std::string name;  // as the formula names it: k, d, k0, …; b0 for ln k0
+  double estimate = 0;
+  std::optional<double> standardError, t, p, low, high;
+  // A parameter the formula derives from the line solved (k0 = e^b0): its interval is the
+  // transformed interval; it has no standard error, t or p of its own.
+  std::string derivedFrom;
+};
+
+struct FitReport {
+  std::string model;                        // lin, poly:3, spline:0.5, …
+  std::string formula, params, fitQuality;  // the three lines the window's labels show
+  double fitQual = 0;                       // the goodness of fit the last of them shows
+  double level = 0.95;
+  int n = 0;  // points
+
+  // The least-squares models.
+  std::string space;        // "" (in y), "1/y" or "ln y": where the line was solved
+  std::string solvedAs;     // the regression solved, e.g. "ln y = b0 + k1*x"
+  std::vector<ReportParameter> parameters;
+  int parameterCount = 0, rank = 0, dfResidual = 0;
+  double rss = 0;
+  std::optional<double> sigma, rSquared, adjRSquared, fStatistic, fP, aic, bic;
+  std::optional<double> condition;  // the polynomial's design
+  bool solvedCentred = false;       // the polynomial was solved in centred, scaled powers
+  // The covariance and correlation of the solved parameters (rows as `parameters` without the
+  // derived ones); nullopt where undetermined.
+  std::vector<std::vector<std::optional<double>>> covariance, correlation;
+  // Where the design lost rank: directions in the parameters the data do not fix.
+  std::vector<std::vector<double>> undetermined;
+
+  // The smoothing spline.
+  bool spline = false;
+  double factor = 0, smoothingParameter = 0, trace = 0, gcv = 0;
+  std::optional<double> sigma2;
+  int groups = 0, mergedGroups = 0;  // --ties merge: knots, and knots of two or more points
+};
+
+// Confidence and prediction band at one x, in y. A bound that does not exist (the reciprocal
+// models where the band in 1/y reaches 0) is nullopt.
+struct BandValues {
+  std::optional<double> confidenceLow, confidenceHigh, predictionLow, predictionHigh;
+};
+
+struct ResidualRow {
+  double x, y;
+  std::optional<double> fitted, residual, leverage;
+};
+
+struct SampledBand {
+  double x, y;
+  bool move;
+  BandValues band;
+};
+
+struct FitAnalysis {
+  FitReport report;
+  // The fitted curve as the command draws it, each point with its band.
+  std::vector<SampledBand> curve;
+  // In the points' order.
+  std::function<std::vector<ResidualRow>()> residuals;
+};
+
+// Fits the model to the store's points (also given as `points`, in file order) and analyses the
+// fit at the confidence level. `mergeTies`: the spline merges repeated x. `curveSamples` is the
+// sampling of the curve and its band. Throws the fits' errors; the spline's refusal of repeated
+// x names the first of them (see RepeatedXNotice). Throws std::invalid_argument where the report
+// cannot be formed (a band without degrees of freedom).
+FitAnalysis AnalyseFit(TRovavAza& store, std::span<const DataPoint> points,
+                       const ModelChoice& choice, double level, bool mergeTies,
+                       const CurveSampling& curveSamples, bool withBand);
+
+// The Gaussian log-likelihood's criteria at σ̂² = RSS/n, as R's AIC() and BIC() of a linear
+// model: −2 log L + 2(k + 1) and −2 log L + ln(n)·(k + 1), k the parameters (tr A for the
+// spline) and one for σ. nullopt for RSS = 0.
+std::optional<double> GaussianAic(double rss, int n, double k);
+std::optional<double> GaussianBic(double rss, int n, double k);
+
+// ", x = 2 on lines 4 and 9" style text about the first x that repeats, in file order, or empty.
+// `lines` are the points' line numbers (empty: point numbers are shown instead).
+std::string RepeatedXNotice(std::span<const DataPoint> points, std::span<const long> lines);

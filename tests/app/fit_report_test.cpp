@@ -1,0 +1,515 @@
+// The fit's report from the command line: statistics, bands, residuals, JSON, every model
+// compared, repeated x, and the options' errors through the real program.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <boost/math/distributions/students_t.hpp>
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/fit_report.h"
+#include "fit/tied_spline.h"
+#include "tests/app/work_dir.h"
+
+namespace {
+
+using LD = long double;
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+Outcome RunFit(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int status = RunWithoutWindow(ParseCommandLine(args), out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::vector<std::vector<double>> Rows(const std::string& text) {
+  std::vector<std::vector<double>> rows;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    std::vector<double> row;
+    std::istringstream fields(line);
+    for (std::string f; std::getline(fields, f, '\t');)
+      row.push_back(f == "NA" ? std::nan("") : std::stod(f));
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+QJsonObject Json(const std::string& text) {
+  QJsonParseError error{};
+  const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+  EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << text;
+  return doc.object();
+}
+
+void WritePoints(const std::string& path, const std::vector<std::pair<double, double>>& points) {
+  std::ofstream out(path);
+  out.precision(17);
+  for (const auto& [x, y] : points) out << x << ',' << y << '\n';
+}
+
+// Least squares of z on powers of t = (u − c)/h by Householder reflections in extended
+// precision: the fitted value and f(u)ᵀ(XᵀX)⁻¹f(u) at any u, written plainly for the test.
+struct Reference {
+  int m = 0;
+  LD c = 0, h = 1, s2 = 0;
+  std::vector<LD> beta;                // in powers of t
+  std::vector<std::vector<LD>> rinv;   // R⁻¹
+  Reference(const std::vector<LD>& u, const std::vector<LD>& z, int order) : m(order + 1) {
+    const auto [lo, hi] = std::minmax_element(u.begin(), u.end());
+    c = (*lo + *hi) / 2;
+    h = (*hi - *lo) / 2;
+    const std::size_t n = u.size();
+    std::vector<std::vector<LD>> a(n, std::vector<LD>(std::size_t(m) + 1));
+    for (std::size_t i = 0; i < n; ++i) {
+      LD p = 1;
+      for (int j = 0; j < m; ++j, p *= (u[i] - c) / h) a[i][std::size_t(j)] = p;
+      a[i][std::size_t(m)] = z[i];
+    }
+    for (int k = 0; k < m; ++k) {
+      LD norm = 0;
+      for (std::size_t i = std::size_t(k); i < n; ++i) norm += a[i][k] * a[i][k];
+      norm = std::sqrt(norm);
+      const LD alpha = a[k][k] > 0 ? -norm : norm;
+      std::vector<LD> v(n, 0);
+      for (std::size_t i = std::size_t(k); i < n; ++i) v[i] = a[i][k];
+      v[k] -= alpha;
+      LD vv = 0;
+      for (std::size_t i = std::size_t(k); i < n; ++i) vv += v[i] * v[i];
+      for (int j = k; j <= m; ++j) {
+        LD d = 0;
+        for (std::size_t i = std::size_t(k); i < n; ++i) d += v[i] * a[i][j];
+        for (std::size_t i = std::size_t(k); i < n; ++i) a[i][j] -= 2 * d / vv * v[i];
+      }
+    }
+    rinv.assign(std::size_t(m), std::vector<LD>(std::size_t(m), 0));
+    for (int j = 0; j < m; ++j) {
+      rinv[j][j] = 1 / a[j][j];
+      for (int i = j - 1; i >= 0; --i) {
+        LD sum = 0;
+        for (int k = i + 1; k <= j; ++k) sum += a[i][k] * rinv[k][j];
+        rinv[i][j] = -sum / a[i][i];
+      }
+    }
+    beta.assign(std::size_t(m), 0);
+    for (int i = m - 1; i >= 0; --i) {
+      LD sum = a[i][m];
+      for (int k = i + 1; k < m; ++k) sum -= a[i][k] * beta[k];
+      beta[i] = sum / a[i][i];
+    }
+    LD rss = 0;
+    for (std::size_t i = std::size_t(m); i < n; ++i) rss += a[i][m] * a[i][m];
+    s2 = rss / LD(n - std::size_t(m));
+  }
+  std::vector<LD> Powers(LD u) const {
+    std::vector<LD> f(static_cast<std::size_t>(m));
+    LD p = 1;
+    for (int j = 0; j < m; ++j, p *= (u - c) / h) f[j] = p;
+    return f;
+  }
+  LD Fitted(LD u) const {
+    const std::vector<LD> f = Powers(u);
+    LD sum = 0;
+    for (int j = 0; j < m; ++j) sum += f[j] * beta[j];
+    return sum;
+  }
+  // ‖R⁻ᵀ f‖² = fᵀ (XᵀX)⁻¹ f.
+  LD Variance(LD u) const {
+    const std::vector<LD> f = Powers(u);
+    LD total = 0;
+    for (int j = 0; j < m; ++j) {
+      LD w = 0;
+      for (int i = 0; i <= j; ++i) w += rinv[i][j] * f[i];
+      total += w * w;
+    }
+    return total;
+  }
+};
+
+// Generated data with noise, for each model in its own coordinates.
+std::vector<std::pair<double, double>> Generated(const std::function<double(double)>& y, double lo,
+                                                 double hi, int n, double noise, unsigned seed) {
+  std::mt19937_64 rng(seed);
+  std::uniform_real_distribution<double> at(lo, hi);
+  std::normal_distribution<double> e(0, noise);
+  std::vector<std::pair<double, double>> points;
+  for (int i = 0; i < n; ++i) {
+    const double x = at(rng);
+    points.push_back({x, y(x) * (1 + e(rng))});
+  }
+  return points;
+}
+
+TEST(FitReport, BandsAgreeWithAnIndependentLeastSquares) {
+  struct Case {
+    std::string model;
+    int order;
+    std::function<LD(LD)> u, z, back;  // the solved coordinates and y from z
+    std::function<double(double)> truth;
+    double lo, hi;
+  };
+  const auto same = [](LD v) { return v; };
+  const auto ln = [](LD v) { return std::log(v); };
+  const auto rec = [](LD v) { return 1 / v; };
+  const auto exp = [](LD v) { return std::exp(v); };
+  const Case cases[] = {
+      {"lin", 1, same, same, same, [](double x) { return 3 + 2 * x; }, -5, 20},
+      {"parabolic", 2, same, same, same, [](double x) { return 1 + x - 0.1 * x * x; }, 0, 10},
+      {"poly:3", 3, same, same, same,
+       [](double x) { return 100 + std::pow(x - 2005, 3) / 50; }, 1990, 2020},
+      {"poly:9", 9, same, same, same, [](double x) { return std::sin(x / 3) + 5; }, 1990, 2020},
+      {"log", 1, ln, same, same, [](double x) { return 2 + std::log(x); }, 1, 100},
+      {"reciproc", 1, same, rec, rec, [](double x) { return 1 / (2 + 0.5 * x); }, 0, 10},
+      {"reciplog", 1, ln, rec, rec, [](double x) { return 1 / (1 + std::log(x)); }, 1, 50},
+      {"expon", 1, same, ln, exp, [](double x) { return 2 * std::exp(0.3 * x); }, 0, 5},
+  };
+  TemporaryWorkDir dir;
+  unsigned seed = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.model);
+    const auto points = Generated(c.truth, c.lo, c.hi, 60, 0.02, seed++);
+    WritePoints(dir.File("data.csv"), points);
+    const Outcome r = RunFit({"--fit", c.model, dir.File("data.csv"), "--band", "--level", "0.9"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<LD> u, z;
+    for (const auto& [x, y] : points) u.push_back(c.u(x)), z.push_back(c.z(y));
+    const Reference ref(u, z, c.order);
+    const LD q = boost::math::quantile(
+        boost::math::complement(boost::math::students_t(double(points.size()) - c.order - 1), 0.05));
+    // The band's table follows the fit's three lines and a blank line.
+    const std::string table = r.out.substr(r.out.find("\n\n") + 2);
+    const auto rows = Rows(table);
+    ASSERT_GT(rows.size(), 150u);
+    for (const auto& row : rows) {
+      ASSERT_EQ(row.size(), 6u);
+      const LD x = row[0], zh = ref.Fitted(c.u(x)), v = ref.Variance(c.u(x));
+      const LD sigma = std::sqrt(ref.s2);
+      const LD conf[] = {c.back(zh - q * sigma * std::sqrt(v)), c.back(zh + q * sigma * std::sqrt(v))};
+      const LD pred[] = {c.back(zh - q * sigma * std::sqrt(1 + v)),
+                         c.back(zh + q * sigma * std::sqrt(1 + v))};
+      const LD width = std::fabs(pred[1] - pred[0]);
+      const double got[] = {row[2], row[3], row[4], row[5]};
+      const LD want[] = {std::min(conf[0], conf[1]), std::max(conf[0], conf[1]),
+                         std::min(pred[0], pred[1]), std::max(pred[0], pred[1])};
+      for (int k = 0; k < 4; ++k) EXPECT_NEAR(got[k], double(want[k]), 1e-9 * double(width)) << x;
+      // The prediction band holds the confidence band and the curve.
+      EXPECT_LT(row[4], row[2]);
+      EXPECT_GT(row[5], row[3]);
+      EXPECT_LE(row[2], row[1]);
+      EXPECT_GE(row[3], row[1]);
+    }
+  }
+}
+
+TEST(FitReport, TheLineAtZeroHasTheInterceptsInterval) {
+  TemporaryWorkDir dir;
+  auto points = Generated([](double x) { return 4 - 0.5 * x; }, 0, 10, 40, 0.05, 7);
+  // The chart's x axis then starts at 0, the curve's first sample.
+  points.push_back({0, 4.1});
+  WritePoints(dir.File("line.csv"), points);
+  const Outcome r = RunFit({"--fit", "lin", dir.File("line.csv"), "--json", "--band"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const QJsonObject j = Json(r.out);
+  QJsonObject d;
+  for (const QJsonValue p : j["parameters"].toArray())
+    if (p["name"].toString() == "d") d = p.toObject();
+  ASSERT_FALSE(d.isEmpty());
+  bool found = false;
+  for (const QJsonValue s : j["band"].toArray()) {
+    if (s["x"].toDouble() != 0) continue;
+    found = true;
+    EXPECT_NEAR(s["confidence_low"].toDouble(), d["low"].toDouble(), 1e-12);
+    EXPECT_NEAR(s["confidence_high"].toDouble(), d["high"].toDouble(), 1e-12);
+  }
+  EXPECT_TRUE(found);
+}
+
+TEST(FitReport, StatisticsTextAndJsonOfOneFit) {
+  TemporaryWorkDir dir;
+  std::ofstream(dir.File("line.csv")) << "x,y\n1,3.1\n2,4.9\n3,7.2\n4,8.8\n5,11.1\n";
+  const Outcome text = RunFit({"--fit", "lin", dir.File("line.csv"), "--stats"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  // Today's three lines come first, unchanged.
+  EXPECT_TRUE(text.out.starts_with("y = k*x + d\nk = 1.990000    d = 1.050\nAnpassungsgrad: "))
+      << text.out;
+  for (const char* part : {"std. error", "residual standard deviation", "adjusted R²", "AIC",
+                           "Covariance:", "Correlation:"})
+    EXPECT_NE(text.out.find(part), std::string::npos) << part;
+
+  const Outcome json = RunFit({"--fit", "lin", dir.File("line.csv"), "--json", "--residuals"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  const QJsonObject j = Json(json.out);
+  EXPECT_EQ(j["model"].toString(), "lin");
+  EXPECT_EQ(j["fit"]["df_residual"].toInt(), 3);
+  // Exactly the same numbers as in the text: shortest texts read back to the same double.
+  const QJsonArray params = j["parameters"].toArray();
+  EXPECT_EQ(params[0]["name"].toString(), "k");
+  EXPECT_NEAR(params[0]["estimate"].toDouble(), 1.99, 1e-15);
+  const std::string k = ShortestText(params[0]["standard_error"].toDouble());
+  EXPECT_NE(text.out.find(k), std::string::npos) << k;
+  // Residuals in file order; the leverages of a line sum to its two parameters.
+  const QJsonArray res = j["residuals"].toArray();
+  ASSERT_EQ(res.size(), 5);
+  double leverage = 0;
+  for (const QJsonValue row : res) leverage += row["leverage"].toDouble();
+  EXPECT_NEAR(leverage, 2, 1e-12);
+  EXPECT_EQ(res[2]["x"].toDouble(), 3);
+  EXPECT_NEAR(res[2]["residual"].toDouble(), 7.2 - (1.99 * 3 + 1.05), 1e-12);
+
+  // Two points for a line leave no degrees of freedom: what does not exist is null.
+  std::ofstream(dir.File("two.csv")) << "1,3\n2,5\n";
+  const Outcome none = RunFit({"--fit", "lin", dir.File("two.csv"), "--json"});
+  ASSERT_EQ(none.status, 0) << none.err;
+  const QJsonObject n = Json(none.out);
+  EXPECT_TRUE(n["parameters"][0]["p"].isNull());
+  EXPECT_TRUE(n["parameters"][0]["standard_error"].isNull());
+  EXPECT_TRUE(n["fit"]["sigma"].isNull());
+  EXPECT_EQ(none.out.find("nan"), std::string::npos);
+  EXPECT_EQ(none.out.find("inf"), std::string::npos);
+}
+
+TEST(FitReport, TransformedModelsSayWhereTheyWereSolved) {
+  TemporaryWorkDir dir;
+  WritePoints(dir.File("growth.csv"),
+              Generated([](double x) { return 2 * std::exp(0.3 * x); }, 0.5, 5, 30, 0.01, 3));
+  const Outcome r = RunFit({"--fit", "expon", dir.File("growth.csv"), "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const QJsonObject j = Json(r.out);
+  EXPECT_EQ(j["space"].toString(), "ln y");
+  const QJsonArray p = j["parameters"].toArray();
+  ASSERT_EQ(p.size(), 3);
+  EXPECT_EQ(p[0]["name"].toString(), "b0");
+  EXPECT_EQ(p[2]["name"].toString(), "k0");
+  // k0 = e^b0, its interval the transformed one.
+  EXPECT_NEAR(p[2]["estimate"].toDouble(), std::exp(p[0]["estimate"].toDouble()), 1e-12);
+  EXPECT_NEAR(p[2]["low"].toDouble(), std::exp(p[0]["low"].toDouble()), 1e-12);
+  EXPECT_NEAR(p[2]["high"].toDouble(), std::exp(p[0]["high"].toDouble()), 1e-12);
+  EXPECT_TRUE(p[2]["standard_error"].isNull());
+  const Outcome text = RunFit({"--fit", "reciproc", dir.File("growth.csv"), "--stats"});
+  EXPECT_NE(text.out.find("in 1/y"), std::string::npos) << text.out;
+}
+
+TEST(FitReport, RankDeficientPolynomialNamesWhatIsUndetermined) {
+  TemporaryWorkDir dir;
+  // Three distinct x for four parameters.
+  std::ofstream(dir.File("three.csv")) << "1,2\n1,2.1\n2,3\n2,3.2\n3,5\n3,4.9\n";
+  const Outcome r = RunFit({"--fit", "poly:3", dir.File("three.csv"), "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const QJsonObject j = Json(r.out);
+  EXPECT_EQ(j["fit"]["rank"].toInt(), 3);
+  ASSERT_EQ(j["undetermined"].toArray().size(), 1);
+  // The direction is one no polynomial through x = 1, 2, 3 can see: (x−1)(x−2)(x−3).
+  const QJsonArray v = j["undetermined"][0].toArray();
+  for (double x : {1.0, 2.0, 3.0}) {
+    double sum = 0;
+    for (int k = 0; k < 4; ++k) sum += v[k].toDouble() * std::pow(x, k);
+    EXPECT_NEAR(sum, 0, 1e-9) << x;
+  }
+  for (const QJsonValue p : j["parameters"].toArray()) EXPECT_TRUE(p["standard_error"].isNull());
+  const Outcome text = RunFit({"--fit", "poly:3", dir.File("three.csv"), "--stats"});
+  EXPECT_NE(text.out.find("do not determine 1 direction"), std::string::npos) << text.out;
+}
+
+TEST(FitReport, EveryModelComparedOnTheResidualsInY) {
+  TemporaryWorkDir dir;
+  const auto points = Generated([](double x) { return 1 + 0.5 * x * x; }, 0.5, 6, 80, 0.01, 11);
+  WritePoints(dir.File("square.csv"), points);
+  std::ofstream(dir.File("negative.csv")) << "-1,3\n2,5\n3,8\n4,8.5\n";
+  const Outcome r = RunFit({"--fit", "all", dir.File("square.csv"), "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const QJsonArray models = Json(r.out)["models"].toArray();
+  // lin, parabolic, poly:1..9, reciproc, log, reciplog, expon, spline.
+  EXPECT_EQ(models.size(), 16);
+  double last = -INFINITY;
+  for (const QJsonValue m : models) {
+    ASSERT_TRUE(m["error"].isNull()) << m["model"].toString().toStdString();
+    EXPECT_GE(m["aic"].toDouble(), last);
+    last = m["aic"].toDouble();
+  }
+  // The AIC of the line from its residuals in y, computed here.
+  for (const QJsonValue m : models) {
+    if (m["model"].toString() != "lin") continue;
+    LD sx = 0, sy = 0, sxx = 0, sxy = 0;
+    const LD n = LD(points.size());
+    for (const auto& [x, y] : points) sx += x, sy += y, sxx += LD(x) * x, sxy += LD(x) * y;
+    const LD k = (n * sxy - sx * sy) / (n * sxx - sx * sx), d = (sy - k * sx) / n;
+    LD rss = 0;
+    for (const auto& [x, y] : points) rss += (y - (k * x + d)) * (y - (k * x + d));
+    const LD aic = n * (std::log(2 * M_PIl) + std::log(rss / n) + 1) + 2 * 3;
+    EXPECT_NEAR(m["rss"].toDouble(), double(rss), 1e-9 * double(rss));
+    EXPECT_NEAR(m["aic"].toDouble(), double(aic), 1e-9);
+  }
+  // Models that refuse the data come last, with their message.
+  const Outcome refused = RunFit({"--fit", "all", dir.File("negative.csv")});
+  ASSERT_EQ(refused.status, 0) << refused.err;
+  const std::string out = refused.out;
+  const std::size_t log = out.find("CalcLogFit: x values must not be negative or zero");
+  ASSERT_NE(log, std::string::npos) << out;
+  EXPECT_GT(log, out.find("\nlin"));
+  EXPECT_GT(log, out.find("\nparabolic"));
+  // Four points leave room for polynomials up to order 2 only.
+  EXPECT_EQ(out.find("poly:3"), std::string::npos);
+}
+
+TEST(FitReport, RepeatedXNamedAndMerged) {
+  TemporaryWorkDir dir;
+  std::ofstream(dir.File("ties.csv")) << "x,y\n1,1\n2,3\n3,2\n2,3.5\n4,5\n5,4\n6,7\n2,2.9\n";
+  // The text's refusal stays, followed by the first repeated x and its lines.
+  const Outcome refused = RunFit({"--fit", "spline:0.5", dir.File("ties.csv")});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_TRUE(refused.out.empty());
+  EXPECT_TRUE(refused.err.starts_with(
+      "PenalizedCubicSpline: two or more x-values are identical: x = 2 on lines 3, 5, 9"))
+      << refused.err;
+
+  const Outcome merged = RunFit({"--fit", "spline:0.5", dir.File("ties.csv"), "--ties", "merge"});
+  ASSERT_EQ(merged.status, 0) << merged.err;
+  EXPECT_NE(merged.err.find("1 x value repeated, 8 points on 6 knots"), std::string::npos)
+      << merged.err;
+  // The curve is the merged spline's, computed directly.
+  const std::vector<double> xs{1, 2, 3, 2, 4, 5, 6, 2}, ys{1, 3, 2, 3.5, 5, 4, 7, 2.9};
+  const MergedSmoothingSpline spline(xs, ys, 0.5);
+  const auto rows = Rows(merged.out.substr(merged.out.find('\n') + 1));
+  ASSERT_GT(rows.size(), 50u);
+  for (const auto& row : rows) {
+    bool valid = false;
+    const double y = spline.Value(row[0], valid);
+    EXPECT_TRUE(valid);
+    EXPECT_NEAR(row[1], y, 5e-7) << row[0];  // printed with six decimals
+  }
+  const Outcome stats =
+      RunFit({"--fit", "spline:0.5", dir.File("ties.csv"), "--ties=merge", "--json", "--residuals"});
+  ASSERT_EQ(stats.status, 0) << stats.err;
+  const QJsonObject j = Json(stats.out);
+  EXPECT_EQ(j["spline"]["merged_groups"].toInt(), 1);
+  EXPECT_EQ(j["n"].toInt(), 8);
+  // The three points at x = 2 share their knot's leverage.
+  const QJsonArray res = j["residuals"].toArray();
+  double trace = 0;
+  for (const QJsonValue row : res) trace += row["leverage"].toDouble();
+  EXPECT_NEAR(trace, j["spline"]["trace"].toDouble(), 1e-12);
+  EXPECT_EQ(res[1]["leverage"].toDouble(), res[3]["leverage"].toDouble());
+}
+
+TEST(FitReport, SplineBandAndStatistics) {
+  TemporaryWorkDir dir;
+  WritePoints(dir.File("wave.csv"),
+              Generated([](double x) { return 5 + std::sin(x); }, 0, 10, 120, 0.02, 5));
+  const Outcome r = RunFit({"--fit", "spline:0.3", dir.File("wave.csv"), "--band", "--stats"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("effective degrees of freedom tr A"), std::string::npos);
+  const std::string curve = r.out.substr(r.out.find('\n') + 1, r.out.find("\n\n") - r.out.find('\n'));
+  const auto rows = Rows(curve);
+  ASSERT_GT(rows.size(), 100u);
+  for (const auto& row : rows) {
+    ASSERT_EQ(row.size(), 6u);
+    EXPECT_GT(row[3] - row[2], 1e-4);
+    EXPECT_LT(row[2], row[1] + 5e-7);
+    EXPECT_GT(row[3], row[1] - 5e-7);
+    EXPECT_LT(row[4], row[2]);
+    EXPECT_GT(row[5], row[3]);
+  }
+}
+
+// The options and their errors through the real program: exit status, message, nothing on
+// standard output.
+TEST(FitReport, OptionsAndErrorsThroughTheProgram) {
+  TemporaryWorkDir dir;
+  std::ofstream(dir.File("d.csv")) << "t,u,v\n1,2,5\n2,3.9,4\n3,6.1,3.5\n4,8,2\n5,9.9,1.1\n";
+  std::ofstream(dir.File("two.csv")) << "1,2\n2,3\n";
+  const std::string d = dir.File("d.csv"), two = dir.File("two.csv");
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string message;  // part of standard error; empty: success
+  };
+  const Case cases[] = {
+      {{"--fit", "lin", d, "--stats", "--band", "--residuals", "--level", "0.99", "--columns",
+        "u,v"},
+       0, ""},
+      {{"--fit", "poly:2", d, "--json", "--band", "--residuals"}, 0, ""},
+      {{"--fit", "all", d, "--columns", "t,v", "--json"}, 0, ""},
+      {{"--fit", "lin", d, "--stats", "--stats"}, 2, "--stats given twice"},
+      {{"--fit", "lin", d, "--level", "0.9", "--level", "0.8", "--stats"}, 2,
+       "--level given twice"},
+      {{"--fit", "lin", d, "--statistics"}, 2, "unknown option \"--statistics\""},
+      {{"--fit", "lin", d, "--stats", "--level", "1"}, 2, "--level takes a confidence level"},
+      {{"--fit", "lin", d, "--stats", "--level", "0"}, 2, "--level takes a confidence level"},
+      {{"--fit", "lin", d, "--band", "--level", "nan"}, 2, "--level takes a confidence level"},
+      {{"--fit", "lin", d, "--level", "0.9"}, 2, "--level goes with --stats, --band or --json"},
+      {{"--fit", "all", d, "--band"}, 2, "go with one model, not all"},
+      {{"--fit", "lin", d, "--ties", "merge"}, 2, "--ties merge goes with spline:F or all"},
+      {{"--fit", "spline:0.5", d, "--ties", "split"}, 2, "--ties takes \"merge\""},
+      {{"--plot", dir.File("p.png"), "none", d, "--band"}, 2, "--band needs a model"},
+      {{"--plot", dir.File("p.png"), "lin", d, "--stats"}, 2, "--stats goes with --fit"},
+      {{d, "--band"}, 2, "--band goes with --fit or --plot"},
+      {{"--fit", "lin", two, "--band"}, 1, "--band needs more points than the model has parameters"},
+      {{"--fit", "spline:0", d, "--stats"}, 1, "spline:0 interpolates the points"},
+      {{"--fit", "poly:4", d, "--stats"}, 0, ""},
+      {{"--fit", "poly:4", d, "--band"}, 1, "--band needs more points"},
+  };
+  for (const Case& c : cases) {
+    QStringList args;
+    std::string shown;
+    for (const std::string& a : c.args) args << QString::fromStdString(a), shown += a + " ";
+    QProcess p;
+    p.start(QStringLiteral(RAVELON_EXECUTABLE), args);
+    ASSERT_TRUE(p.waitForFinished(20000)) << shown;
+    const std::string out = p.readAllStandardOutput().toStdString();
+    const std::string err = p.readAllStandardError().toStdString();
+    EXPECT_EQ(p.exitCode(), c.status) << shown << err;
+    if (c.status == 0) {
+      EXPECT_FALSE(out.empty()) << shown;
+      continue;
+    }
+    EXPECT_TRUE(out.empty()) << shown << out;
+    EXPECT_NE(err.find(c.message), std::string::npos) << shown << err;
+  }
+}
+
+TEST(FitReport, PictureWithBand) {
+  TemporaryWorkDir dir;
+  WritePoints(dir.File("wave.csv"),
+              Generated([](double x) { return 5 + std::sin(x); }, 0, 10, 80, 0.05, 9));
+  for (const char* model : {"poly:5", "spline:0.4"}) {
+    for (const char* picture : {"plain.png", "band.png"}) {
+      QStringList args{QStringLiteral("--plot"), QString::fromStdString(dir.File(picture)),
+                       QString::fromLatin1(model), QString::fromStdString(dir.File("wave.csv")),
+                       QStringLiteral("--scale"), QStringLiteral("1")};
+      if (std::string(picture) == "band.png") args << QStringLiteral("--band");
+      QProcess p;
+      p.start(QStringLiteral(RAVELON_EXECUTABLE), args);
+      ASSERT_TRUE(p.waitForFinished(20000));
+      ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    }
+    const QImage band(QString::fromStdString(dir.File("band.png")));
+    const QImage none(QString::fromStdString(dir.File("plain.png")));
+    ASSERT_EQ(band.size(), none.size());
+    int fill = 0, lines = 0;
+    for (int y = 0; y < band.height(); ++y)
+      for (int x = 0; x < band.width(); ++x) {
+        const QRgb c = band.pixel(x, y);
+        if (c == qRgb(204, 236, 204)) ++fill;
+        if (c == qRgb(96, 168, 96)) ++lines;
+      }
+    EXPECT_GT(fill, 200) << model;
+    EXPECT_GT(lines, 400) << model;  // two lines across the chart
+    EXPECT_EQ(none.pixelColor(0, 0), band.pixelColor(0, 0));
+  }
+}
+
+}  // namespace
