@@ -135,10 +135,11 @@ FitAnalysis AnalyseRegression(TRovavAza& store, std::span<const DataPoint> point
         g.estimates = {d, k};
         g.rows = {{"k", 1}, {"d", 0}};
         in.fitted = [k, d](double x) { return LD(x) * k + d; };
+        // One pass over the points: centred on the mean the sums already hold.
+        in.centre = store.ImmediateSumX() / count;
         // All x equal: the fit leaves k = d = 0, but the least-squares values are the mean.
-        const auto [lo, hi] = std::minmax_element(in.x.begin(), in.x.end());
-        if (*lo == *hi) {
-          const LD mean = sums().SumY / count;
+        if (!store.XVaries()) {
+          const LD mean = store.ImmediateSumY() / count;
           in.fitted = [mean](double) { return mean; };
         }
         break;
@@ -202,7 +203,12 @@ FitAnalysis AnalyseRegression(TRovavAza& store, std::span<const DataPoint> point
   r.aic = GaussianAic(s.rss, n, s.rank);
   r.bic = GaussianBic(s.rss, n, s.rank);
   if (choice.model == "poly" && std::isfinite(s.condition)) r.condition = s.condition;
-  r.undetermined = s.undetermined;
+  // In the report's order of the parameters.
+  for (const std::vector<double>& v : s.undetermined) {
+    std::vector<double> row;
+    for (const auto& [name, j] : g.rows) row.push_back(v[std::size_t(j)]);
+    r.undetermined.push_back(row);
+  }
 
   const int m = s.parameters;
   std::vector<bool> determined(std::size_t(m), true);

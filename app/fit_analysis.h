@@ -47,7 +47,8 @@ struct FitReport {
   // The covariance and correlation of the solved parameters (rows as `parameters` without the
   // derived ones); nullopt where undetermined.
   std::vector<std::vector<std::optional<double>>> covariance, correlation;
-  // Where the design lost rank: directions in the parameters the data do not fix.
+  // Where the design lost rank: directions in the solved parameters the data do not fix, unit
+  // vectors in the order of `parameters`.
   std::vector<std::vector<double>> undetermined;
 
   // The smoothing spline.

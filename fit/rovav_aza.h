@@ -92,6 +92,11 @@ class TRovavAza {
     if (deferred_rows_ < num_points_) SyncDeferredSums();
     return sums_;
   }
+  // Σx and Σy as adding the points accumulated them: read without the pass that brings the
+  // deferred sums up to date. Whether two x values differ.
+  long double ImmediateSumX() const { return sums_.SumX; }
+  long double ImmediateSumY() const { return sums_.SumY; }
+  bool XVaries() const { return x_varies_; }
   TDataFlags DataFlags() const { return data_flags_; }
   bool HasFlag(TDataFlag flag) const { return data_flags_.Contains(flag); }
   // Column 1 holds x, column 2 y; rows 1..NumPoints are the points in input order, the rest

@@ -322,6 +322,15 @@ TEST(FitReport, RankDeficientPolynomialNamesWhatIsUndetermined) {
   for (const QJsonValue p : j["parameters"].toArray()) EXPECT_TRUE(p["standard_error"].isNull());
   const Outcome text = RunFit({"--fit", "poly:3", dir.File("three.csv"), "--stats"});
   EXPECT_NE(text.out.find("do not determine 1 direction"), std::string::npos) << text.out;
+
+  // A line through one x moves freely along k·x0 + d = const: in the order k, d.
+  std::ofstream(dir.File("one.csv")) << "2,1\n2,3\n2,4\n";
+  const Outcome line = RunFit({"--fit", "lin", dir.File("one.csv"), "--json"});
+  ASSERT_EQ(line.status, 0) << line.err;
+  const QJsonArray u = Json(line.out)["undetermined"][0].toArray();
+  EXPECT_NEAR(2 * u[0].toDouble() + u[1].toDouble(), 0, 1e-15);
+  EXPECT_NEAR(std::hypot(u[0].toDouble(), u[1].toDouble()), 1, 1e-15);
+  EXPECT_NEAR(Json(line.out)[QStringLiteral("fit")].toObject()[QStringLiteral("rss")].toDouble(), 14.0 / 3, 1e-14);
 }
 
 TEST(FitReport, EveryModelComparedOnTheResidualsInY) {
