@@ -137,8 +137,7 @@ const char* CheckAnalysisOptions(const CommandLine& r, bool stats, bool band, bo
   if (r.Model == "all" && (stats || band || residuals))
     return "--stats, --band and --residuals go with one model, not all";
   if (r.Model == "all" && level) return "--level goes with one model, not all";
-  if (level && !stats && !band && !json)
-    return "--level goes with --stats, --band or --json";
+  if (level && !stats && !band && !json) return "--level goes with --stats, --band or --json";
   if (band && r.Model == "none") return "--band needs a model";
   if (ties && r.Model != "spline" && r.Model != "all")
     return "--ties merge goes with spline:F or all";
@@ -171,9 +170,11 @@ CommandLine ParseCommandLine(std::span<const std::string> allArgs) {
   // read without them.
   std::vector<std::string> args;
   std::optional<std::string> columns, size, scale, level, ties;
-  const std::pair<const char*, std::optional<std::string>*> valued[] = {
-      {"--columns", &columns}, {"--size", &size},   {"--scale", &scale},
-      {"--level", &level},     {"--ties", &ties}};
+  const std::pair<const char*, std::optional<std::string>*> valued[] = {{"--columns", &columns},
+                                                                        {"--size", &size},
+                                                                        {"--scale", &scale},
+                                                                        {"--level", &level},
+                                                                        {"--ties", &ties}};
   bool stats = false, band = false, residuals = false, json = false;
   const std::pair<const char*, bool*> flags[] = {
       {"--stats", &stats}, {"--band", &band}, {"--residuals", &residuals}, {"--json", &json}};
@@ -236,8 +237,7 @@ CommandLine ParseCommandLine(std::span<const std::string> allArgs) {
   if (const char* problem = CheckAnalysisOptions(r, stats, band, residuals, json, level, ties))
     return Usage(problem);
   if (level && (!ParseWhole(*level, r.Level) || !(r.Level > 0 && r.Level < 1)))
-    return Usage("--level takes a confidence level between 0 and 1, e.g. 0.95: \"" + *level +
-                 "\"");
+    return Usage("--level takes a confidence level between 0 and 1, e.g. 0.95: \"" + *level + "\"");
   if (ties && *ties != "merge") return Usage("--ties takes \"merge\": \"" + *ties + "\"");
   r.Stats = stats;
   r.Band = band;
@@ -316,8 +316,8 @@ int RunAnalysis(const CommandLine& request, const DataFileResult& file, TRovavAz
   const DataAxes axes = AxesAround(file.points);
   const CurveSampling samples(axes.X.Low, axes.X.High);
   const bool spline = request.Model == "spline";
-  if (spline && request.Factor == 0 && (request.Stats || request.Band || request.Residuals ||
-                                        request.Json)) {
+  if (spline && request.Factor == 0 &&
+      (request.Stats || request.Band || request.Residuals || request.Json)) {
     err << "spline:0 interpolates the points: no degrees of freedom are left for --stats, "
            "--band, --residuals or --json\n";
     return 1;
@@ -328,8 +328,9 @@ int RunAnalysis(const CommandLine& request, const DataFileResult& file, TRovavAz
         << request.File << "\" has " << store.NumPoints() << ".\n";
     return 1;
   }
-  const FitAnalysis a = AnalyseFit(store, file.points, {request.Model, request.Order, request.Factor},
-                                   request.Level, request.TiesMerge, samples, request.Band);
+  const FitAnalysis a =
+      AnalyseFit(store, file.points, {request.Model, request.Order, request.Factor}, request.Level,
+                 request.TiesMerge, samples, request.Band);
   const std::vector<ResidualRow> residuals =
       request.Residuals ? a.residuals() : std::vector<ResidualRow>();
   std::string text;

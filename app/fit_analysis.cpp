@@ -29,15 +29,14 @@ double StudentQuantile(double level, int df) {
   return boost::math::quantile(boost::math::complement(dist, (1 - level) / 2));
 }
 
-
 // The least-squares models as lines or polynomials in transformed coordinates.
 struct Regression {
   Coordinate u = Coordinate::Same, z = Coordinate::Same;
   std::string space, solvedAs;
   // The report's rows: a name and the index of the parameter in the basis b_0..b_order.
   std::vector<std::pair<std::string, int>> rows;
-  std::vector<double> estimates;                         // b_0..b_order
-  std::function<std::optional<double>(double x)> yAt;    // the curve the command draws
+  std::vector<double> estimates;                       // b_0..b_order
+  std::function<std::optional<double>(double x)> yAt;  // the curve the command draws
 };
 
 LD Transformed(Coordinate c, double v) {
@@ -86,8 +85,8 @@ BandValues BandInY(Coordinate z, LD centre, LD confidence, LD prediction) {
 }
 
 FitAnalysis AnalyseRegression(TRovavAza& store, std::span<const DataPoint> points,
-                              const ModelChoice& choice, double level,
-                              const CurveSampling& samples, bool withBand) {
+                              const ModelChoice& choice, double level, const CurveSampling& samples,
+                              bool withBand) {
   FitAnalysis a;
   FitReport& r = a.report;
   const int n = store.NumPoints();
@@ -198,8 +197,8 @@ FitAnalysis AnalyseRegression(TRovavAza& store, std::span<const DataPoint> point
   r.adjRSquared = s.adj_r_squared;
   r.fStatistic = s.f_statistic;
   if (s.f_statistic && s.rank > 1 && s.df_residual > 0)
-    r.fP = boost::math::cdf(boost::math::complement(
-        boost::math::fisher_f(s.rank - 1, s.df_residual), *s.f_statistic));
+    r.fP = boost::math::cdf(
+        boost::math::complement(boost::math::fisher_f(s.rank - 1, s.df_residual), *s.f_statistic));
   r.aic = GaussianAic(s.rss, n, s.rank);
   r.bic = GaussianBic(s.rss, n, s.rank);
   if (choice.model == "poly" && std::isfinite(s.condition)) r.condition = s.condition;
@@ -229,7 +228,7 @@ FitAnalysis AnalyseRegression(TRovavAza& store, std::span<const DataPoint> point
       if (se > 0) {
         p.t = p.estimate / se;
         p.p = 2 * boost::math::cdf(boost::math::complement(boost::math::students_t(s.df_residual),
-                                                            std::fabs(*p.t)));
+                                                           std::fabs(*p.t)));
       }
       p.low = double(LD(p.estimate) - LD(*tq) * se);
       p.high = double(LD(p.estimate) + LD(*tq) * se);
@@ -266,8 +265,7 @@ FitAnalysis AnalyseRegression(TRovavAza& store, std::span<const DataPoint> point
     if (g.u == Coordinate::Ln && !(x > 0)) return b;
     const LD v = s.VarianceFactor(double(Transformed(g.u, x)));
     const LD sigma = std::sqrt(LD(*s.sigma2));
-    return BandInY(g.z, in.fitted(x), *tq * sigma * std::sqrt(v),
-                   *tq * sigma * std::sqrt(1 + v));
+    return BandInY(g.z, in.fitted(x), *tq * sigma * std::sqrt(v), *tq * sigma * std::sqrt(1 + v));
   };
   if (withBand) {
     if (!tq || !s.sigma2)
@@ -337,7 +335,9 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points,
     double fitQual = 0;
     SweepSmoothSpline(
         store, samples, choice.factor, [&](double q) { fitQual = q; },
-        [&](double x, double y, bool move) { curve.push_back({x, y, move}); });
+        [&](double x, double y, bool move) {
+          curve.push_back({x, y, move});
+        });
     r.fitQual = fitQual;
     r.fitQuality = FitQualityText(fitQual);
     view->stats = store.SmoothSplineStatistics();
@@ -366,8 +366,8 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points,
     for (const CurvePoint& p : curve) {
       const LD f = view->bandFactor(p.x);
       const LD c = z * std::sqrt(sigma2 * f), q = z * std::sqrt(sigma2 * (1 + f));
-      a.curve.push_back({p.x, p.y, p.move,
-                         {double(p.y - c), double(p.y + c), double(p.y - q), double(p.y + q)}});
+      a.curve.push_back(
+          {p.x, p.y, p.move, {double(p.y - c), double(p.y + c), double(p.y - q), double(p.y + q)}});
     }
   } else {
     for (const CurvePoint& p : curve) a.curve.push_back({p.x, p.y, p.move, {}});
@@ -405,10 +405,10 @@ std::optional<double> GaussianBic(double rss, int n, double k) {
 FitAnalysis AnalyseFit(TRovavAza& store, std::span<const DataPoint> points,
                        const ModelChoice& choice, double level, bool mergeTies,
                        const CurveSampling& curveSamples, bool withBand) {
-  FitAnalysis a = choice.model == "spline"
-                      ? AnalyseSpline(store, points, choice, level, mergeTies, curveSamples,
-                                      withBand)
-                      : AnalyseRegression(store, points, choice, level, curveSamples, withBand);
+  FitAnalysis a =
+      choice.model == "spline"
+          ? AnalyseSpline(store, points, choice, level, mergeTies, curveSamples, withBand)
+          : AnalyseRegression(store, points, choice, level, curveSamples, withBand);
   a.report.model = choice.model == "poly"     ? "poly:" + std::to_string(choice.order)
                    : choice.model == "spline" ? "spline:" + ShortestText(choice.factor)
                                               : choice.model;

@@ -36,8 +36,8 @@ struct FitReport {
   int n = 0;  // points
 
   // The least-squares models.
-  std::string space;        // "" (in y), "1/y" or "ln y": where the line was solved
-  std::string solvedAs;     // the regression solved, e.g. "ln y = b0 + k1*x"
+  std::string space;     // "" (in y), "1/y" or "ln y": where the line was solved
+  std::string solvedAs;  // the regression solved, e.g. "ln y = b0 + k1*x"
   std::vector<ReportParameter> parameters;
   int parameterCount = 0, rank = 0, dfResidual = 0;
   double rss = 0;

@@ -28,7 +28,8 @@ std::string Table(const std::vector<std::vector<std::string>>& rows) {
   std::vector<std::size_t> widths;
   const auto width = [](const std::string& s) {
     // Columns count characters, not the bytes of UTF-8.
-    return std::size_t(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    return std::size_t(
+        std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
   };
   for (const auto& row : rows)
     for (std::size_t i = 0; i < row.size(); ++i) {
@@ -191,10 +192,10 @@ std::string ReportText(const FitReport& r) {
     out << "Smoothing spline, factor " << ShortestText(r.factor) << ":\n";
     std::vector<std::vector<std::string>> rows = {
         {"points", std::to_string(r.n)},
-        {"knots", std::to_string(r.groups) +
-                      (r.mergedGroups ? " (" + std::to_string(r.mergedGroups) +
-                                            " groups of equal x merged)"
-                                      : "")},
+        {"knots",
+         std::to_string(r.groups) +
+             (r.mergedGroups ? " (" + std::to_string(r.mergedGroups) + " groups of equal x merged)"
+                             : "")},
         {"smoothing parameter p", ShortestText(r.smoothingParameter)},
         {"effective degrees of freedom tr A", ShortestText(r.trace)},
         {"residual sum of squares", ShortestText(r.rss)},
@@ -224,8 +225,8 @@ std::string ReportText(const FitReport& r) {
                         kNone, Text(p.low), Text(p.high)});
       continue;
     }
-    params.push_back({p.name, ShortestText(p.estimate), Text(p.standardError), Text(p.t),
-                      Text(p.p), Text(p.low), Text(p.high)});
+    params.push_back({p.name, ShortestText(p.estimate), Text(p.standardError), Text(p.t), Text(p.p),
+                      Text(p.low), Text(p.high)});
   }
   out << Table(params);
 
@@ -252,11 +253,11 @@ std::string ReportText(const FitReport& r) {
       {"BIC", Text(r.bic)},
   };
   if (r.model.starts_with("poly:")) {
-    fit.push_back({"condition number", Text(r.condition) + (r.solvedCentred
-                                                                ? " (powers of (x - c)/h)"
-                                                                : " (powers of x)")});
-    fit.push_back({"effective rank",
-                   std::to_string(r.rank) + " of " + std::to_string(r.parameterCount)});
+    fit.push_back(
+        {"condition number",
+         Text(r.condition) + (r.solvedCentred ? " (powers of (x - c)/h)" : " (powers of x)")});
+    fit.push_back(
+        {"effective rank", std::to_string(r.rank) + " of " + std::to_string(r.parameterCount)});
   }
   out << Table(fit);
   out << "AIC and BIC: -2 log L + 2(k + 1) and -2 log L + ln(n)(k + 1), Gaussian likelihood at "
@@ -272,9 +273,8 @@ std::string BandText(const std::vector<SampledBand>& curve, bool xyAsShown) {
   for (const SampledBand& s : curve) {
     out += (xyAsShown ? FormatFixedWidth(1, 6, s.x) + '\t' + FormatFixedWidth(1, 6, s.y)
                       : ShortestText(s.x) + '\t' + ShortestText(s.y)) +
-           '\t' + na(s.band.confidenceLow) + '\t' +
-           na(s.band.confidenceHigh) + '\t' + na(s.band.predictionLow) + '\t' +
-           na(s.band.predictionHigh) + '\n';
+           '\t' + na(s.band.confidenceLow) + '\t' + na(s.band.confidenceHigh) + '\t' +
+           na(s.band.predictionLow) + '\t' + na(s.band.predictionHigh) + '\n';
   }
   return out;
 }

@@ -52,7 +52,8 @@ std::vector<ModelComparison> CompareModels(TRovavAza& store, std::span<const Dat
       const ModelFit fit = row.Fit(store);
       c.fitQuality = FitQualityText(fit.FitQual);
       c.parameters = row.Model == FitModel::Parabolic ? 3 : 2;
-      if (auto e = ResidualSum(points, [&](double x) { return row.Value(fit, x); }, c.rss))
+      if (auto e = ResidualSum(
+              points, [&](double x) { return row.Value(fit, x); }, c.rss))
         c.error = *e;
     });
   };
@@ -70,7 +71,8 @@ std::vector<ModelComparison> CompareModels(TRovavAza& store, std::span<const Dat
       }
       c.fitQuality = FitQualityText(fitQual);
       c.parameters = order + 1;
-      if (auto e = ResidualSum(points, [&](double x) { return curve.Value(x); }, c.rss))
+      if (auto e = ResidualSum(
+              points, [&](double x) { return curve.Value(x); }, c.rss))
         c.error = *e;
     });
   }
@@ -103,12 +105,13 @@ std::vector<ModelComparison> CompareModels(TRovavAza& store, std::span<const Dat
     }
   });
 
-  std::stable_sort(rows.begin(), rows.end(), [](const ModelComparison& a, const ModelComparison& b) {
-    if (a.error.empty() != b.error.empty()) return a.error.empty();
-    if (!a.error.empty()) return false;
-    // A perfect fit (RSS 0) has no AIC and ranks first.
-    if (a.aic.has_value() != b.aic.has_value()) return !a.aic.has_value();
-    return a.aic && *a.aic < *b.aic;
-  });
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const ModelComparison& a, const ModelComparison& b) {
+                     if (a.error.empty() != b.error.empty()) return a.error.empty();
+                     if (!a.error.empty()) return false;
+                     // A perfect fit (RSS 0) has no AIC and ranks first.
+                     if (a.aic.has_value() != b.aic.has_value()) return !a.aic.has_value();
+                     return a.aic && *a.aic < *b.aic;
+                   });
   return rows;
 }

@@ -8,33 +8,18 @@
 #include <utility>
 #include <vector>
 
+#include "bench/bench_data.h"
 #include "fit/data_point.h"
 #include "fit/rovav_aza.h"
 #include "fit/tied_spline.h"
 
 namespace {
 
-// n points on a noisy sine over [0, 10), distinct x added in a scrambled order so that the
-// spline's sort has work to do. Filled once per size, outside the timed loops.
+// n points on a noisy sine over [0, 10), added in a scrambled order. Filled once per size,
+// outside the timed loops.
 std::unique_ptr<TRovavAza> MakeStore(int n) {
   auto store = std::make_unique<TRovavAza>();
-  const double step = 10.0 / n;
-  std::vector<std::pair<double, double>> points;
-  points.reserve(static_cast<std::size_t>(n));
-  unsigned state = 4242;
-  auto next = [&state] {
-    state = state * 1664525u + 1013904223u;
-    return static_cast<double>(state >> 8) / 16777216.0;  // [0, 1)
-  };
-  for (int i = 0; i < n; ++i) {
-    const double x = (i + 0.5 * next()) * step;
-    points.emplace_back(x, std::sin(x) + 0.3 * (next() - 0.5));
-  }
-  for (int i = n - 1; i > 0; --i) {
-    const int j = static_cast<int>(next() * (i + 1));
-    std::swap(points[static_cast<std::size_t>(i)], points[static_cast<std::size_t>(j)]);
-  }
-  for (const auto& [x, y] : points) store->AddPoint(x, y);
+  for (const DataPoint& p : NoisySine(n)) store->AddPoint(p.x, p.y);
   return store;
 }
 

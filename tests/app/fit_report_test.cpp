@@ -67,8 +67,8 @@ void WritePoints(const std::string& path, const std::vector<std::pair<double, do
 struct Reference {
   int m = 0;
   LD c = 0, h = 1, s2 = 0;
-  std::vector<LD> beta;                // in powers of t
-  std::vector<std::vector<LD>> rinv;   // R⁻¹
+  std::vector<LD> beta;               // in powers of t
+  std::vector<std::vector<LD>> rinv;  // R⁻¹
   Reference(const std::vector<LD>& u, const std::vector<LD>& z, int order) : m(order + 1) {
     const auto [lo, hi] = std::minmax_element(u.begin(), u.end());
     c = (*lo + *hi) / 2;
@@ -169,8 +169,8 @@ TEST(FitReport, BandsAgreeWithAnIndependentLeastSquares) {
   const Case cases[] = {
       {"lin", 1, same, same, same, [](double x) { return 3 + 2 * x; }, -5, 20},
       {"parabolic", 2, same, same, same, [](double x) { return 1 + x - 0.1 * x * x; }, 0, 10},
-      {"poly:3", 3, same, same, same,
-       [](double x) { return 100 + std::pow(x - 2005, 3) / 50; }, 1990, 2020},
+      {"poly:3", 3, same, same, same, [](double x) { return 100 + std::pow(x - 2005, 3) / 50; },
+       1990, 2020},
       {"poly:9", 9, same, same, same, [](double x) { return std::sin(x / 3) + 5; }, 1990, 2020},
       {"log", 1, ln, same, same, [](double x) { return 2 + std::log(x); }, 1, 100},
       {"reciproc", 1, same, rec, rec, [](double x) { return 1 / (2 + 0.5 * x); }, 0, 10},
@@ -188,8 +188,8 @@ TEST(FitReport, BandsAgreeWithAnIndependentLeastSquares) {
     std::vector<LD> u, z;
     for (const auto& [x, y] : points) u.push_back(c.u(x)), z.push_back(c.z(y));
     const Reference ref(u, z, c.order);
-    const LD q = boost::math::quantile(
-        boost::math::complement(boost::math::students_t(double(points.size()) - c.order - 1), 0.05));
+    const LD q = boost::math::quantile(boost::math::complement(
+        boost::math::students_t(double(points.size()) - c.order - 1), 0.05));
     // The band's table follows the fit's three lines and a blank line.
     const std::string table = r.out.substr(r.out.find("\n\n") + 2);
     const auto rows = Rows(table);
@@ -198,7 +198,8 @@ TEST(FitReport, BandsAgreeWithAnIndependentLeastSquares) {
       ASSERT_EQ(row.size(), 6u);
       const LD x = row[0], zh = ref.Fitted(c.u(x)), v = ref.Variance(c.u(x));
       const LD sigma = std::sqrt(ref.s2);
-      const LD conf[] = {c.back(zh - q * sigma * std::sqrt(v)), c.back(zh + q * sigma * std::sqrt(v))};
+      const LD conf[] = {c.back(zh - q * sigma * std::sqrt(v)),
+                         c.back(zh + q * sigma * std::sqrt(v))};
       const LD pred[] = {c.back(zh - q * sigma * std::sqrt(1 + v)),
                          c.back(zh + q * sigma * std::sqrt(1 + v))};
       const LD width = std::fabs(pred[1] - pred[0]);
@@ -330,7 +331,8 @@ TEST(FitReport, RankDeficientPolynomialNamesWhatIsUndetermined) {
   const QJsonArray u = Json(line.out)["undetermined"][0].toArray();
   EXPECT_NEAR(2 * u[0].toDouble() + u[1].toDouble(), 0, 1e-15);
   EXPECT_NEAR(std::hypot(u[0].toDouble(), u[1].toDouble()), 1, 1e-15);
-  EXPECT_NEAR(Json(line.out)[QStringLiteral("fit")].toObject()[QStringLiteral("rss")].toDouble(), 14.0 / 3, 1e-14);
+  EXPECT_NEAR(Json(line.out)[QStringLiteral("fit")].toObject()[QStringLiteral("rss")].toDouble(),
+              14.0 / 3, 1e-14);
 }
 
 TEST(FitReport, EveryModelComparedOnTheResidualsInY) {
@@ -400,8 +402,8 @@ TEST(FitReport, RepeatedXNamedAndMerged) {
     EXPECT_TRUE(valid);
     EXPECT_NEAR(row[1], y, 5e-7) << row[0];  // printed with six decimals
   }
-  const Outcome stats =
-      RunFit({"--fit", "spline:0.5", dir.File("ties.csv"), "--ties=merge", "--json", "--residuals"});
+  const Outcome stats = RunFit(
+      {"--fit", "spline:0.5", dir.File("ties.csv"), "--ties=merge", "--json", "--residuals"});
   ASSERT_EQ(stats.status, 0) << stats.err;
   const QJsonObject j = Json(stats.out);
   EXPECT_EQ(j["spline"]["merged_groups"].toInt(), 1);
@@ -421,7 +423,8 @@ TEST(FitReport, SplineBandAndStatistics) {
   const Outcome r = RunFit({"--fit", "spline:0.3", dir.File("wave.csv"), "--band", "--stats"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("effective degrees of freedom tr A"), std::string::npos);
-  const std::string curve = r.out.substr(r.out.find('\n') + 1, r.out.find("\n\n") - r.out.find('\n'));
+  const std::string curve =
+      r.out.substr(r.out.find('\n') + 1, r.out.find("\n\n") - r.out.find('\n'));
   const auto rows = Rows(curve);
   ASSERT_GT(rows.size(), 100u);
   for (const auto& row : rows) {
@@ -449,11 +452,13 @@ TEST(FitReport, OptionsAndErrorsThroughTheProgram) {
   const Case cases[] = {
       {{"--fit", "lin", d, "--stats", "--band", "--residuals", "--level", "0.99", "--columns",
         "u,v"},
-       0, ""},
+       0,
+       ""},
       {{"--fit", "poly:2", d, "--json", "--band", "--residuals"}, 0, ""},
       {{"--fit", "all", d, "--columns", "t,v", "--json"}, 0, ""},
       {{"--fit", "lin", d, "--stats", "--stats"}, 2, "--stats given twice"},
-      {{"--fit", "lin", d, "--level", "0.9", "--level", "0.8", "--stats"}, 2,
+      {{"--fit", "lin", d, "--level", "0.9", "--level", "0.8", "--stats"},
+       2,
        "--level given twice"},
       {{"--fit", "lin", d, "--statistics"}, 2, "unknown option \"--statistics\""},
       {{"--fit", "lin", d, "--stats", "--level", "1"}, 2, "--level takes a confidence level"},
@@ -466,7 +471,9 @@ TEST(FitReport, OptionsAndErrorsThroughTheProgram) {
       {{"--plot", dir.File("p.png"), "none", d, "--band"}, 2, "--band needs a model"},
       {{"--plot", dir.File("p.png"), "lin", d, "--stats"}, 2, "--stats goes with --fit"},
       {{d, "--band"}, 2, "--band goes with --fit or --plot"},
-      {{"--fit", "lin", two, "--band"}, 1, "--band needs more points than the model has parameters"},
+      {{"--fit", "lin", two, "--band"},
+       1,
+       "--band needs more points than the model has parameters"},
       {{"--fit", "spline:0", d, "--stats"}, 1, "spline:0 interpolates the points"},
       {{"--fit", "poly:4", d, "--stats"}, 0, ""},
       {{"--fit", "poly:4", d, "--band"}, 1, "--band needs more points"},
@@ -496,9 +503,9 @@ TEST(FitReport, PictureWithBand) {
               Generated([](double x) { return 5 + std::sin(x); }, 0, 10, 80, 0.05, 9));
   for (const char* model : {"poly:5", "spline:0.4"}) {
     for (const char* picture : {"plain.png", "band.png"}) {
-      QStringList args{QStringLiteral("--plot"), QString::fromStdString(dir.File(picture)),
+      QStringList args{QStringLiteral("--plot"),   QString::fromStdString(dir.File(picture)),
                        QString::fromLatin1(model), QString::fromStdString(dir.File("wave.csv")),
-                       QStringLiteral("--scale"), QStringLiteral("1")};
+                       QStringLiteral("--scale"),  QStringLiteral("1")};
       if (std::string(picture) == "band.png") args << QStringLiteral("--band");
       QProcess p;
       p.start(QStringLiteral(RAVELON_EXECUTABLE), args);

@@ -14,11 +14,12 @@
 #include "fit/kovix_errors.h"
 #include "fit/penalized_cubic_spline.h"
 #include "fit/rovav_aza.h"
+#include "tests/fit/dense_solve.h"
 
 namespace {
 
 using Ext = long double;
-using Dense = std::vector<std::vector<Ext>>;
+using Dense = DenseMatrix;
 
 struct DataSet {
   std::string name;
@@ -41,28 +42,6 @@ DataSet MakeSet(std::size_t n, bool even, bool unit_weights, unsigned seed) {
   return s;
 }
 
-// Solves M·X = R in place by Gauss-Jordan elimination with partial pivoting; R becomes X.
-void Solve(Dense m, Dense& r) {
-  const std::size_t n = m.size();
-  for (std::size_t c = 0; c < n; ++c) {
-    std::size_t pivot = c;
-    for (std::size_t i = c + 1; i < n; ++i) {
-      if (std::fabs(m[i][c]) > std::fabs(m[pivot][c])) pivot = i;
-    }
-    std::swap(m[c], m[pivot]);
-    std::swap(r[c], r[pivot]);
-    for (std::size_t i = 0; i < n; ++i) {
-      if (i == c) continue;
-      const Ext f = m[i][c] / m[c][c];
-      for (std::size_t k = c; k < n; ++k) m[i][k] -= f * m[c][k];
-      for (std::size_t k = 0; k < r[i].size(); ++k) r[i][k] -= f * r[c][k];
-    }
-  }
-  for (std::size_t i = 0; i < n; ++i) {
-    for (Ext& v : r[i]) v /= m[i][i];
-  }
-}
-
 // The smoother matrix built densely from the textbook penalty: ∫ g''² = gᵀ·Q·R⁻¹·Qᵀ·g with R
 // the tridiagonal of (h_{k−1} + h_k)/3 and h_k/6, so A = (W + (p/2)·Q·R⁻¹·Qᵀ)⁻¹·W, W = D⁻².
 Dense DenseSmoother(const DataSet& s, double p) {
@@ -82,7 +61,7 @@ Dense DenseSmoother(const DataSet& s, double p) {
   for (std::size_t i = 0; i < n; ++i) {
     for (std::size_t j = 0; j < m; ++j) qt[j][i] = q[i][j];
   }
-  Solve(r, qt);  // R⁻¹·Qᵀ
+  SolveDense(r, qt);  // R⁻¹·Qᵀ
   Dense system(n, std::vector<Ext>(n, 0));
   Dense w(n, std::vector<Ext>(n, 0));
   for (std::size_t i = 0; i < n; ++i) {
@@ -93,7 +72,7 @@ Dense DenseSmoother(const DataSet& s, double p) {
       system[i][k] = w[i][k] + static_cast<Ext>(p) / 2 * sum;
     }
   }
-  Solve(system, w);
+  SolveDense(system, w);
   return w;
 }
 

@@ -15,11 +15,12 @@
 #include "fit/kovix_errors.h"
 #include "fit/rovav_aza.h"
 #include "fit/spline_statistics.h"
+#include "tests/fit/dense_solve.h"
 
 namespace {
 
 using Ext = long double;
-using Dense = std::vector<std::vector<Ext>>;
+using Dense = DenseMatrix;
 
 struct Points {
   std::string name;
@@ -50,28 +51,6 @@ Points MakePoints(std::size_t n, std::size_t grid, unsigned seed) {
     p.y.push_back(std::sin(x) + 0.4 * (unit(gen) - 0.5));
   }
   return p;
-}
-
-// Solves M·X = R in place by Gauss-Jordan elimination with partial pivoting; R becomes X.
-void Solve(Dense m, Dense& r) {
-  const std::size_t n = m.size();
-  for (std::size_t c = 0; c < n; ++c) {
-    std::size_t pivot = c;
-    for (std::size_t i = c + 1; i < n; ++i) {
-      if (std::fabs(m[i][c]) > std::fabs(m[pivot][c])) pivot = i;
-    }
-    std::swap(m[c], m[pivot]);
-    std::swap(r[c], r[pivot]);
-    for (std::size_t i = 0; i < n; ++i) {
-      if (i == c) continue;
-      const Ext f = m[i][c] / m[c][c];
-      for (std::size_t k = c; k < n; ++k) m[i][k] -= f * m[c][k];
-      for (std::size_t k = 0; k < r[i].size(); ++k) r[i][k] -= f * r[c][k];
-    }
-  }
-  for (std::size_t i = 0; i < n; ++i) {
-    for (Ext& v : r[i]) v /= m[i][i];
-  }
 }
 
 // The penalized least squares on the ORIGINAL points, densely: the distinct x as knots, one row
@@ -121,7 +100,7 @@ DenseFit DensePenalized(const Points& pts, double p) {
   for (std::size_t i = 0; i < n; ++i) {
     for (std::size_t j = 0; j < m; ++j) qt[j][i] = q[i][j];
   }
-  Solve(r, qt);  // R⁻¹·Qᵀ
+  SolveDense(r, qt);  // R⁻¹·Qᵀ
   Dense system(n, std::vector<Ext>(n, 0));
   for (std::size_t i = 0; i < n; ++i) {
     for (std::size_t k = 0; k < n; ++k) {
@@ -137,7 +116,7 @@ DenseFit DensePenalized(const Points& pts, double p) {
     rhs[fit.group[j]][n] += pts.y[j];
   }
   for (std::size_t i = 0; i < n; ++i) rhs[i][i] = 1;
-  Solve(system, rhs);
+  SolveDense(system, rhs);
   fit.inverse.assign(n, std::vector<Ext>(n));
   for (std::size_t i = 0; i < n; ++i) {
     fit.values.push_back(rhs[i][n]);
