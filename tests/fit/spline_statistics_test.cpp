@@ -46,31 +46,13 @@ DataSet MakeSet(std::size_t n, bool even, bool unit_weights, unsigned seed) {
 // the tridiagonal of (h_{k−1} + h_k)/3 and h_k/6, so A = (W + (p/2)·Q·R⁻¹·Qᵀ)⁻¹·W, W = D⁻².
 Dense DenseSmoother(const DataSet& s, double p) {
   const std::size_t n = s.x.size();
-  const std::size_t m = n - 2;
-  auto h = [&](std::size_t i) { return static_cast<Ext>(s.x[i + 1]) - s.x[i]; };
-  Dense q(n, std::vector<Ext>(m, 0));
-  Dense r(m, std::vector<Ext>(m, 0));
-  for (std::size_t j = 0; j < m; ++j) {
-    q[j][j] = 1 / h(j);
-    q[j + 1][j] = -1 / h(j) - 1 / h(j + 1);
-    q[j + 2][j] = 1 / h(j + 1);
-    r[j][j] = (h(j) + h(j + 1)) / 3;
-    if (j + 1 < m) r[j][j + 1] = r[j + 1][j] = h(j + 1) / 6;
-  }
-  Dense qt(m, std::vector<Ext>(n));
-  for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t j = 0; j < m; ++j) qt[j][i] = q[i][j];
-  }
-  SolveDense(r, qt);  // R⁻¹·Qᵀ
+  const DensePenalty penalty = RoughnessPenalty(s.x);
   Dense system(n, std::vector<Ext>(n, 0));
   Dense w(n, std::vector<Ext>(n, 0));
   for (std::size_t i = 0; i < n; ++i) {
     w[i][i] = 1 / (static_cast<Ext>(s.dy[i]) * s.dy[i]);
-    for (std::size_t k = 0; k < n; ++k) {
-      Ext sum = 0;
-      for (std::size_t j = 0; j < m; ++j) sum += q[i][j] * qt[j][k];
-      system[i][k] = w[i][k] + static_cast<Ext>(p) / 2 * sum;
-    }
+    for (std::size_t k = 0; k < n; ++k)
+      system[i][k] = w[i][k] + static_cast<Ext>(p) / 2 * penalty.k[i][k];
   }
   SolveDense(system, w);
   return w;
@@ -479,11 +461,11 @@ TEST(BandVarianceFactor, AtAKnotIsTheLeverageOverTheWeight) {
 }
 
 // Between knots it is what a knot of no weight at x gives: the data with a knot of dy = 10^9
-// (weight 10^-18, which changes the variance V by the share w·V, below 1e-15 here) at x, its leverage over its
-// weight by the dense smoother matrix. This checks the Hermite cubic of the 4 × 4 block and the
-// bridge term (2/p)·s³(h − s)³/(3h³) together. Close to a knot the dense matrix in second
-// derivatives loses accuracy with the cube of the distance (3e-7 at a thousandth of an interval
-// near the line, 1e-8 at a hundredth, 2e-11 at a tenth): there the rotations in extended
+// (weight 10^-18, which changes the variance V by the share w·V, below 1e-15 here) at x, its
+// leverage over its weight by the dense smoother matrix. This checks the Hermite cubic of the 4 × 4
+// block and the bridge term (2/p)·s³(h − s)³/(3h³) together. Close to a knot the dense matrix in
+// second derivatives loses accuracy with the cube of the distance (3e-7 at a thousandth of an
+// interval near the line, 1e-8 at a hundredth, 2e-11 at a tenth): there the rotations in extended
 // precision, on the same data with the knot added, are the reference (both agree to 5e-15).
 TEST(BandVarianceFactor, BetweenKnotsIsThatOfAKnotOfNoWeight) {
   const double dy = 1e9;
@@ -533,7 +515,8 @@ TEST(BandVarianceFactor, IsContinuousAndRefusesWhatLiesOutside) {
   } cases[] = {
       {s.x.front() - 1e-9, s.x, "BandVarianceFactor: x lies outside the knots"},
       {s.x.back() + 1e-9, s.x, "BandVarianceFactor: x lies outside the knots"},
-      {s.x[3], {s.x.begin(), s.x.begin() + 10},
+      {s.x[3],
+       {s.x.begin(), s.x.begin() + 10},
        "BandVarianceFactor: the statistics have no covariance for these knots"},
   };
   for (const auto& c : cases) {
@@ -548,4 +531,3 @@ TEST(BandVarianceFactor, IsContinuousAndRefusesWhatLiesOutside) {
   EXPECT_NEAR(BandQuantile(0.95), 1.959963984540054, 1e-14);
   EXPECT_THROW(BandQuantile(1.0), EKovixMath2Error);
 }
-

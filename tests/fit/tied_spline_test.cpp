@@ -35,8 +35,9 @@ Points MakePoints(std::size_t n, std::size_t grid, unsigned seed) {
   std::mt19937 gen(seed);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   Points p;
-  p.name = std::to_string(n) + (grid ? " points on a grid of " + std::to_string(grid) : " distinct") +
-           " seed " + std::to_string(seed);
+  p.name = std::to_string(n) +
+           (grid ? " points on a grid of " + std::to_string(grid) : " distinct") + " seed " +
+           std::to_string(seed);
   std::vector<bool> single(grid, false);
   for (std::size_t i = 0; i < n; ++i) {
     double x = 10 * unit(gen);
@@ -65,8 +66,8 @@ struct DenseFit {
 
   // ĝ(x) between the knots, from the values and second derivatives (Green and Silverman).
   Ext Value(double x) const {
-    std::size_t i = static_cast<std::size_t>(
-        std::upper_bound(knots.begin(), knots.end(), x) - knots.begin());
+    std::size_t i =
+        static_cast<std::size_t>(std::upper_bound(knots.begin(), knots.end(), x) - knots.begin());
     i = std::min(i, knots.size() - 1) - 1;
     const Ext h = static_cast<Ext>(knots[i + 1]) - knots[i];
     const Ext l = x - static_cast<Ext>(knots[i]), r = knots[i + 1] - static_cast<Ext>(x);
@@ -86,28 +87,11 @@ DenseFit DensePenalized(const Points& pts, double p) {
     fit.group.push_back(static_cast<std::size_t>(
         std::lower_bound(fit.knots.begin(), fit.knots.end(), x) - fit.knots.begin()));
   }
-  auto h = [&](std::size_t i) { return static_cast<Ext>(fit.knots[i + 1]) - fit.knots[i]; };
-  Dense q(n, std::vector<Ext>(m, 0));
-  Dense r(m, std::vector<Ext>(m, 0));
-  for (std::size_t j = 0; j < m; ++j) {
-    q[j][j] = 1 / h(j);
-    q[j + 1][j] = -1 / h(j) - 1 / h(j + 1);
-    q[j + 2][j] = 1 / h(j + 1);
-    r[j][j] = (h(j) + h(j + 1)) / 3;
-    if (j + 1 < m) r[j][j + 1] = r[j + 1][j] = h(j + 1) / 6;
-  }
-  Dense qt(m, std::vector<Ext>(n));
-  for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t j = 0; j < m; ++j) qt[j][i] = q[i][j];
-  }
-  SolveDense(r, qt);  // R⁻¹·Qᵀ
+  const DensePenalty penalty = RoughnessPenalty(fit.knots);
+  const Dense& qt = penalty.second;  // R⁻¹·Qᵀ
   Dense system(n, std::vector<Ext>(n, 0));
   for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t k = 0; k < n; ++k) {
-      Ext sum = 0;
-      for (std::size_t j = 0; j < m; ++j) sum += q[i][j] * qt[j][k];
-      system[i][k] = static_cast<Ext>(p) / 2 * sum;
-    }
+    for (std::size_t k = 0; k < n; ++k) system[i][k] = static_cast<Ext>(p) / 2 * penalty.k[i][k];
   }
   // The rows of the points, one by one.
   Dense rhs(n, std::vector<Ext>(n + 1, 0));
