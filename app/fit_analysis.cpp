@@ -196,9 +196,13 @@ FitAnalysis AnalyseRegression(TRovavAza& store, std::span<const DataPoint> point
   r.rSquared = s.r_squared;
   r.adjRSquared = s.adj_r_squared;
   r.fStatistic = s.f_statistic;
+  // Where the fit shown leaves a residual a rounding above the spread, F is a hair below 0: no
+  // evidence at all.
   if (s.f_statistic && s.rank > 1 && s.df_residual > 0)
-    r.fP = boost::math::cdf(
-        boost::math::complement(boost::math::fisher_f(s.rank - 1, s.df_residual), *s.f_statistic));
+    r.fP = *s.f_statistic > 0
+               ? boost::math::cdf(boost::math::complement(
+                     boost::math::fisher_f(s.rank - 1, s.df_residual), *s.f_statistic))
+               : 1.0;
   r.aic = GaussianAic(s.rss, n, s.rank);
   r.bic = GaussianBic(s.rss, n, s.rank);
   if (choice.model == "poly" && std::isfinite(s.condition)) r.condition = s.condition;
@@ -343,7 +347,9 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points,
     view->stats = store.SmoothSplineStatistics();
     view->knots = view->stats.knots;
     r.groups = int(view->knots.size());
-    view->bandFactor = [view](double x) { return BandVarianceFactor(view->stats, x); };
+    // The view owns this function: a pointer, not a share of it, or neither is ever freed.
+    const SplineStatistics* stats = &view->stats;
+    view->bandFactor = [stats](double x) { return BandVarianceFactor(*stats, x); };
   }
   const SplineStatistics& st = view->stats;
   r.n = int(points.size());

@@ -271,6 +271,19 @@ TEST(FitReport, StatisticsTextAndJsonOfOneFit) {
   EXPECT_EQ(res[2]["x"].toDouble(), 3);
   EXPECT_NEAR(res[2]["residual"].toDouble(), 7.2 - (1.99 * 3 + 1.05), 1e-12);
 
+  // On a nearly singular design the parabola the fit shows is worse than the mean: F below 0,
+  // whose p is 1 (the distribution has no value there).
+  {
+    std::ofstream bad(dir.File("near.csv"));
+    bad << "678.43139171600342,678.43137254901967\n678.43136397793864,0.0010000000000019108\n";
+    for (int i = 0; i < 8; ++i) bad << "-20,-20\n";
+  }
+  const Outcome near = RunFit({"--fit", "parabolic", dir.File("near.csv"), "--json"});
+  ASSERT_EQ(near.status, 0) << near.err;
+  const QJsonObject fit = Json(near.out)[QStringLiteral("fit")].toObject();
+  EXPECT_LT(fit[QStringLiteral("f")].toDouble(), 0);
+  EXPECT_EQ(fit[QStringLiteral("f_p")].toDouble(), 1);
+
   // Two points for a line leave no degrees of freedom: what does not exist is null.
   std::ofstream(dir.File("two.csv")) << "1,3\n2,5\n";
   const Outcome none = RunFit({"--fit", "lin", dir.File("two.csv"), "--json"});
