@@ -291,9 +291,6 @@ std::string VersionText() {
   return std::string("ravelon ") + RAVELON_VERSION + "\n";
 }
 
-namespace {
-
-// The spline's refusal of repeated x, with where the first of them stands.
 std::string WithRepeatedX(const std::string& message, const CommandLine& request,
                           const DataFileResult& file) {
   if (message.find("x-values are identical") == std::string::npos) return message;
@@ -302,6 +299,8 @@ std::string WithRepeatedX(const std::string& message, const CommandLine& request
                                                     ? std::span<const long>(lines.pointLines)
                                                     : std::span<const long>());
 }
+
+namespace {
 
 std::string MergedNotice(const FitReport& report) {
   if (!report.mergedGroups) return {};

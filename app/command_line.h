@@ -33,8 +33,8 @@ struct CommandLine {
   // Fit (and Plot for Band): the report, the bands, the residuals, all as JSON, at the level.
   bool Stats = false, Band = false, Residuals = false, Json = false;
   double Level = 0.95;
-  bool TiesMerge = false;     // --ties merge: the spline merges repeated x
-  std::string Problem;        // Usage: what is wrong with the arguments
+  bool TiesMerge = false;  // --ties merge: the spline merges repeated x
+  std::string Problem;     // Usage: what is wrong with the arguments
 };
 
 enum class PictureFormat { Png, Svg, Pdf };
@@ -63,6 +63,11 @@ std::string VersionText();
 // status: 0, or 1 after writing the error to `err`. Nothing reaches `out` on an error. Lines
 // skipped for a missing value are told on `err`, with status 0.
 int RunCommandLineFit(const CommandLine& request, std::ostream& out, std::ostream& err);
+
+// The spline's refusal of repeated x (any other message unchanged), followed by the first
+// repeated x of the file's points and its line numbers; reads the file again for those.
+std::string WithRepeatedX(const std::string& message, const CommandLine& request,
+                          const DataFileResult& file);
 
 // Carries out a request that needs no window (Fit, Help, Version, Usage); returns the status.
 int RunWithoutWindow(const CommandLine& request, std::ostream& out, std::ostream& err);

@@ -334,7 +334,7 @@ int RunPlot(const CommandLine& request, std::ostream& err) {
       return false;
     });
   } catch (const std::exception& e) {
-    err << e.what() << '\n';
+    err << WithRepeatedX(e.what(), request, file) << '\n';
     return 1;
   }
   return 0;

@@ -456,7 +456,8 @@ TEST(FitReport, OptionsAndErrorsThroughTheProgram) {
   TemporaryWorkDir dir;
   std::ofstream(dir.File("d.csv")) << "t,u,v\n1,2,5\n2,3.9,4\n3,6.1,3.5\n4,8,2\n5,9.9,1.1\n";
   std::ofstream(dir.File("two.csv")) << "1,2\n2,3\n";
-  const std::string d = dir.File("d.csv"), two = dir.File("two.csv");
+  std::ofstream(dir.File("ties.csv")) << "1,2\n2,3\n3,5\n2,4\n5,1\n";
+  const std::string d = dir.File("d.csv"), two = dir.File("two.csv"), ties = dir.File("ties.csv");
   struct Case {
     std::vector<std::string> args;
     int status;
@@ -489,6 +490,8 @@ TEST(FitReport, OptionsAndErrorsThroughTheProgram) {
        "--band needs more points than the model has parameters"},
       {{"--fit", "spline:0", d, "--stats"}, 1, "spline:0 interpolates the points"},
       {{"--fit", "poly:4", d, "--stats"}, 0, ""},
+      {{"--plot", dir.File("p.png"), "spline:0.5", ties}, 1, "identical: x = 2 on lines 2, 4"},
+      {{"--plot", dir.File("p.png"), "spline:0.5", ties, "--ties", "merge", "--band"}, 0, ""},
       {{"--fit", "poly:4", d, "--band"}, 1, "--band needs more points"},
   };
   for (const Case& c : cases) {
@@ -502,7 +505,8 @@ TEST(FitReport, OptionsAndErrorsThroughTheProgram) {
     const std::string err = p.readAllStandardError().toStdString();
     EXPECT_EQ(p.exitCode(), c.status) << shown << err;
     if (c.status == 0) {
-      EXPECT_FALSE(out.empty()) << shown;
+      // A picture goes to its file.
+      EXPECT_EQ(out.empty(), c.args[0] == "--plot") << shown;
       continue;
     }
     EXPECT_TRUE(out.empty()) << shown << out;
