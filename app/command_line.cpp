@@ -382,13 +382,10 @@ int RunCommandLineFit(const CommandLine& request, std::ostream& out, std::ostrea
       }
     }
     if (request.Model == "all") {
-      // The spline's refusal names the first repeated x by its line.
-      std::string repeated;
-      if (!request.TiesMerge && !RepeatedXNotice(file.points, {}).empty())
-        repeated = WithRepeatedX("x-values are identical", request, file)
-                       .substr(std::string_view("x-values are identical").size());
-      const std::vector<ModelComparison> rows =
-          CompareModels(store, file.points, request.TiesMerge, repeated);
+      std::vector<ModelComparison> rows = CompareModels(store, file.points, request.TiesMerge);
+      // The spline's refusal names the first repeated x by its line, as on its own.
+      for (ModelComparison& row : rows)
+        if (!row.error.empty()) row.error = WithRepeatedX(row.error, request, file);
       text << (request.Json ? ComparisonJson(rows, store.NumPoints()) : ComparisonText(rows));
     } else if (request.Stats || request.Band || request.Residuals || request.Json ||
                request.TiesMerge) {

@@ -295,13 +295,11 @@ FitAnalysis AnalyseRegression(TRovavAza& store, std::span<const DataPoint> point
   return a;
 }
 
-// The spline's statistics and band, with its knots; the per-point leverage divides a merged
-// knot's leverage among its points.
+// The spline's statistics (their knots included), and where repeated x were merged, the merged
+// spline, which shares a knot's leverage among its points.
 struct SplineView {
   SplineStatistics stats;
-  std::vector<double> knots;
-  std::vector<int> counts;  // points per knot; empty: one each
-  std::function<double(double x)> bandFactor;
+  std::shared_ptr<const MergedSmoothingSpline> merged;
 };
 
 FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points,
@@ -329,12 +327,9 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points,
       if (valid) curve.push_back({x, y, false});
     }
     view->stats = merged->Statistics();
-    const std::span<const double> knots = merged->Knots();
-    view->knots.assign(knots.begin(), knots.end());
-    for (int g = 0; g < merged->Groups(); ++g) view->counts.push_back(merged->Count(g));
     r.groups = merged->Groups();
     r.mergedGroups = merged->MergedGroups();
-    view->bandFactor = [merged](double x) { return merged->BandVarianceFactor(x); };
+    view->merged = merged;
   } else {
     double fitQual = 0;
     SweepSmoothSpline(
@@ -345,11 +340,7 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points,
     r.fitQual = fitQual;
     r.fitQuality = FitQualityText(fitQual);
     view->stats = store.SmoothSplineStatistics();
-    view->knots = view->stats.knots;
-    r.groups = int(view->knots.size());
-    // The view owns this function: a pointer, not a share of it, or neither is ever freed.
-    const SplineStatistics* stats = &view->stats;
-    view->bandFactor = [stats](double x) { return BandVarianceFactor(*stats, x); };
+    r.groups = int(view->stats.knots.size());
   }
   const SplineStatistics& st = view->stats;
   r.n = int(points.size());
@@ -370,7 +361,7 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points,
     const LD z = BandQuantile(level);
     const LD sigma2 = *r.sigma2;
     for (const CurvePoint& p : curve) {
-      const LD f = view->bandFactor(p.x);
+      const LD f = BandVarianceFactor(st, p.x);
       const LD c = z * std::sqrt(sigma2 * f), q = z * std::sqrt(sigma2 * (1 + f));
       a.curve.push_back(
           {p.x, p.y, p.move, {double(p.y - c), double(p.y + c), double(p.y - q), double(p.y + q)}});
@@ -381,13 +372,14 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points,
   a.residuals = [points, view]() {
     std::vector<ResidualRow> rows;
     rows.reserve(points.size());
-    const std::vector<double>& knots = view->knots;
+    const std::vector<double>& knots = view->stats.knots;
     for (const DataPoint& pt : points) {
       const std::size_t g =
           std::size_t(std::lower_bound(knots.begin(), knots.end(), pt.x) - knots.begin());
       const double fitted = view->stats.fitted[g];
-      const double count = view->counts.empty() ? 1 : view->counts[g];
-      rows.push_back({pt.x, pt.y, fitted, pt.y - fitted, view->stats.leverage[g] / count});
+      const double leverage =
+          view->merged ? view->merged->PointLeverage(view->stats, int(g)) : view->stats.leverage[g];
+      rows.push_back({pt.x, pt.y, fitted, pt.y - fitted, leverage});
     }
     return rows;
   };

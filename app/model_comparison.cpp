@@ -4,7 +4,6 @@
 #include <array>
 #include <exception>
 #include <functional>
-#include <stdexcept>
 
 #include "app/fit_analysis.h"
 #include "app/fit_report.h"
@@ -33,7 +32,7 @@ std::optional<std::string> ResidualSum(std::span<const DataPoint> points,
 }  // namespace
 
 std::vector<ModelComparison> CompareModels(TRovavAza& store, std::span<const DataPoint> points,
-                                           bool mergeTies, const std::string& repeatedX) {
+                                           bool mergeTies) {
   const int n = int(points.size());
   std::vector<ModelComparison> rows;
   const auto attempt = [&](std::string model, const std::function<void(ModelComparison&)>& fit) {
@@ -89,20 +88,14 @@ std::vector<ModelComparison> CompareModels(TRovavAza& store, std::span<const Dat
       c.rss = s.residual_sum;
       return;
     }
-    try {
-      store.SetSmoothingFactor(kComparedSplineFactor);
-      double fitQual = 0;
-      bool valid = false;
-      store.SmoothSplineValue(store.MinX(), fitQual, valid);
-      const SplineStatistics s = store.SmoothSplineStatistics();
-      c.fitQuality = FitQualityText(fitQual);
-      c.parameters = s.trace;
-      c.rss = s.residual_sum;
-    } catch (const std::exception& e) {
-      const std::string message = e.what();
-      if (message.find("x-values are identical") == std::string::npos) throw;
-      throw std::runtime_error(message + repeatedX);
-    }
+    store.SetSmoothingFactor(kComparedSplineFactor);
+    double fitQual = 0;
+    bool valid = false;
+    store.SmoothSplineValue(store.MinX(), fitQual, valid);
+    const SplineStatistics s = store.SmoothSplineStatistics();
+    c.fitQuality = FitQualityText(fitQual);
+    c.parameters = s.trace;
+    c.rss = s.residual_sum;
   });
 
   std::stable_sort(rows.begin(), rows.end(),

@@ -25,7 +25,6 @@ inline constexpr double kComparedSplineFactor = 0.5;
 
 // The models in the window's order, polynomials of order 1..9 where the points leave at least
 // one degree of freedom; sorted by AIC (−2 log L + 2(k + 1), as the report's), refused ones last.
-// `mergeTies`: the spline merges repeated x. `repeatedX`: appended to the spline's refusal of
-// repeated x.
+// `mergeTies`: the spline merges repeated x.
 std::vector<ModelComparison> CompareModels(TRovavAza& store, std::span<const DataPoint> points,
-                                           bool mergeTies, const std::string& repeatedX);
+                                           bool mergeTies);

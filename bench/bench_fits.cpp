@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 
+#include "bench/bench_data.h"
 #include "fit/rovav_aza.h"
 
 namespace {
@@ -12,16 +13,7 @@ namespace {
 const TRovavAza& StoreOf(int n) {
   static std::map<int, std::unique_ptr<TRovavAza>> stores;
   auto& store = stores[n];
-  if (!store) {
-    store = std::make_unique<TRovavAza>();
-    unsigned state = 12345;
-    for (int i = 0; i < n; ++i) {
-      state = state * 1664525u + 1013904223u;
-      const double x = 0.5 + static_cast<double>(state % 100000) / 1000.0;
-      const double noise = static_cast<double>(state >> 20) / 4096.0 / 1024.0;
-      store->AddPoint(x, 2.0 + 0.3 * x + noise);
-    }
-  }
+  if (!store) store = NoisyLineStore(n);
   return *store;
 }
 

@@ -15,19 +15,6 @@
 
 namespace {
 
-// The store of bench_fits.cpp and peers.py's fits_data: x in [0.5, 100.5), y = 2 + 0.3 x + noise.
-std::unique_ptr<TRovavAza> NoisyLineStore(int n) {
-  auto store = std::make_unique<TRovavAza>();
-  unsigned state = 12345;
-  for (int i = 0; i < n; ++i) {
-    state = state * 1664525u + 1013904223u;
-    const double x = 0.5 + static_cast<double>(state % 100000) / 1000.0;
-    const double noise = static_cast<double>(state >> 20) / 4096.0 / 1024.0;
-    store->AddPoint(x, 2.0 + 0.3 * x + noise);
-  }
-  return store;
-}
-
 void PerPoint(benchmark::State& state, int n) {
   // Shown as seconds per point with an SI prefix ("4.5n" is 4.5 ns).
   state.counters["per_point"] =

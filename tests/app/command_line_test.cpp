@@ -18,6 +18,7 @@
 #include "platform/qt/speed_button.h"
 #include "platform/qt/spin_edit.h"
 #include "scale/num_lab_text.h"
+#include "tests/app/run_args.h"
 #include "tests/app/work_dir.h"
 
 namespace {
@@ -72,16 +73,6 @@ TEST(CommandLine, ReadsWhatTheArgumentsAskFor) {
     EXPECT_EQ(r.Order, c.order) << shown;
     EXPECT_EQ(r.Factor, c.factor) << shown;
   }
-}
-
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-Outcome RunArgs(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunWithoutWindow(ParseCommandLine(args), out, err);
-  return {status, out.str(), err.str()};
 }
 
 TEST(CommandLine, StatusAndStreams) {

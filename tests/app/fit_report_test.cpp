@@ -19,22 +19,12 @@
 #include "app/command_line.h"
 #include "app/fit_report.h"
 #include "fit/tied_spline.h"
+#include "tests/app/run_args.h"
 #include "tests/app/work_dir.h"
 
 namespace {
 
 using LD = long double;
-
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome RunFit(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunWithoutWindow(ParseCommandLine(args), out, err);
-  return {status, out.str(), err.str()};
-}
 
 std::vector<std::vector<double>> Rows(const std::string& text) {
   std::vector<std::vector<double>> rows;
@@ -183,7 +173,7 @@ TEST(FitReport, BandsAgreeWithAnIndependentLeastSquares) {
     SCOPED_TRACE(c.model);
     const auto points = Generated(c.truth, c.lo, c.hi, 60, 0.02, seed++);
     WritePoints(dir.File("data.csv"), points);
-    const Outcome r = RunFit({"--fit", c.model, dir.File("data.csv"), "--band", "--level", "0.9"});
+    const Outcome r = RunArgs({"--fit", c.model, dir.File("data.csv"), "--band", "--level", "0.9"});
     ASSERT_EQ(r.status, 0) << r.err;
     std::vector<LD> u, z;
     for (const auto& [x, y] : points) u.push_back(c.u(x)), z.push_back(c.z(y));
@@ -222,7 +212,7 @@ TEST(FitReport, TheLineAtZeroHasTheInterceptsInterval) {
   // The chart's x axis then starts at 0, the curve's first sample.
   points.push_back({0, 4.1});
   WritePoints(dir.File("line.csv"), points);
-  const Outcome r = RunFit({"--fit", "lin", dir.File("line.csv"), "--json", "--band"});
+  const Outcome r = RunArgs({"--fit", "lin", dir.File("line.csv"), "--json", "--band"});
   ASSERT_EQ(r.status, 0) << r.err;
   const QJsonObject j = Json(r.out);
   QJsonObject d;
@@ -242,7 +232,7 @@ TEST(FitReport, TheLineAtZeroHasTheInterceptsInterval) {
 TEST(FitReport, StatisticsTextAndJsonOfOneFit) {
   TemporaryWorkDir dir;
   std::ofstream(dir.File("line.csv")) << "x,y\n1,3.1\n2,4.9\n3,7.2\n4,8.8\n5,11.1\n";
-  const Outcome text = RunFit({"--fit", "lin", dir.File("line.csv"), "--stats"});
+  const Outcome text = RunArgs({"--fit", "lin", dir.File("line.csv"), "--stats"});
   ASSERT_EQ(text.status, 0) << text.err;
   // Today's three lines come first, unchanged.
   EXPECT_TRUE(text.out.starts_with("y = k*x + d\nk = 1.990000    d = 1.050\nAnpassungsgrad: "))
@@ -251,7 +241,7 @@ TEST(FitReport, StatisticsTextAndJsonOfOneFit) {
                            "Covariance:", "Correlation:"})
     EXPECT_NE(text.out.find(part), std::string::npos) << part;
 
-  const Outcome json = RunFit({"--fit", "lin", dir.File("line.csv"), "--json", "--residuals"});
+  const Outcome json = RunArgs({"--fit", "lin", dir.File("line.csv"), "--json", "--residuals"});
   ASSERT_EQ(json.status, 0) << json.err;
   const QJsonObject j = Json(json.out);
   EXPECT_EQ(j["model"].toString(), "lin");
@@ -278,7 +268,7 @@ TEST(FitReport, StatisticsTextAndJsonOfOneFit) {
     bad << "678.43139171600342,678.43137254901967\n678.43136397793864,0.0010000000000019108\n";
     for (int i = 0; i < 8; ++i) bad << "-20,-20\n";
   }
-  const Outcome near = RunFit({"--fit", "parabolic", dir.File("near.csv"), "--json"});
+  const Outcome near = RunArgs({"--fit", "parabolic", dir.File("near.csv"), "--json"});
   ASSERT_EQ(near.status, 0) << near.err;
   const QJsonObject fit = Json(near.out)[QStringLiteral("fit")].toObject();
   EXPECT_LT(fit[QStringLiteral("f")].toDouble(), 0);
@@ -286,7 +276,7 @@ TEST(FitReport, StatisticsTextAndJsonOfOneFit) {
 
   // Two points for a line leave no degrees of freedom: what does not exist is null.
   std::ofstream(dir.File("two.csv")) << "1,3\n2,5\n";
-  const Outcome none = RunFit({"--fit", "lin", dir.File("two.csv"), "--json"});
+  const Outcome none = RunArgs({"--fit", "lin", dir.File("two.csv"), "--json"});
   ASSERT_EQ(none.status, 0) << none.err;
   const QJsonObject n = Json(none.out);
   EXPECT_TRUE(n["parameters"][0]["p"].isNull());
@@ -300,7 +290,7 @@ TEST(FitReport, TransformedModelsSayWhereTheyWereSolved) {
   TemporaryWorkDir dir;
   WritePoints(dir.File("growth.csv"),
               Generated([](double x) { return 2 * std::exp(0.3 * x); }, 0.5, 5, 30, 0.01, 3));
-  const Outcome r = RunFit({"--fit", "expon", dir.File("growth.csv"), "--json"});
+  const Outcome r = RunArgs({"--fit", "expon", dir.File("growth.csv"), "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   const QJsonObject j = Json(r.out);
   EXPECT_EQ(j["space"].toString(), "ln y");
@@ -313,7 +303,7 @@ TEST(FitReport, TransformedModelsSayWhereTheyWereSolved) {
   EXPECT_NEAR(p[2]["low"].toDouble(), std::exp(p[0]["low"].toDouble()), 1e-12);
   EXPECT_NEAR(p[2]["high"].toDouble(), std::exp(p[0]["high"].toDouble()), 1e-12);
   EXPECT_TRUE(p[2]["standard_error"].isNull());
-  const Outcome text = RunFit({"--fit", "reciproc", dir.File("growth.csv"), "--stats"});
+  const Outcome text = RunArgs({"--fit", "reciproc", dir.File("growth.csv"), "--stats"});
   EXPECT_NE(text.out.find("in 1/y"), std::string::npos) << text.out;
 }
 
@@ -321,7 +311,7 @@ TEST(FitReport, RankDeficientPolynomialNamesWhatIsUndetermined) {
   TemporaryWorkDir dir;
   // Three distinct x for four parameters.
   std::ofstream(dir.File("three.csv")) << "1,2\n1,2.1\n2,3\n2,3.2\n3,5\n3,4.9\n";
-  const Outcome r = RunFit({"--fit", "poly:3", dir.File("three.csv"), "--json"});
+  const Outcome r = RunArgs({"--fit", "poly:3", dir.File("three.csv"), "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   const QJsonObject j = Json(r.out);
   EXPECT_EQ(j["fit"]["rank"].toInt(), 3);
@@ -334,12 +324,12 @@ TEST(FitReport, RankDeficientPolynomialNamesWhatIsUndetermined) {
     EXPECT_NEAR(sum, 0, 1e-9) << x;
   }
   for (const QJsonValue p : j["parameters"].toArray()) EXPECT_TRUE(p["standard_error"].isNull());
-  const Outcome text = RunFit({"--fit", "poly:3", dir.File("three.csv"), "--stats"});
+  const Outcome text = RunArgs({"--fit", "poly:3", dir.File("three.csv"), "--stats"});
   EXPECT_NE(text.out.find("do not determine 1 direction"), std::string::npos) << text.out;
 
   // A line through one x moves freely along k·x0 + d = const: in the order k, d.
   std::ofstream(dir.File("one.csv")) << "2,1\n2,3\n2,4\n";
-  const Outcome line = RunFit({"--fit", "lin", dir.File("one.csv"), "--json"});
+  const Outcome line = RunArgs({"--fit", "lin", dir.File("one.csv"), "--json"});
   ASSERT_EQ(line.status, 0) << line.err;
   const QJsonArray u = Json(line.out)["undetermined"][0].toArray();
   EXPECT_NEAR(2 * u[0].toDouble() + u[1].toDouble(), 0, 1e-15);
@@ -353,7 +343,7 @@ TEST(FitReport, EveryModelComparedOnTheResidualsInY) {
   const auto points = Generated([](double x) { return 1 + 0.5 * x * x; }, 0.5, 6, 80, 0.01, 11);
   WritePoints(dir.File("square.csv"), points);
   std::ofstream(dir.File("negative.csv")) << "-1,3\n2,5\n3,8\n4,8.5\n";
-  const Outcome r = RunFit({"--fit", "all", dir.File("square.csv"), "--json"});
+  const Outcome r = RunArgs({"--fit", "all", dir.File("square.csv"), "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   const QJsonArray models = Json(r.out)["models"].toArray();
   // lin, parabolic, poly:1..9, reciproc, log, reciplog, expon, spline.
@@ -378,7 +368,7 @@ TEST(FitReport, EveryModelComparedOnTheResidualsInY) {
     EXPECT_NEAR(m["aic"].toDouble(), double(aic), 1e-9);
   }
   // Models that refuse the data come last, with their message.
-  const Outcome refused = RunFit({"--fit", "all", dir.File("negative.csv")});
+  const Outcome refused = RunArgs({"--fit", "all", dir.File("negative.csv")});
   ASSERT_EQ(refused.status, 0) << refused.err;
   const std::string out = refused.out;
   const std::size_t log = out.find("CalcLogFit: x values must not be negative or zero");
@@ -393,14 +383,14 @@ TEST(FitReport, RepeatedXNamedAndMerged) {
   TemporaryWorkDir dir;
   std::ofstream(dir.File("ties.csv")) << "x,y\n1,1\n2,3\n3,2\n2,3.5\n4,5\n5,4\n6,7\n2,2.9\n";
   // The text's refusal stays, followed by the first repeated x and its lines.
-  const Outcome refused = RunFit({"--fit", "spline:0.5", dir.File("ties.csv")});
+  const Outcome refused = RunArgs({"--fit", "spline:0.5", dir.File("ties.csv")});
   EXPECT_EQ(refused.status, 1);
   EXPECT_TRUE(refused.out.empty());
   EXPECT_TRUE(refused.err.starts_with(
       "PenalizedCubicSpline: two or more x-values are identical: x = 2 on lines 3, 5, 9"))
       << refused.err;
 
-  const Outcome merged = RunFit({"--fit", "spline:0.5", dir.File("ties.csv"), "--ties", "merge"});
+  const Outcome merged = RunArgs({"--fit", "spline:0.5", dir.File("ties.csv"), "--ties", "merge"});
   ASSERT_EQ(merged.status, 0) << merged.err;
   EXPECT_NE(merged.err.find("1 x value repeated, 8 points on 6 knots"), std::string::npos)
       << merged.err;
@@ -415,7 +405,7 @@ TEST(FitReport, RepeatedXNamedAndMerged) {
     EXPECT_TRUE(valid);
     EXPECT_NEAR(row[1], y, 5e-7) << row[0];  // printed with six decimals
   }
-  const Outcome stats = RunFit(
+  const Outcome stats = RunArgs(
       {"--fit", "spline:0.5", dir.File("ties.csv"), "--ties=merge", "--json", "--residuals"});
   ASSERT_EQ(stats.status, 0) << stats.err;
   const QJsonObject j = Json(stats.out);
@@ -433,7 +423,7 @@ TEST(FitReport, SplineBandAndStatistics) {
   TemporaryWorkDir dir;
   WritePoints(dir.File("wave.csv"),
               Generated([](double x) { return 5 + std::sin(x); }, 0, 10, 120, 0.02, 5));
-  const Outcome r = RunFit({"--fit", "spline:0.3", dir.File("wave.csv"), "--band", "--stats"});
+  const Outcome r = RunArgs({"--fit", "spline:0.3", dir.File("wave.csv"), "--band", "--stats"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("effective degrees of freedom tr A"), std::string::npos);
   const std::string curve =
