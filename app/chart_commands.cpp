@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPushButton>
 
+#include "app/chart_setup.h"
 #include "app/frm_main.h"
 #include "platform/cursor.h"
 #include "platform/qt/event_dispatch.h"
@@ -53,7 +54,7 @@ void TFrmMain::ChartMouseDown(int x, int y) {
   if (!SBNewPnts->Down()) return;
   double wx, wy;
   VArori1.PixelToWorld(1, x, y, wx, wy);
-  VArori1.AddMark(wx, wy, 26);
+  VArori1.AddMark(wx, wy, kPointMark);
   Stats1.AddPoint(wx, wy);
   UpdateOrderLimit();
   VArori1.ShowItems();

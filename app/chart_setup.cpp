@@ -56,3 +56,21 @@ void SetUpMainChart(TVArori& c) {
   }
   c.Loaded();
 }
+
+void ShowPointsOnChart(TVArori& c, std::span<const DataPoint> points) {
+  const DataAxes axes = AxesAround(points);
+  c.AddMarks(points, kPointMark);
+  c.Scale1X().SetRangeLow(axes.X.Low);
+  c.Scale1X().SetRangeHigh(axes.X.High);
+  c.Scale1Y().SetRangeLow(axes.Y.Low);
+  c.Scale1Y().SetRangeHigh(axes.Y.High);
+}
+
+void AddCurve(TVArori& c, const std::vector<CurvePoint>& curve) {
+  for (const CurvePoint& p : curve) {
+    if (p.move)
+      c.AddMovePoint(p.x, p.y);
+    else
+      c.AddLinePoint(p.x, p.y);
+  }
+}

@@ -1,8 +1,24 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "app/model_curve.h"
 #include "chart/varori.h"
+#include "fit/data_point.h"
 
 // The chart as the main window shows it: margins, fonts, colours, grid, the first x and y scale
 // from 0 to 10 with the window's ticks, the other layers' scales hidden. The window and the
 // picture written by `ravelon --plot` set their charts up alike.
 void SetUpMainChart(TVArori& c);
+
+// The mark every point is drawn with: a filled circle (see TVArori::AddMark's mark types).
+inline constexpr std::uint8_t kPointMark = 26;
+
+// The chart as an open leaves it: the points as marks and both axes around them (AxesAround).
+// The caller holds painting, so that it is one picture.
+void ShowPointsOnChart(TVArori& c, std::span<const DataPoint> points);
+
+// A fitted model's curve as the chart's line items.
+void AddCurve(TVArori& c, const std::vector<CurvePoint>& curve);

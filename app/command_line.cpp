@@ -4,19 +4,9 @@
 #include <cctype>
 #include <charconv>
 #include <optional>
-#include <ostream>
-#include <sstream>
-#include <stdexcept>
 #include <vector>
 
-#include "app/curve_sampling.h"
-#include "app/data_axes.h"
-#include "app/fit_analysis.h"
-#include "app/fit_report.h"
-#include "app/model_comparison.h"
 #include "app/model_table.h"
-#include "fit/rovav_aza.h"
-#include "format/format_fixed_width.h"
 #include "io/data_file.h"
 
 #ifndef RAVELON_VERSION
@@ -24,9 +14,6 @@
 #endif
 
 namespace {
-
-// The window's order control stops at 9.
-constexpr int kMaxCommandLineOrder = 9;
 
 bool IsOption(const std::string& arg) {
   return arg.size() > 1 && arg[0] == '-';
@@ -47,33 +34,15 @@ bool ParseWhole(std::string_view text, T& value) {
   return ec == std::errc() && ptr == end;
 }
 
-CommandLine ParseFit(const std::string& model, const std::string& file) {
+// MODEL and FILE of --fit (also all) and --plot (also none).
+CommandLine ParseModelAndFile(const std::string& model, const std::string& file, bool plot) {
+  auto [argument, problem] = ParseModelArgument(model, true, plot);
+  if (!argument) return Usage(problem);
   CommandLine r;
-  r.Do = CommandLine::Action::Fit;
+  r.Do = plot ? CommandLine::Action::Plot : CommandLine::Action::Fit;
   r.File = file;
-  const std::string_view m = model;
-  if (m == "all") {
-    r.Model = model;
-    return r;
-  }
-  if (m.starts_with("poly:")) {
-    r.Model = "poly";
-    if (!ParseWhole(m.substr(5), r.Order) || r.Order < 1 || r.Order > kMaxCommandLineOrder)
-      return Usage("the order of poly:N must be a whole number from 1 to 9: \"" + model + "\"");
-    return r;
-  }
-  if (m.starts_with("spline:")) {
-    r.Model = "spline";
-    if (!ParseWhole(m.substr(7), r.Factor) || !(r.Factor >= 0 && r.Factor <= 1))
-      return Usage("the factor of spline:F must be a number from 0 to 1: \"" + model + "\"");
-    return r;
-  }
-  for (const ModelRow& row : ModelRows())
-    if (m == row.CommandLineName) {
-      r.Model = model;
-      return r;
-    }
-  return Usage("unknown model \"" + model + "\"");
+  r.Model = *argument;
+  return r;
 }
 
 CommandLine ParseWithoutOptions(std::span<const std::string> args) {
@@ -98,19 +67,16 @@ CommandLine ParseWithoutOptions(std::span<const std::string> args) {
   if (first == "--fit") {
     if (args.size() < 3) return Usage("--fit needs a model and a file");
     if (args.size() > 3) return Usage("--fit takes one model and one file");
-    return ParseFit(args[1], args[2]);
+    return ParseModelAndFile(args[1], args[2], false);
   }
   if (first == "--plot") {
     if (args.size() != 4) return Usage("--plot takes a picture, a model and a file");
     const std::string& output = args[1];
     if (!PictureFormatOf(output))
       return Usage("--plot writes .png, .svg or .pdf: \"" + output + "\"");
-    CommandLine r = args[2] == "none" ? CommandLine{} : ParseFit(args[2], args[3]);
+    CommandLine r = ParseModelAndFile(args[2], args[3], true);
     if (r.Do == CommandLine::Action::Usage) return r;
-    if (r.Model == "all") return Usage("--plot draws one model, not all");
-    if (args[2] == "none") r.Model = "none";
-    r.Do = CommandLine::Action::Plot;
-    r.File = args[3];
+    if (r.Model.what == ModelArgument::What::All) return Usage("--plot draws one model, not all");
     r.Output = output;
     return r;
   }
@@ -134,12 +100,14 @@ const char* CheckAnalysisOptions(const CommandLine& r, bool stats, bool band, bo
   if (band && !fit && !plot) return "--band goes with --fit or --plot";
   if (level && !fit && !plot) return "--level goes with --fit or --plot";
   if (ties && !fit && !plot) return "--ties goes with --fit or --plot";
-  if (r.Model == "all" && (stats || band || residuals))
+  const bool all = r.Model.what == ModelArgument::What::All;
+  const bool one = r.Model.what == ModelArgument::What::One;
+  if (all && (stats || band || residuals))
     return "--stats, --band and --residuals go with one model, not all";
-  if (r.Model == "all" && level) return "--level goes with one model, not all";
+  if (all && level) return "--level goes with one model, not all";
   if (level && !stats && !band && !json) return "--level goes with --stats, --band or --json";
-  if (band && r.Model == "none") return "--band needs a model";
-  if (ties && r.Model != "spline" && r.Model != "all")
+  if (band && r.Model.what == ModelArgument::What::None) return "--band needs a model";
+  if (ties && !all && !(one && ModelRow(r.Model.model).IsSpline()))
     return "--ties merge goes with spline:F or all";
   return nullptr;
 }
@@ -291,166 +259,3 @@ std::string VersionText() {
   return std::string("ravelon ") + RAVELON_VERSION + "\n";
 }
 
-std::string WithRepeatedX(const std::string& message, const CommandLine& request,
-                          const DataFileResult& file) {
-  if (message.find("x-values are identical") == std::string::npos) return message;
-  const DataFileResult lines = ReadDataFile(request.File, request.Columns, true);
-  return message + RepeatedXNotice(file.points, lines.points.size() == file.points.size()
-                                                    ? std::span<const long>(lines.pointLines)
-                                                    : std::span<const long>());
-}
-
-namespace {
-
-std::string MergedNotice(const FitReport& report) {
-  if (!report.mergedGroups) return {};
-  return "--ties merge: " + std::to_string(report.mergedGroups) +
-         (report.mergedGroups == 1 ? " x value" : " x values") + " repeated, " +
-         std::to_string(report.n) + " points on " + std::to_string(report.groups) + " knots";
-}
-
-// --fit with --stats, --band, --residuals, --json or --ties merge.
-int RunAnalysis(const CommandLine& request, const DataFileResult& file, TRovavAza& store,
-                std::ostream& out, std::ostream& err) {
-  const DataAxes axes = AxesAround(file.points);
-  const CurveSampling samples(axes.X.Low, axes.X.High);
-  const bool spline = request.Model == "spline";
-  if (spline && request.Factor == 0 &&
-      (request.Stats || request.Band || request.Residuals || request.Json)) {
-    err << "spline:0 interpolates the points: no degrees of freedom are left for --stats, "
-           "--band, --residuals or --json\n";
-    return 1;
-  }
-  if (spline && store.NumPoints() < 3 &&
-      (request.Stats || request.Band || request.Residuals || request.Json)) {
-    err << "--stats, --band, --residuals and --json need at least 3 points for the spline; \""
-        << request.File << "\" has " << store.NumPoints() << ".\n";
-    return 1;
-  }
-  const FitAnalysis a =
-      AnalyseFit(store, file.points, {request.Model, request.Order, request.Factor}, request.Level,
-                 request.TiesMerge, samples, request.Band);
-  const std::vector<ResidualRow> residuals =
-      request.Residuals ? a.residuals() : std::vector<ResidualRow>();
-  std::string text;
-  if (request.Json) {
-    text = ReportJson(a.report, request.Band ? &a.curve : nullptr,
-                      request.Residuals ? &residuals : nullptr);
-  } else {
-    const std::string quality = "Anpassungsgrad: " + a.report.fitQuality + "\n";
-    if (spline) {
-      text = quality;
-      if (request.Band) {
-        text += BandText(a.curve, true);
-      } else {
-        for (const SampledBand& p : a.curve)
-          text += FormatFixedWidth(1, 6, p.x) + '\t' + FormatFixedWidth(1, 6, p.y) + '\n';
-      }
-    } else {
-      text = a.report.formula + "\n" + a.report.params + "\n" + quality;
-    }
-    if (request.Stats) text += ReportText(a.report);
-    if (request.Band && !spline) text += "\n" + BandText(a.curve, false);
-    if (request.Residuals) text += "\n" + ResidualText(residuals);
-  }
-  if (const std::string merged = MergedNotice(a.report); !merged.empty()) err << merged << '\n';
-  if (file.skippedCount) err << SkippedNotice(file) << '\n';
-  out << text;
-  return 0;
-}
-
-}  // namespace
-
-int RunCommandLineFit(const CommandLine& request, std::ostream& out, std::ostream& err) {
-  const DataFileResult file = ReadDataFile(request.File, request.Columns);
-  if (!file.Ok()) {
-    err << file.error << '\n';
-    return 1;
-  }
-  std::ostringstream text;
-  try {
-    TRovavAza store;
-    store.AddPoints(file.points);
-    const std::string quality = "Anpassungsgrad: ";
-    if (request.Model == "poly") {
-      const int p = request.Order;
-      // The window's order control never goes above the number of points less one.
-      if (p > store.NumPoints() - 1) {
-        err << "poly:" << p << " needs at least " << p + 1 << " points; \"" << request.File
-            << "\" has " << store.NumPoints() << ".\n";
-        return 1;
-      }
-    }
-    if (request.Model == "all") {
-      std::vector<ModelComparison> rows = CompareModels(store, file.points, request.TiesMerge);
-      // The spline's refusal names the first repeated x by its line, as on its own.
-      for (ModelComparison& row : rows)
-        if (!row.error.empty()) row.error = WithRepeatedX(row.error, request, file);
-      text << (request.Json ? ComparisonJson(rows, store.NumPoints()) : ComparisonText(rows));
-    } else if (request.Stats || request.Band || request.Residuals || request.Json ||
-               request.TiesMerge) {
-      return RunAnalysis(request, file, store, out, err);
-    } else if (request.Model == "poly") {
-      const int p = request.Order;
-      std::array<double, 11> c{};
-      double fitQual = 0;
-      bool rankDeficient = false;
-      if (!store.CalcPolynomialFit(std::uint8_t(p), c, fitQual, rankDeficient)) {
-        err << "CalcPolynomialFit: the decomposition did not converge\n";
-        return 1;
-      }
-      text << PolynomialFormula(p) << '\n'
-           << PolynomialParams(c, p) << '\n'
-           << quality << FitQualityText(fitQual) << '\n';
-    } else if (request.Model == "spline") {
-      const DataAxes axes = AxesAround(file.points);
-      std::vector<DataPoint> curve;
-      double fitQual = 0;
-      SweepSmoothSpline(
-          store, CurveSampling(axes.X.Low, axes.X.High), request.Factor,
-          [&](double q) { fitQual = q; },
-          [&](double x, double y, bool) {
-            curve.push_back({x, y});
-          });
-      text << quality << FitQualityText(fitQual) << '\n';
-      for (const DataPoint& p : curve)
-        text << FormatFixedWidth(1, 6, p.x) << '\t' << FormatFixedWidth(1, 6, p.y) << '\n';
-    } else {
-      for (const ModelRow& row : ModelRows()) {
-        if (row.CommandLineName != request.Model) continue;
-        const ModelFit fit = row.Fit(store);
-        text << row.Formula << '\n'
-             << row.Params(fit) << '\n'
-             << quality << FitQualityText(fit.FitQual) << '\n';
-      }
-    }
-  } catch (const std::invalid_argument& e) {
-    err << e.what() << '\n';
-    return 1;
-  } catch (const std::exception& e) {
-    err << WithRepeatedX(e.what(), request, file) << '\n';
-    return 1;
-  }
-  if (file.skippedCount) err << SkippedNotice(file) << '\n';
-  out << text.str();
-  return 0;
-}
-
-int RunWithoutWindow(const CommandLine& request, std::ostream& out, std::ostream& err) {
-  switch (request.Do) {
-    case CommandLine::Action::Help:
-      out << UsageText();
-      return 0;
-    case CommandLine::Action::Version:
-      out << VersionText();
-      return 0;
-    case CommandLine::Action::Fit:
-      return RunCommandLineFit(request, out, err);
-    case CommandLine::Action::Usage:
-    case CommandLine::Action::Plot:  // drawn by the Qt side
-    case CommandLine::Action::Window:
-      break;
-  }
-  err << "ravelon: " << request.Problem << "\n" << UsageText();
-  return 2;
-}

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "app/model_table.h"
 #include "io/data_file.h"
 
 // What the program's arguments ask for:
@@ -22,10 +23,8 @@
 struct CommandLine {
   enum class Action { Window, Fit, Plot, Help, Version, Usage };
   Action Do = Action::Window;
-  std::string File;           // Window (empty: none) and Fit
-  std::string Model;          // Fit: the model's name, "poly" or "spline"
-  int Order = 0;              // poly:N
-  double Factor = 0;          // spline:F
+  std::string File;           // Window (empty: none), Fit and Plot
+  ModelArgument Model;        // Fit (one or all) and Plot (one or none)
   ColumnChoice Columns;       // Window, Fit and Plot: empty for the file's first two
   std::string Output;         // Plot: the picture's path
   int Width = 0, Height = 0;  // Plot: the chart's size in logical pixels; 0: the window's
@@ -59,15 +58,4 @@ bool WantsNoWindow(std::span<const std::string> args);
 std::string UsageText();
 std::string VersionText();
 
-// Reads the file, fits and prints as the window's labels show it (see README). Returns the exit
-// status: 0, or 1 after writing the error to `err`. Nothing reaches `out` on an error. Lines
-// skipped for a missing value are told on `err`, with status 0.
-int RunCommandLineFit(const CommandLine& request, std::ostream& out, std::ostream& err);
-
-// The spline's refusal of repeated x (any other message unchanged), followed by the first
-// repeated x of the file's points and its line numbers; reads the file again for those.
-std::string WithRepeatedX(const std::string& message, const CommandLine& request,
-                          const DataFileResult& file);
-
-// Carries out a request that needs no window (Fit, Help, Version, Usage); returns the status.
-int RunWithoutWindow(const CommandLine& request, std::ostream& out, std::ostream& err);
+// Running the request that needs no window: fit_command.h.

@@ -12,7 +12,7 @@ double CurveSampling::Sample(int i) const {
 }
 
 void SweepPolynomial(const CurveSampling& samples, const PolynomialCurve& curve,
-                     const std::function<void(double x, double y, bool move)>& point) {
+                     const CurveSink& point) {
   const double x0 = StoredDouble(samples.RL() + static_cast<long double>(samples.Step()));
   point(x0, curve.Value(x0), true);
   for (int i = 1; i <= CurveSampling::kSamples; ++i) {
@@ -22,8 +22,7 @@ void SweepPolynomial(const CurveSampling& samples, const PolynomialCurve& curve,
 }
 
 void SweepSmoothSpline(TRovavAza& store, const CurveSampling& samples, double factor,
-                       const std::function<void(double fitQual)>& quality,
-                       const std::function<void(double x, double y, bool move)>& point) {
+                       const std::function<void(double fitQual)>& quality, const CurveSink& point) {
   const double x0 = store.MinX();
   store.SetSmoothingFactor(factor);
   double fitQual = 0;

@@ -5,6 +5,9 @@
 #include "fit/polynomial_curve.h"
 #include "fit/rovav_aza.h"
 
+// Where a sweep hands its curve: a move to the point, else a line to it.
+using CurveSink = std::function<void(double x, double y, bool move)>;
+
 // The x positions at which the model commands sample their curves: 200 steps across the chart's
 // x range, read when the command starts.
 class CurveSampling {
@@ -26,11 +29,10 @@ class CurveSampling {
 // The polynomial's curve as the window draws it: a move to (RL + CurveStep, P) (the first line has
 // no length), then a line to each sample. P is the polynomial in the form it was solved in.
 void SweepPolynomial(const CurveSampling& samples, const PolynomialCurve& curve,
-                     const std::function<void(double x, double y, bool move)>& point);
+                     const CurveSink& point);
 
 // The smoothing spline's curve as the window draws it: the spline with `factor`, then `quality`
 // with the goodness of fit of the first value, then the move to (MinX, y(MinX)) and one point
 // per sample inside the data. Errors of the spline end the sweep where they are raised.
 void SweepSmoothSpline(TRovavAza& store, const CurveSampling& samples, double factor,
-                       const std::function<void(double fitQual)>& quality,
-                       const std::function<void(double x, double y, bool move)>& point);
+                       const std::function<void(double fitQual)>& quality, const CurveSink& point);

@@ -1,193 +1,36 @@
 #include "app/fit_analysis.h"
 
 #include <algorithm>
-#include <array>
-#include <boost/math/distributions/fisher_f.hpp>
-#include <boost/math/distributions/students_t.hpp>
 #include <cmath>
-#include <numbers>
 #include <stdexcept>
 #include <unordered_map>
 
 #include "app/curve_sampling.h"
-#include "app/fit_report.h"
-#include "app/model_table.h"
 #include "fit/regression_statistics.h"
 #include "fit/spline_statistics.h"
 #include "fit/tied_spline.h"
+#include "format/shortest_text.h"
 
 namespace {
 
-using LD = long double;
-
-// A direction the data do not fix moves a parameter by more than this: it has no error.
-constexpr double kUndeterminedShare = 1e-9;
-
-// The two-sided quantile of Student's t with df degrees of freedom at the level.
-double StudentQuantile(double level, int df) {
-  const boost::math::students_t dist(df);
-  return boost::math::quantile(boost::math::complement(dist, (1 - level) / 2));
-}
-
-// The least-squares models as lines or polynomials in transformed coordinates.
-struct Regression {
-  Coordinate u = Coordinate::Same, z = Coordinate::Same;
-  std::string space, solvedAs;
-  // The report's rows: a name and the index of the parameter in the basis b_0..b_order.
-  std::vector<std::pair<std::string, int>> rows;
-  std::vector<double> estimates;                       // b_0..b_order
-  std::function<std::optional<double>(double x)> yAt;  // the curve the command draws
-};
-
-LD Transformed(Coordinate c, double v) {
-  switch (c) {
-    case Coordinate::Same:
-      return v;
-    case Coordinate::Ln:
-      return std::log(LD(v));
-    case Coordinate::Reciprocal:
-      return 1 / LD(v);
-  }
-  return v;
-}
-
-// The y of a value in the solved coordinate: 1/z and e^z are monotone, 1/z falling.
-std::optional<double> Back(Coordinate z, LD v) {
-  switch (z) {
-    case Coordinate::Same:
-      return double(v);
-    case Coordinate::Ln:
-      return double(std::exp(v));
-    case Coordinate::Reciprocal:
-      if (v == 0) return std::nullopt;
-      return double(1 / v);
-  }
-  return std::nullopt;
-}
-
-BandValues BandInY(Coordinate z, LD centre, LD confidence, LD prediction) {
-  BandValues b;
-  const auto bounds = [&](LD half, std::optional<double>& low, std::optional<double>& high) {
-    const LD lo = centre - half, hi = centre + half;
-    if (z == Coordinate::Reciprocal) {
-      // 1/z has no bound where the band in z reaches 0.
-      if (lo <= 0 && hi >= 0) return;
-      low = Back(z, hi);
-      high = Back(z, lo);
-      return;
-    }
-    low = Back(z, lo);
-    high = Back(z, hi);
-  };
-  bounds(confidence, b.confidenceLow, b.confidenceHigh);
-  bounds(prediction, b.predictionLow, b.predictionHigh);
-  return b;
-}
-
 FitAnalysis AnalyseRegression(TRovavAza& store, std::span<const DataPoint> points,
-                              const ModelChoice& choice, double level, const CurveSampling& samples,
+                              const ModelRow& row, double level, const CurveSampling& samples,
                               bool withBand) {
   FitAnalysis a;
   FitReport& r = a.report;
-  const int n = store.NumPoints();
-  RegressionInput in;
-  in.x = store.PointTable().Column(1).first(std::size_t(n));
-  in.y = store.PointTable().Column(2).first(std::size_t(n));
-  Regression g;
-  // Read only after a transformed fit has brought them up to date: the first read costs a pass.
-  const auto sums = [&store]() -> const RunningSums& { return store.Sums(); };
+  const ModelFit fit = FitOrThrow(row, store);
+  r.formula = row.Formula();
+  r.params = row.Params(fit);
+  r.fitQuality = FitQualityText(fit.FitQual);
+  r.fitQual = fit.FitQual;
+  r.solvedCentred = fit.Curve && fit.Curve->Centred();
 
-  if (choice.model == "poly") {
-    const int p = choice.order;
-    std::array<double, PolynomialCurve::kMaxOrder + 1> c{};
-    double fitQual = 0;
-    bool rankDeficient = false;
-    auto curve = std::make_shared<PolynomialCurve>();
-    if (!store.CalcPolynomialFit(std::uint8_t(p), c, fitQual, rankDeficient, *curve))
-      throw std::runtime_error("CalcPolynomialFit: the decomposition did not converge");
-    r.formula = PolynomialFormula(p);
-    r.params = PolynomialParams(c, p);
-    r.fitQuality = FitQualityText(fitQual);
-    r.fitQual = fitQual;
-    r.solvedCentred = curve->Centred();
-    in.order = p;
-    in.solved_raw = !curve->Centred();
-    in.fitted = [curve](double x) { return curve->ExtendedValue(x); };
-    g.estimates.assign(c.begin(), c.begin() + p + 1);
-    for (int j = 0; j <= p; ++j) g.rows.push_back({"k" + std::to_string(j), j});
-    g.yAt = [curve](double x) -> std::optional<double> { return curve->Value(x); };
-  } else {
-    const ModelRow* row = nullptr;
-    for (const ModelRow& candidate : ModelRows())
-      if (candidate.CommandLineName == choice.model) row = &candidate;
-    if (!row) throw std::invalid_argument("unknown model \"" + choice.model + "\"");
-    const ModelFit fit = row->Fit(store);
-    r.formula = std::string(row->Formula);
-    r.params = row->Params(fit);
-    r.fitQuality = FitQualityText(fit.FitQual);
-    r.fitQual = fit.FitQual;
-    g.yAt = [row, fit](double x) { return row->Value(fit, x); };
-    const LD count = n;
-    switch (row->Model) {
-      case FitModel::Lin: {
-        const double k = fit.P[0], d = fit.P[1];
-        g.estimates = {d, k};
-        g.rows = {{"k", 1}, {"d", 0}};
-        in.fitted = [k, d](double x) { return LD(x) * k + d; };
-        // One pass over the points: centred on the mean the sums already hold.
-        in.centre = store.ImmediateSumX() / count;
-        // All x equal: the fit leaves k = d = 0, but the least-squares values are the mean.
-        if (!store.XVaries()) {
-          const LD mean = store.ImmediateSumY() / count;
-          in.fitted = [mean](double) { return mean; };
-        }
-        break;
-      }
-      case FitModel::Parabolic: {
-        const double k0 = fit.P[0], k1 = fit.P[1], k2 = fit.P[2];
-        g.estimates = {k0, k1, k2};
-        g.rows = {{"k0", 0}, {"k1", 1}, {"k2", 2}};
-        in.order = 2;
-        in.fitted = [k0, k1, k2](double x) { return (LD(k2) * x + k1) * x + k0; };
-        break;
-      }
-      case FitModel::Reciproc:
-      case FitModel::Log:
-      case FitModel::RecipLog: {
-        const double k0 = fit.P[0], k1 = fit.P[1];
-        g.estimates = {k0, k1};
-        g.rows = {{"k0", 0}, {"k1", 1}};
-        const bool lnX = row->Model != FitModel::Reciproc;
-        g.u = lnX ? Coordinate::Ln : Coordinate::Same;
-        g.z = row->Model == FitModel::Log ? Coordinate::Same : Coordinate::Reciprocal;
-        if (g.z == Coordinate::Reciprocal) {
-          g.space = "1/y";
-          g.solvedAs = lnX ? "1/y = k0 + k1*ln(x)" : "1/y = k0 + k1*x";
-        }
-        in.fitted = [k0, k1, lnX](double x) { return (lnX ? std::log(LD(x)) : LD(x)) * k1 + k0; };
-        in.centre = (lnX ? sums().SumLnX : sums().SumX) / count;
-        break;
-      }
-      case FitModel::Expon: {
-        const double k1 = fit.P[1];
-        const LD b0 = std::log(LD(fit.P[0]));
-        g.estimates = {double(b0), k1};
-        g.rows = {{"b0", 0}, {"k1", 1}};
-        g.z = Coordinate::Ln;
-        g.space = "ln y";
-        g.solvedAs = "ln y = b0 + k1*x  (k0 = e^b0)";
-        in.fitted = [b0, k1](double x) { return LD(x) * k1 + b0; };
-        in.centre = sums().SumX / count;
-        break;
-      }
-    }
-  }
-  in.u = g.u;
-  in.z = g.z;
+  const RegressionInput in = row.StatisticsInput(fit, store);
   const RegressionStatistics s = LeastSquaresStatistics(in);
+  const RegressionInference inf = InferRegression(s, row.SolvedEstimates(fit), level);
 
-  r.space = g.space;
-  r.solvedAs = g.solvedAs;
+  r.space = row.Space();
+  r.solvedAs = row.SolvedAs();
   r.parameterCount = s.parameters;
   r.rank = s.rank;
   r.dfResidual = s.df_residual;
@@ -196,99 +39,56 @@ FitAnalysis AnalyseRegression(TRovavAza& store, std::span<const DataPoint> point
   r.rSquared = s.r_squared;
   r.adjRSquared = s.adj_r_squared;
   r.fStatistic = s.f_statistic;
-  // Where the fit shown leaves a residual a rounding above the spread, F is a hair below 0: no
-  // evidence at all.
-  if (s.f_statistic && s.rank > 1 && s.df_residual > 0)
-    r.fP = *s.f_statistic > 0
-               ? boost::math::cdf(boost::math::complement(
-                     boost::math::fisher_f(s.rank - 1, s.df_residual), *s.f_statistic))
-               : 1.0;
-  r.aic = GaussianAic(s.rss, n, s.rank);
-  r.bic = GaussianBic(s.rss, n, s.rank);
-  if (choice.model == "poly" && std::isfinite(s.condition)) r.condition = s.condition;
-  // In the report's order of the parameters.
-  for (const std::vector<double>& v : s.undetermined) {
-    std::vector<double> row;
-    for (const auto& [name, j] : g.rows) row.push_back(v[std::size_t(j)]);
-    r.undetermined.push_back(row);
-  }
+  r.fP = inf.fP;
+  r.aic = inf.aic;
+  r.bic = inf.bic;
+  if (row.ReportsCondition() && std::isfinite(s.condition)) r.condition = s.condition;
 
-  const int m = s.parameters;
-  std::vector<bool> determined(std::size_t(m), true);
-  for (const std::vector<double>& v : s.undetermined)
-    for (int j = 0; j < m; ++j)
-      if (std::fabs(v[std::size_t(j)]) > kUndeterminedShare) determined[std::size_t(j)] = false;
-  const auto cov = [&](int i, int j) { return s.covariance[std::size_t(i * m + j)]; };
-  const std::optional<double> tq =
-      s.df_residual > 0 ? std::optional<double>(StudentQuantile(level, s.df_residual))
-                        : std::nullopt;
-  for (const auto& [name, j] : g.rows) {
-    ReportParameter p;
-    p.name = name;
-    p.estimate = g.estimates[std::size_t(j)];
-    if (determined[std::size_t(j)] && s.sigma2) {
-      const double se = std::sqrt(*s.sigma2 * cov(j, j));
-      p.standardError = se;
-      if (se > 0) {
-        p.t = p.estimate / se;
-        p.p = 2 * boost::math::cdf(boost::math::complement(boost::math::students_t(s.df_residual),
-                                                           std::fabs(*p.t)));
-      }
-      p.low = double(LD(p.estimate) - LD(*tq) * se);
-      p.high = double(LD(p.estimate) + LD(*tq) * se);
-    }
-    r.parameters.push_back(p);
+  // The report lists the parameters as the formula names them; the statistics' basis is b_j.
+  const std::vector<std::pair<std::string, int>> rows = row.ReportParameters();
+  for (const std::vector<double>& v : s.undetermined) {
+    std::vector<double> reordered;
+    for (const auto& [name, j] : rows) reordered.push_back(v[std::size_t(j)]);
+    r.undetermined.push_back(reordered);
   }
-  for (const auto& [ni, i] : g.rows) {
+  for (const auto& [name, j] : rows) {
+    const ParameterInference& p = inf.parameters[std::size_t(j)];
+    r.parameters.push_back({name, p.estimate, p.standardError, p.t, p.p, p.low, p.high, {}});
+  }
+  for (const auto& [ni, i] : rows) {
     std::vector<std::optional<double>> covRow, corRow;
-    for (const auto& [nj, j] : g.rows) {
-      const bool known = determined[std::size_t(i)] && determined[std::size_t(j)];
-      covRow.push_back(known && s.sigma2 ? std::optional<double>(*s.sigma2 * cov(i, j))
-                                         : std::nullopt);
-      const double scale = std::sqrt(cov(i, i) * cov(j, j));
-      corRow.push_back(known && scale > 0 ? std::optional<double>(cov(i, j) / scale)
-                                          : std::nullopt);
+    for (const auto& [nj, j] : rows) {
+      covRow.push_back(inf.covariance[std::size_t(i)][std::size_t(j)]);
+      corRow.push_back(inf.correlation[std::size_t(i)][std::size_t(j)]);
     }
     r.covariance.push_back(covRow);
     r.correlation.push_back(corRow);
   }
-  if (choice.model == "expon") {
-    const ReportParameter& b0 = r.parameters[0];
-    ReportParameter k0;
-    k0.name = "k0";
-    k0.estimate = std::exp(b0.estimate);
-    k0.derivedFrom = "e^b0";
-    if (b0.low) k0.low = std::exp(*b0.low);
-    if (b0.high) k0.high = std::exp(*b0.high);
-    r.parameters.push_back(k0);
+  if (!row.DerivedName().empty()) {
+    const ParameterInference e = ExponentialOf(inf.parameters[0]);
+    r.parameters.push_back({std::string(row.DerivedName()), e.estimate, {}, {}, {}, e.low,
+                            e.high, std::string(row.DerivedFrom())});
   }
 
-  const auto bandAt = [&s, &g, &in, tq](double x) {
-    BandValues b;
-    if (!tq || !s.sigma2) return b;
-    if (g.u == Coordinate::Ln && !(x > 0)) return b;
-    const LD v = s.VarianceFactor(double(Transformed(g.u, x)));
-    const LD sigma = std::sqrt(LD(*s.sigma2));
-    return BandInY(g.z, in.fitted(x), *tq * sigma * std::sqrt(v), *tq * sigma * std::sqrt(1 + v));
-  };
   if (withBand) {
-    if (!tq || !s.sigma2)
+    if (!inf.quantile || !s.sigma2)
       throw std::invalid_argument("--band needs more points than the model has parameters");
     // From RL, where the command's curve starts, through every sample.
     for (int i = 0; i <= CurveSampling::kSamples; ++i) {
       const double x = samples.Sample(i);
-      if (const auto y = g.yAt(x)) a.curve.push_back({x, *y, a.curve.empty(), bandAt(x)});
+      if (const auto y = row.Value(fit, x))
+        a.curve.push_back({x, *y, a.curve.empty(), RegressionBand(s, inf, in, x)});
     }
   }
-  a.residuals = [points, yAt = g.yAt, u = g.u, s]() {
+  a.residuals = [points, row, fit, u = in.u, s]() {
     std::vector<ResidualRow> rows;
     rows.reserve(points.size());
     for (const DataPoint& pt : points) {
-      ResidualRow row{pt.x, pt.y, {}, {}, {}};
-      row.fitted = yAt(pt.x);
-      if (row.fitted) row.residual = pt.y - *row.fitted;
-      row.leverage = s.VarianceFactor(double(Transformed(u, pt.x)));
-      rows.push_back(row);
+      ResidualRow r{pt.x, pt.y, {}, {}, {}};
+      r.fitted = row.Value(fit, pt.x);
+      if (r.fitted) r.residual = pt.y - *r.fitted;
+      r.leverage = s.VarianceFactor(double(InCoordinate(u, pt.x)));
+      rows.push_back(r);
     }
     return rows;
   };
@@ -302,19 +102,19 @@ struct SplineView {
   std::shared_ptr<const MergedSmoothingSpline> merged;
 };
 
-FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points,
-                          const ModelChoice& choice, double level, bool mergeTies,
-                          const CurveSampling& samples, bool withBand) {
+FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points, double factor,
+                          double level, bool mergeTies, const CurveSampling& samples,
+                          bool withBand) {
   FitAnalysis a;
   FitReport& r = a.report;
   r.spline = true;
-  r.factor = choice.factor;
+  r.factor = factor;
   auto view = std::make_shared<SplineView>();
   std::vector<CurvePoint> curve;
   if (mergeTies) {
     std::vector<double> xs(points.size()), ys(points.size());
     for (std::size_t i = 0; i < points.size(); ++i) xs[i] = points[i].x, ys[i] = points[i].y;
-    auto merged = std::make_shared<MergedSmoothingSpline>(xs, ys, choice.factor);
+    auto merged = std::make_shared<MergedSmoothingSpline>(xs, ys, factor);
     r.fitQual = merged->FitQuality();
     r.fitQuality = FitQualityText(r.fitQual);
     double x0 = xs[0];
@@ -333,7 +133,7 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points,
   } else {
     double fitQual = 0;
     SweepSmoothSpline(
-        store, samples, choice.factor, [&](double q) { fitQual = q; },
+        store, samples, factor, [&](double q) { fitQual = q; },
         [&](double x, double y, bool move) {
           curve.push_back({x, y, move});
         });
@@ -358,14 +158,9 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points,
   if (withBand) {
     if (!r.sigma2)
       throw std::invalid_argument("--band needs a spline with residual degrees of freedom");
-    const LD z = BandQuantile(level);
-    const LD sigma2 = *r.sigma2;
-    for (const CurvePoint& p : curve) {
-      const LD f = BandVarianceFactor(st, p.x);
-      const LD c = z * std::sqrt(sigma2 * f), q = z * std::sqrt(sigma2 * (1 + f));
-      a.curve.push_back(
-          {p.x, p.y, p.move, {double(p.y - c), double(p.y + c), double(p.y - q), double(p.y + q)}});
-    }
+    const long double z = BandQuantile(level);
+    for (const CurvePoint& p : curve)
+      a.curve.push_back({p.x, p.y, p.move, SplineBand(st, *r.sigma2, z, p.x, p.y)});
   } else {
     for (const CurvePoint& p : curve) a.curve.push_back({p.x, p.y, p.move, {}});
   }
@@ -388,28 +183,14 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points,
 
 }  // namespace
 
-std::optional<double> GaussianAic(double rss, int n, double k) {
-  if (!(rss > 0) || n < 1) return std::nullopt;
-  const LD m2ll = n * (std::log(2 * std::numbers::pi_v<LD>) + std::log(LD(rss) / n) + 1);
-  return double(m2ll + 2 * (LD(k) + 1));
-}
-
-std::optional<double> GaussianBic(double rss, int n, double k) {
-  if (!(rss > 0) || n < 1) return std::nullopt;
-  const LD m2ll = n * (std::log(2 * std::numbers::pi_v<LD>) + std::log(LD(rss) / n) + 1);
-  return double(m2ll + std::log(LD(n)) * (LD(k) + 1));
-}
-
-FitAnalysis AnalyseFit(TRovavAza& store, std::span<const DataPoint> points,
-                       const ModelChoice& choice, double level, bool mergeTies,
-                       const CurveSampling& curveSamples, bool withBand) {
-  FitAnalysis a =
-      choice.model == "spline"
-          ? AnalyseSpline(store, points, choice, level, mergeTies, curveSamples, withBand)
-          : AnalyseRegression(store, points, choice, level, curveSamples, withBand);
-  a.report.model = choice.model == "poly"     ? "poly:" + std::to_string(choice.order)
-                   : choice.model == "spline" ? "spline:" + ShortestText(choice.factor)
-                                              : choice.model;
+FitAnalysis AnalyseFit(TRovavAza& store, std::span<const DataPoint> points, const ModelRow& row,
+                       double level, bool mergeTies, const CurveSampling& curveSamples,
+                       bool withBand) {
+  FitAnalysis a = row.IsSpline() ? AnalyseSpline(store, points, row.Choice().factor, level,
+                                                 mergeTies, curveSamples, withBand)
+                                 : AnalyseRegression(store, points, row, level, curveSamples,
+                                                     withBand);
+  a.report.model = row.Name();
   a.report.level = level;
   a.report.n = int(points.size());
   return a;

@@ -7,15 +7,17 @@
 #include <vector>
 
 #include "app/model_curve.h"
+#include "app/model_table.h"
 #include "fit/data_point.h"
+#include "fit/regression_inference.h"
 #include "fit/rovav_aza.h"
 
 // What a fit says about itself, for the command line's report: the model's parameters with
 // their uncertainties, the fit's summary, and the bands and residuals at any x.
 //
-//   const FitAnalysis a = AnalyseFit(store, points, {"poly", 3}, 0.95);
+//   const FitAnalysis a = AnalyseFit(store, points, ModelRow({ModelKind::Polynomial, 3}), 0.95,
+//                                    false, samples, true);
 //   for (const ReportParameter& p : a.report.parameters) ...
-//   const BandValues b = a.band(x);
 
 // One row of the parameter table. Values that do not exist (no degrees of freedom left, a
 // direction the data do not fix) are nullopt.
@@ -58,12 +60,6 @@ struct FitReport {
   int groups = 0, mergedGroups = 0;  // --ties merge: knots, and knots of two or more points
 };
 
-// Confidence and prediction band at one x, in y. A bound that does not exist (the reciprocal
-// models where the band in 1/y reaches 0) is nullopt.
-struct BandValues {
-  std::optional<double> confidenceLow, confidenceHigh, predictionLow, predictionHigh;
-};
-
 struct ResidualRow {
   double x, y;
   std::optional<double> fitted, residual, leverage;
@@ -88,15 +84,9 @@ struct FitAnalysis {
 // sampling of the curve and its band. Throws the fits' errors; the spline's refusal of repeated
 // x names the first of them (see RepeatedXNotice). Throws std::invalid_argument where the report
 // cannot be formed (a band without degrees of freedom).
-FitAnalysis AnalyseFit(TRovavAza& store, std::span<const DataPoint> points,
-                       const ModelChoice& choice, double level, bool mergeTies,
-                       const CurveSampling& curveSamples, bool withBand);
-
-// The Gaussian log-likelihood's criteria at σ̂² = RSS/n, as R's AIC() and BIC() of a linear
-// model: −2 log L + 2(k + 1) and −2 log L + ln(n)·(k + 1), k the parameters (tr A for the
-// spline) and one for σ. nullopt for RSS = 0.
-std::optional<double> GaussianAic(double rss, int n, double k);
-std::optional<double> GaussianBic(double rss, int n, double k);
+FitAnalysis AnalyseFit(TRovavAza& store, std::span<const DataPoint> points, const ModelRow& row,
+                       double level, bool mergeTies, const CurveSampling& curveSamples,
+                       bool withBand);
 
 // ", x = 2 on lines 4 and 9" style text about the first x that repeats, in file order, or empty.
 // `lines` are the points' line numbers (empty: point numbers are shown instead).

@@ -1,33 +1,39 @@
 #include <QLabel>
 #include <string>
 
+#include "app/chart_setup.h"
 #include "app/curve_sampling.h"
 #include "app/frm_main.h"
 #include "app/model_curve.h"
-#include "app/model_table.h"
 #include "platform/qt/speed_button.h"
 
-void TFrmMain::RunFitCommand(FitModel model) {
+void TFrmMain::RunFitCommand(ModelKind model) {
   PrepareModelControls();
   RemoveFittedCurve();
   SBNewPnts->SetDown(false);
+  ShowFittedModel(ModelRow({model}));
+}
 
-  const ModelRow& row = ModelRowOf(model);
-  const ModelFit fit = row.Fit(Stats1);
-  NLabFitQual.SetValue(fit.FitQual);
-  NLabFitQual.SetEmpty(false);
-
+void TFrmMain::ShowFittedModel(const ModelRow& row) {
   const CurveSampling samples(VArori1.Scale1X().RangeLow(), VArori1.Scale1X().RangeHigh());
-  SweepModel(row, fit, samples, [&](double x, double y, bool move) {
-    if (move)
-      VArori1.AddMovePoint(x, y);
-    else
-      VArori1.AddLinePoint(x, y);
-  });
+  const std::optional<ModelTexts> texts = FitAndSweep(
+      Stats1, row, &samples,
+      [this](double fitQual) {
+        NLabFitQual.SetValue(fitQual);
+        NLabFitQual.SetEmpty(false);
+      },
+      [this](double x, double y, bool move) {
+        if (move)
+          VArori1.AddMovePoint(x, y);
+        else
+          VArori1.AddLinePoint(x, y);
+      });
+  if (!texts) return;
   VArori1.ShowItems();
-
-  LblFormula->setText(QString::fromUtf8(row.Formula.data(), qsizetype(row.Formula.size())));
-  LblParams->setText(QString::fromStdString(row.Params(fit)));
+  // The spline's labels stay hidden.
+  if (row.IsSpline()) return;
+  LblFormula->setText(QString::fromStdString(texts->formula));
+  LblParams->setText(QString::fromStdString(texts->params));
   LblFormula->setVisible(true);
   LblParams->setVisible(true);
 }

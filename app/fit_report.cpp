@@ -1,12 +1,13 @@
 #include "app/fit_report.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
 
 #include "format/format_fixed_width.h"
+#include "format/json_writer.h"
+#include "format/shortest_text.h"
 
 namespace {
 
@@ -80,110 +81,12 @@ std::vector<std::string> SolvedNames(const FitReport& r) {
   return names;
 }
 
-class Json {
- public:
-  Json& Key(const std::string& k) {
-    Separate();
-    String(k);
-    out_ += ':';
-    afterKey_ = true;
-    return *this;
-  }
-  Json& Value(const std::optional<double>& v) {
-    Separate();
-    out_ += v && std::isfinite(*v) ? ShortestText(*v) : "null";
-    return *this;
-  }
-  Json& Value(double v) { return Value(std::optional<double>(v)); }
-  Json& Value(int v) {
-    Separate();
-    out_ += std::to_string(v);
-    return *this;
-  }
-  Json& Value(bool v) {
-    Separate();
-    out_ += v ? "true" : "false";
-    return *this;
-  }
-  Json& Value(const std::string& s) {
-    Separate();
-    String(s);
-    return *this;
-  }
-  Json& Null() {
-    Separate();
-    out_ += "null";
-    return *this;
-  }
-  Json& Open(char c) {
-    Separate();
-    out_ += c;
-    first_ = true;
-    return *this;
-  }
-  Json& Close(char c) {
-    out_ += c;
-    first_ = false;
-    return *this;
-  }
-  // The text so far: the caller closes what it opened.
-  const std::string& Str() const { return out_; }
-
- private:
-  void Separate() {
-    if (afterKey_) {
-      afterKey_ = false;
-      return;
-    }
-    if (!first_) out_ += ',';
-    first_ = false;
-  }
-  void String(const std::string& s) {
-    out_ += '"';
-    for (const char c : s) {
-      switch (c) {
-        case '"':
-          out_ += "\\\"";
-          break;
-        case '\\':
-          out_ += "\\\\";
-          break;
-        case '\n':
-          out_ += "\\n";
-          break;
-        case '\t':
-          out_ += "\\t";
-          break;
-        default:
-          if (static_cast<unsigned char>(c) < 0x20) {
-            char code[8];
-            std::snprintf(code, sizeof code, "\\u%04x", c);
-            out_ += code;
-          } else {
-            out_ += c;
-          }
-      }
-    }
-    out_ += '"';
-  }
-  std::string out_;
-  bool first_ = true, afterKey_ = false;
-};
-
 std::string Trimmed(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
   return s;
 }
 
 }  // namespace
-
-std::string ShortestText(double value) {
-  if (std::isnan(value)) return "nan";
-  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
-  char text[32];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, end);
-}
 
 std::string ReportText(const FitReport& r) {
   std::ostringstream out;
@@ -288,9 +191,116 @@ std::string ResidualText(const std::vector<ResidualRow>& rows) {
   return out;
 }
 
+namespace {
+
+void SplineJson(JsonWriter& j, const FitReport& r) {
+  j.Open('{');
+  j.Key("factor").Value(r.factor);
+  j.Key("p").Value(r.smoothingParameter);
+  j.Key("trace").Value(r.trace);
+  j.Key("rss").Value(r.rss);
+  j.Key("sigma2").Value(r.sigma2);
+  j.Key("sigma").Value(r.sigma);
+  j.Key("gcv").Value(r.gcv);
+  j.Key("aic").Value(r.aic);
+  j.Key("bic").Value(r.bic);
+  j.Key("knots").Value(r.groups);
+  j.Key("merged_groups").Value(r.mergedGroups);
+  j.Close('}');
+}
+
+void ParameterJson(JsonWriter& j, const ReportParameter& p) {
+  j.Open('{');
+  j.Key("name").Value(p.name);
+  j.Key("estimate").Value(p.estimate);
+  j.Key("standard_error").Value(p.standardError);
+  j.Key("t").Value(p.t);
+  j.Key("p").Value(p.p);
+  j.Key("low").Value(p.low);
+  j.Key("high").Value(p.high);
+  j.Key("derived_from");
+  if (p.derivedFrom.empty())
+    j.Null();
+  else
+    j.Value(p.derivedFrom);
+  j.Close('}');
+}
+
+void FitSummaryJson(JsonWriter& j, const FitReport& r) {
+  j.Open('{');
+  j.Key("n").Value(r.n);
+  j.Key("parameters").Value(r.parameterCount);
+  j.Key("rank").Value(r.rank);
+  j.Key("df_residual").Value(r.dfResidual);
+  j.Key("rss").Value(r.rss);
+  j.Key("sigma").Value(r.sigma);
+  j.Key("r_squared").Value(r.rSquared);
+  j.Key("adj_r_squared").Value(r.adjRSquared);
+  j.Key("f").Value(r.fStatistic);
+  j.Key("f_p").Value(r.fP);
+  j.Key("aic").Value(r.aic);
+  j.Key("bic").Value(r.bic);
+  j.Key("condition").Value(r.condition);
+  j.Key("solved_centred").Value(r.solvedCentred);
+  j.Close('}');
+}
+
+template <class T>
+void MatrixJson(JsonWriter& j, const std::vector<std::vector<T>>& m) {
+  j.Open('[');
+  for (const auto& row : m) {
+    j.Open('[');
+    for (const auto& v : row) j.Value(v);
+    j.Close(']');
+  }
+  j.Close(']');
+}
+
+void BandSampleJson(JsonWriter& j, const SampledBand& s) {
+  j.Open('{');
+  j.Key("x").Value(s.x);
+  j.Key("y").Value(s.y);
+  j.Key("confidence_low").Value(s.band.confidenceLow);
+  j.Key("confidence_high").Value(s.band.confidenceHigh);
+  j.Key("prediction_low").Value(s.band.predictionLow);
+  j.Key("prediction_high").Value(s.band.predictionHigh);
+  j.Close('}');
+}
+
+void ResidualJson(JsonWriter& j, const ResidualRow& row) {
+  j.Open('{');
+  j.Key("x").Value(row.x);
+  j.Key("y").Value(row.y);
+  j.Key("fitted").Value(row.fitted);
+  j.Key("residual").Value(row.residual);
+  j.Key("leverage").Value(row.leverage);
+  j.Close('}');
+}
+
+void ComparisonRowJson(JsonWriter& j, const ModelComparison& c) {
+  j.Open('{');
+  j.Key("model").Value(c.model);
+  if (c.error.empty()) {
+    j.Key("fit_quality_text").Value(c.fitQuality);
+    j.Key("parameters").Value(c.parameters);
+    j.Key("rss").Value(c.rss);
+    j.Key("aic").Value(c.aic);
+    j.Key("error").Null();
+  } else {
+    j.Key("fit_quality_text").Null();
+    j.Key("parameters").Null();
+    j.Key("rss").Null();
+    j.Key("aic").Null();
+    j.Key("error").Value(c.error);
+  }
+  j.Close('}');
+}
+
+}  // namespace
+
 std::string ReportJson(const FitReport& r, const std::vector<SampledBand>* band,
                        const std::vector<ResidualRow>* residuals) {
-  Json j;
+  JsonWriter j;
   j.Open('{');
   j.Key("model").Value(r.model);
   if (!r.spline) {
@@ -301,102 +311,31 @@ std::string ReportJson(const FitReport& r, const std::vector<SampledBand>* band,
   j.Key("level").Value(r.level);
   j.Key("n").Value(r.n);
   if (r.spline) {
-    j.Key("spline").Open('{');
-    j.Key("factor").Value(r.factor);
-    j.Key("p").Value(r.smoothingParameter);
-    j.Key("trace").Value(r.trace);
-    j.Key("rss").Value(r.rss);
-    j.Key("sigma2").Value(r.sigma2);
-    j.Key("sigma").Value(r.sigma);
-    j.Key("gcv").Value(r.gcv);
-    j.Key("aic").Value(r.aic);
-    j.Key("bic").Value(r.bic);
-    j.Key("knots").Value(r.groups);
-    j.Key("merged_groups").Value(r.mergedGroups);
-    j.Close('}');
+    j.Key("spline");
+    SplineJson(j, r);
   } else {
     j.Key("space").Value(r.space.empty() ? std::string("y") : r.space);
     j.Key("solved_as").Value(r.solvedAs);
     j.Key("parameters").Open('[');
-    for (const ReportParameter& p : r.parameters) {
-      j.Open('{');
-      j.Key("name").Value(p.name);
-      j.Key("estimate").Value(p.estimate);
-      j.Key("standard_error").Value(p.standardError);
-      j.Key("t").Value(p.t);
-      j.Key("p").Value(p.p);
-      j.Key("low").Value(p.low);
-      j.Key("high").Value(p.high);
-      j.Key("derived_from");
-      if (p.derivedFrom.empty())
-        j.Null();
-      else
-        j.Value(p.derivedFrom);
-      j.Close('}');
-    }
+    for (const ReportParameter& p : r.parameters) ParameterJson(j, p);
     j.Close(']');
-    j.Key("fit").Open('{');
-    j.Key("n").Value(r.n);
-    j.Key("parameters").Value(r.parameterCount);
-    j.Key("rank").Value(r.rank);
-    j.Key("df_residual").Value(r.dfResidual);
-    j.Key("rss").Value(r.rss);
-    j.Key("sigma").Value(r.sigma);
-    j.Key("r_squared").Value(r.rSquared);
-    j.Key("adj_r_squared").Value(r.adjRSquared);
-    j.Key("f").Value(r.fStatistic);
-    j.Key("f_p").Value(r.fP);
-    j.Key("aic").Value(r.aic);
-    j.Key("bic").Value(r.bic);
-    j.Key("condition").Value(r.condition);
-    j.Key("solved_centred").Value(r.solvedCentred);
-    j.Close('}');
-    const auto matrix = [&j](const std::vector<std::vector<std::optional<double>>>& m) {
-      j.Open('[');
-      for (const auto& row : m) {
-        j.Open('[');
-        for (const auto& v : row) j.Value(v);
-        j.Close(']');
-      }
-      j.Close(']');
-    };
+    j.Key("fit");
+    FitSummaryJson(j, r);
     j.Key("covariance");
-    matrix(r.covariance);
+    MatrixJson(j, r.covariance);
     j.Key("correlation");
-    matrix(r.correlation);
-    j.Key("undetermined").Open('[');
-    for (const auto& v : r.undetermined) {
-      j.Open('[');
-      for (const double c : v) j.Value(c);
-      j.Close(']');
-    }
-    j.Close(']');
+    MatrixJson(j, r.correlation);
+    j.Key("undetermined");
+    MatrixJson(j, r.undetermined);
   }
   if (band) {
     j.Key("band").Open('[');
-    for (const SampledBand& s : *band) {
-      j.Open('{');
-      j.Key("x").Value(s.x);
-      j.Key("y").Value(s.y);
-      j.Key("confidence_low").Value(s.band.confidenceLow);
-      j.Key("confidence_high").Value(s.band.confidenceHigh);
-      j.Key("prediction_low").Value(s.band.predictionLow);
-      j.Key("prediction_high").Value(s.band.predictionHigh);
-      j.Close('}');
-    }
+    for (const SampledBand& s : *band) BandSampleJson(j, s);
     j.Close(']');
   }
   if (residuals) {
     j.Key("residuals").Open('[');
-    for (const ResidualRow& row : *residuals) {
-      j.Open('{');
-      j.Key("x").Value(row.x);
-      j.Key("y").Value(row.y);
-      j.Key("fitted").Value(row.fitted);
-      j.Key("residual").Value(row.residual);
-      j.Key("leverage").Value(row.leverage);
-      j.Close('}');
-    }
+    for (const ResidualRow& row : *residuals) ResidualJson(j, row);
     j.Close(']');
   }
   j.Close('}');
@@ -424,28 +363,11 @@ std::string ComparisonText(const std::vector<ModelComparison>& rows) {
 }
 
 std::string ComparisonJson(const std::vector<ModelComparison>& rows, int n) {
-  Json j;
+  JsonWriter j;
   j.Open('{');
   j.Key("n").Value(n);
   j.Key("models").Open('[');
-  for (const ModelComparison& c : rows) {
-    j.Open('{');
-    j.Key("model").Value(c.model);
-    if (c.error.empty()) {
-      j.Key("fit_quality_text").Value(c.fitQuality);
-      j.Key("parameters").Value(c.parameters);
-      j.Key("rss").Value(c.rss);
-      j.Key("aic").Value(c.aic);
-      j.Key("error").Null();
-    } else {
-      j.Key("fit_quality_text").Null();
-      j.Key("parameters").Null();
-      j.Key("rss").Null();
-      j.Key("aic").Null();
-      j.Key("error").Value(c.error);
-    }
-    j.Close('}');
-  }
+  for (const ModelComparison& c : rows) ComparisonRowJson(j, c);
   j.Close(']');
   j.Close('}');
   return j.Str() + "\n";

@@ -10,10 +10,6 @@
 // The texts of `ravelon --fit … --stats / --band / --residuals / --json`, built from the
 // analysis alone.
 
-// The shortest text that reads back to the same double ("0.1", "1e+300"); "inf", "-inf" or
-// "nan" for those.
-std::string ShortestText(double value);
-
 // The report after the fit's own lines: the parameters with their errors and intervals, the
 // fit's summary, the covariance and correlation. For the spline its parameter, tr A, σ̂², GCV.
 std::string ReportText(const FitReport& report);

@@ -398,12 +398,12 @@ void TFrmMain::AnchorTableControls() {
 }
 
 void TFrmMain::WireModelCommands() {
-  const std::pair<SpeedButton*, FitModel> fits[] = {{BButLinFit, FitModel::Lin},
-                                                    {BButParabolFit, FitModel::Parabolic},
-                                                    {BButCalcReciprLine, FitModel::Reciproc},
-                                                    {BButLogFit, FitModel::Log},
-                                                    {SBRecipLog, FitModel::RecipLog},
-                                                    {SBExpo, FitModel::Expon}};
+  const std::pair<SpeedButton*, ModelKind> fits[] = {{BButLinFit, ModelKind::Lin},
+                                                    {BButParabolFit, ModelKind::Parabolic},
+                                                    {BButCalcReciprLine, ModelKind::Reciproc},
+                                                    {BButLogFit, ModelKind::Log},
+                                                    {SBRecipLog, ModelKind::RecipLog},
+                                                    {SBExpo, ModelKind::Expon}};
   for (const auto& [button, model] : fits)
     button->OnClick = [this, m = model] { RunFitCommand(m); };
   PolynomialCommand = [this] { RunPolynomialCommand(); };

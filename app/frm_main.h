@@ -51,8 +51,9 @@ class TFrmMain : public QMainWindow {
   // The "later version" warning of the menu placeholders.
   void LaterVersionMessage();
   // The model commands.
-  using FitModel = ::FitModel;
-  void RunFitCommand(FitModel model);
+  void RunFitCommand(ModelKind model);
+  // The least-squares model's fit, curve and labels, as its command shows them.
+  void ShowFittedModel(const ModelRow& row);
   void RunPolynomialCommand();
   void RunSplineCommand();
   // Redraws the smoothing spline with the scroll bar's factor.

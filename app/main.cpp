@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/fit_command.h"
 #include "app/frm_main.h"
 #include "app/plot_file.h"
 #include "app/termination.h"

@@ -1,26 +1,24 @@
 #include "app/model_comparison.h"
 
 #include <algorithm>
-#include <array>
 #include <exception>
 #include <functional>
 
-#include "app/fit_analysis.h"
-#include "app/fit_report.h"
 #include "app/model_table.h"
+#include "fit/regression_inference.h"
 #include "fit/tied_spline.h"
+#include "format/shortest_text.h"
 
 namespace {
 
 using LD = long double;
 
 // Σ (y − curve(x))² over the points; the message where the curve has no value at a point.
-std::optional<std::string> ResidualSum(std::span<const DataPoint> points,
-                                       const std::function<std::optional<double>(double)>& yAt,
-                                       double& rss) {
+std::optional<std::string> ResidualSum(std::span<const DataPoint> points, const ModelRow& row,
+                                       const ModelFit& fit, double& rss) {
   LD sum = 0;
   for (const DataPoint& p : points) {
-    const std::optional<double> y = yAt(p.x);
+    const std::optional<double> y = row.Value(fit, p.x);
     if (!y) return "the curve has no value at x = " + ShortestText(p.x);
     const LD r = LD(p.y) - *y;
     sum += r * r;
@@ -29,74 +27,55 @@ std::optional<std::string> ResidualSum(std::span<const DataPoint> points,
   return std::nullopt;
 }
 
+// The spline's goodness of fit, tr A as its parameters and its residual sum.
+void CompareSpline(TRovavAza& store, std::span<const DataPoint> points, double factor,
+                   bool mergeTies, ModelComparison& c) {
+  if (mergeTies) {
+    std::vector<double> xs(points.size()), ys(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) xs[i] = points[i].x, ys[i] = points[i].y;
+    const MergedSmoothingSpline spline(xs, ys, factor);
+    const SplineStatistics s = spline.Statistics();
+    c.fitQuality = FitQualityText(spline.FitQuality());
+    c.parameters = s.trace;
+    c.rss = s.residual_sum;
+    return;
+  }
+  store.SetSmoothingFactor(factor);
+  double fitQual = 0;
+  bool valid = false;
+  store.SmoothSplineValue(store.MinX(), fitQual, valid);
+  const SplineStatistics s = store.SmoothSplineStatistics();
+  c.fitQuality = FitQualityText(fitQual);
+  c.parameters = s.trace;
+  c.rss = s.residual_sum;
+}
+
 }  // namespace
 
 std::vector<ModelComparison> CompareModels(TRovavAza& store, std::span<const DataPoint> points,
                                            bool mergeTies) {
   const int n = int(points.size());
   std::vector<ModelComparison> rows;
-  const auto attempt = [&](std::string model, const std::function<void(ModelComparison&)>& fit) {
+  // Polynomials where the points leave at least one degree of freedom.
+  for (const ModelChoice& choice : ComparedModels(std::min(9, n - 2), kComparedSplineFactor)) {
+    const ModelRow model(choice);
     ModelComparison row;
-    row.model = std::move(model);
+    row.model = model.Name();
     try {
-      fit(row);
+      if (model.IsSpline()) {
+        CompareSpline(store, points, choice.factor, mergeTies, row);
+      } else {
+        const ModelFit fit = FitOrThrow(model, store);
+        row.fitQuality = FitQualityText(fit.FitQual);
+        row.parameters = model.ParameterCount();
+        if (auto e = ResidualSum(points, model, fit, row.rss)) row.error = *e;
+      }
       if (row.error.empty()) row.aic = GaussianAic(row.rss, n, row.parameters);
     } catch (const std::exception& e) {
       row.error = e.what();
     }
     rows.push_back(row);
-  };
-  const auto regression = [&](const ModelRow& row) {
-    attempt(std::string(row.CommandLineName), [&](ModelComparison& c) {
-      const ModelFit fit = row.Fit(store);
-      c.fitQuality = FitQualityText(fit.FitQual);
-      c.parameters = row.Model == FitModel::Parabolic ? 3 : 2;
-      if (auto e = ResidualSum(
-              points, [&](double x) { return row.Value(fit, x); }, c.rss))
-        c.error = *e;
-    });
-  };
-  regression(ModelRowOf(FitModel::Lin));
-  regression(ModelRowOf(FitModel::Parabolic));
-  for (int order = 1; order <= 9 && order + 2 <= n; ++order) {
-    attempt("poly:" + std::to_string(order), [&](ModelComparison& c) {
-      std::array<double, PolynomialCurve::kMaxOrder + 1> k{};
-      double fitQual = 0;
-      bool rankDeficient = false;
-      PolynomialCurve curve;
-      if (!store.CalcPolynomialFit(std::uint8_t(order), k, fitQual, rankDeficient, curve)) {
-        c.error = "CalcPolynomialFit: the decomposition did not converge";
-        return;
-      }
-      c.fitQuality = FitQualityText(fitQual);
-      c.parameters = order + 1;
-      if (auto e = ResidualSum(
-              points, [&](double x) { return curve.Value(x); }, c.rss))
-        c.error = *e;
-    });
   }
-  for (FitModel m : {FitModel::Reciproc, FitModel::Log, FitModel::RecipLog, FitModel::Expon})
-    regression(ModelRowOf(m));
-  attempt("spline:" + ShortestText(kComparedSplineFactor), [&](ModelComparison& c) {
-    if (mergeTies) {
-      std::vector<double> xs(points.size()), ys(points.size());
-      for (std::size_t i = 0; i < points.size(); ++i) xs[i] = points[i].x, ys[i] = points[i].y;
-      const MergedSmoothingSpline spline(xs, ys, kComparedSplineFactor);
-      const SplineStatistics s = spline.Statistics();
-      c.fitQuality = FitQualityText(spline.FitQuality());
-      c.parameters = s.trace;
-      c.rss = s.residual_sum;
-      return;
-    }
-    store.SetSmoothingFactor(kComparedSplineFactor);
-    double fitQual = 0;
-    bool valid = false;
-    store.SmoothSplineValue(store.MinX(), fitQual, valid);
-    const SplineStatistics s = store.SmoothSplineStatistics();
-    c.fitQuality = FitQualityText(fitQual);
-    c.parameters = s.trace;
-    c.rss = s.residual_sum;
-  });
 
   std::stable_sort(rows.begin(), rows.end(),
                    [](const ModelComparison& a, const ModelComparison& b) {

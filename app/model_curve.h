@@ -9,20 +9,12 @@
 #include "app/model_table.h"
 #include "fit/rovav_aza.h"
 
-// A model fitted as its window command fits it, for those that show it elsewhere: the texts of
-// its labels, its goodness of fit and the curve the command draws.
+// A model fitted as its window command fits it, for every place that shows it: the texts of its
+// labels, its goodness of fit and the curve the command draws.
 //
 //   const CurveSampling samples(axes.X.Low, axes.X.High);
-//   const auto fitted = FitModelCurve(store, {"poly", 3}, samples);   // throws the fit's errors
+//   const auto fitted = FitModelCurve(store, ModelRow({ModelKind::Polynomial, 3}), &samples);
 //   for (const CurvePoint& p : fitted->curve) ...
-
-// lin, parabolic, reciproc, log, reciplog, expon (a model row's command-line name), "poly" with
-// its order or "spline" with its smoothing factor.
-struct ModelChoice {
-  std::string model;
-  int order = 0;
-  double factor = 0;
-};
 
 struct CurvePoint {
   double x, y;
@@ -36,13 +28,25 @@ struct FittedModel {
   std::vector<CurvePoint> curve;
 };
 
-// nullopt where the polynomial's decomposition did not converge (the window's command then
-// draws nothing); the fits' own errors are thrown.
-std::optional<FittedModel> FitModelCurve(TRovavAza& store, const ModelChoice& choice,
-                                         const CurveSampling& samples);
+// Fits the model and hands on, in this order, its goodness of fit and its curve's points, so that
+// an error in the curve (an overflow far out) comes after the goodness of fit was shown and with
+// the curve drawn up to it, as the window's commands have it. Returns the formula and parameters
+// labels' texts (empty for the spline). `samples`: where the curve is drawn; null for the texts
+// and goodness of fit alone (not for the spline, whose goodness of fit comes with its curve).
+// nullopt where the polynomial's decomposition did not converge (the window's command then draws
+// nothing); the fits' own errors are thrown.
+struct ModelTexts {
+  std::string formula, params;
+};
+std::optional<ModelTexts> FitAndSweep(TRovavAza& store, const ModelRow& row,
+                                      const CurveSampling* samples,
+                                      const std::function<void(double fitQual)>& quality,
+                                      const CurveSink& point);
 
-// The curve of a two- or three-parameter model as its command draws it: from RL (the logarithm
-// without a value there from (0, -1000000)), a line to RH for the line, else to each sample
-// where the model has a value.
-void SweepModel(const ModelRow& row, const ModelFit& fit, const CurveSampling& samples,
-                const std::function<void(double x, double y, bool move)>& point);
+// The same, collected.
+std::optional<FittedModel> FitModelCurve(TRovavAza& store, const ModelRow& row,
+                                         const CurveSampling* samples);
+
+// The same, with the polynomial's non-convergence as an error, for those that report it.
+FittedModel FitModelCurveOrThrow(TRovavAza& store, const ModelRow& row,
+                                 const CurveSampling* samples);

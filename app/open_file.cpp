@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "app/column_dialog.h"
-#include "app/data_axes.h"
+#include "app/chart_setup.h"
 #include "app/frm_main.h"
 #include "app/message_boxes.h"
 #include "io/data_file.h"
@@ -68,17 +68,12 @@ void TFrmMain::OpenDataFile(const std::string& path, const ColumnChoice& columns
   PrepareModelControls();
 
   Stats1.AddPoints(file.points);
-  const DataAxes axes = AxesAround(file.points);
   {
     // One picture for the new marks and both axes, when the scope ends, instead of one per
     // setter.
     const HeldPainting hold(VArori1);
-    VArori1.AddMarks(file.points, 26);
+    ShowPointsOnChart(VArori1, file.points);
     file.points = {};
-    VArori1.Scale1X().SetRangeLow(axes.X.Low);
-    VArori1.Scale1X().SetRangeHigh(axes.X.High);
-    VArori1.Scale1Y().SetRangeLow(axes.Y.Low);
-    VArori1.Scale1Y().SetRangeHigh(axes.Y.High);
   }
   GraphXmaxEdit->SetValueExactly(VArori1.Scale1X().RangeHigh());
   GraphYmaxEdit->SetValueExactly(VArori1.Scale1Y().RangeHigh());

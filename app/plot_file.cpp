@@ -1,8 +1,5 @@
 #include "app/plot_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -10,21 +7,19 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
-#include <cerrno>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 
 #include "app/chart_setup.h"
-#include "app/data_axes.h"
 #include "app/fit_analysis.h"
+#include "app/fit_command.h"
 #include "app/model_curve.h"
 #include "app/model_table.h"
+#include "app/whole_file.h"
 #include "chart/varori.h"
 #include "fit/rovav_aza.h"
 #include "io/data_file.h"
@@ -112,51 +107,15 @@ void DrawVector(QPaintDevice& device, TVArori& chart, const Picture& picture) {
   chart.PaintTo(canvas);
 }
 
-// Writes through `write` into a new file beside `path`, then renames it over `path`; on any
-// failure nothing is left and the reason is thrown.
-// Holds SIGINT, SIGTERM and SIGHUP back while it lives: an interrupt during the writing takes
-// effect after it, so neither a half-written picture nor the temporary file is left.
-class SignalsHeld {
- public:
-  SignalsHeld() {
-    sigset_t held;
-    sigemptyset(&held);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signal);
-    sigprocmask(SIG_BLOCK, &held, &saved_);
-  }
-  ~SignalsHeld() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
-  SignalsHeld(const SignalsHeld&) = delete;
-  SignalsHeld& operator=(const SignalsHeld&) = delete;
-
- private:
-  sigset_t saved_;
-};
-
-void WriteWhole(const std::string& path, const std::function<bool(QFile&)>& write) {
-  const SignalsHeld held;
-  const std::string failed = "Die Datei \"" + path + "\" konnte nicht geschrieben werden: ";
-  const QFileInfo info(FromStd(path));
-  std::string pattern =
-      info.absolutePath().toStdString() + "/." + info.fileName().toStdString() + ".XXXXXX";
-  const int fd = mkstemp(pattern.data());
-  if (fd < 0) throw std::runtime_error(failed + std::strerror(errno));
-  const std::string temporary = pattern;
-  // The permissions a newly created file gets, not mkstemp's owner-only ones.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  QFile file;
-  bool ok = file.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle) && write(file);
-  ok = ok && file.flush() && file.error() == QFileDevice::NoError;
-  file.close();
-  int error = ok ? 0 : (errno ? errno : EIO);
-  if (ok && fsync(fd) != 0) ok = false, error = errno;
-  if (close(fd) != 0 && ok) ok = false, error = errno;
-  if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) ok = false, error = errno;
-  if (!ok) {
-    unlink(temporary.c_str());
-    throw std::runtime_error(failed + std::strerror(error));
-  }
+// The picture through Qt's writers onto the whole file's descriptor.
+void WritePicture(const std::string& path, const std::function<bool(QFile&)>& write) {
+  WriteFileWhole(path, [&write](int fd) {
+    QFile file;
+    bool ok = file.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle) && write(file);
+    ok = ok && file.flush() && file.error() == QFileDevice::NoError;
+    file.close();
+    return ok;
+  });
 }
 
 // The confidence band as a light fill under the grid, the marks and the curve, drawn before them
@@ -218,10 +177,11 @@ std::string Caption(const CommandLine& request, const std::optional<FittedModel>
   // Kept on one line where the caption wraps.
   const std::string quality =
       "Anpassungsgrad:\u00A0" + FitQualityText(fitted ? fitted->fitQual : 0);
-  if (request.Model == "none") return QFileInfo(FromStd(request.File)).fileName().toStdString();
-  if (request.Model == "spline") {
+  if (request.Model.what == ModelArgument::What::None)
+    return QFileInfo(FromStd(request.File)).fileName().toStdString();
+  if (ModelRow(request.Model.model).IsSpline()) {
     char factor[32];
-    std::snprintf(factor, sizeof factor, "%g", request.Factor);
+    std::snprintf(factor, sizeof factor, "%g", request.Model.model.factor);
     return std::string("Spline, Glättungsfaktor ") + factor + "    " + quality;
   }
   return Trimmed(fitted->formula) + "    " + Trimmed(fitted->params) + "    " + quality;
@@ -238,9 +198,8 @@ int RunPlot(const CommandLine& request, std::ostream& err) {
   try {
     TRovavAza store;
     store.AddPoints(file.points);
-    if (request.Model == "poly" && request.Order > store.NumPoints() - 1) {
-      err << "poly:" << request.Order << " needs at least " << request.Order + 1 << " points; \""
-          << request.File << "\" has " << store.NumPoints() << ".\n";
+    if (const std::string beyond = OrderBeyondPoints(request, store.NumPoints()); !beyond.empty()) {
+      err << beyond << '\n';
       return 1;
     }
 
@@ -256,42 +215,25 @@ int RunPlot(const CommandLine& request, std::ostream& err) {
     SetUpMainChart(chart);
     chart.SetBounds(0, 0, picture.width, picture.chartHeight);
     chart.HoldPainting(true);
-    chart.AddMarks(file.points, 26);
-    const DataAxes axes = AxesAround(file.points);
-    chart.Scale1X().SetRangeLow(axes.X.Low);
-    chart.Scale1X().SetRangeHigh(axes.X.High);
-    chart.Scale1Y().SetRangeLow(axes.Y.Low);
-    chart.Scale1Y().SetRangeHigh(axes.Y.High);
+    ShowPointsOnChart(chart, file.points);
 
     // Then the model's button.
     std::optional<FittedModel> fitted;
     std::vector<SampledBand> band;
-    if (request.Model != "none") {
+    if (request.Model.what == ModelArgument::What::One) {
       const CurveSampling samples(chart.Scale1X().RangeLow(), chart.Scale1X().RangeHigh());
-      const ModelChoice choice{request.Model, request.Order, request.Factor};
+      const ModelRow row(request.Model.model);
       if (request.Band || request.TiesMerge) {
-        FitAnalysis a = AnalyseFit(store, file.points, choice, request.Level, request.TiesMerge,
+        FitAnalysis a = AnalyseFit(store, file.points, row, request.Level, request.TiesMerge,
                                    samples, request.Band);
         fitted = FittedModel{a.report.formula, a.report.params, a.report.fitQual, {}};
         if (request.Band) band = a.curve;
         if (request.TiesMerge)
           for (const SampledBand& p : a.curve) fitted->curve.push_back({p.x, p.y, p.move});
       }
-      if (!request.TiesMerge) {
-        std::optional<FittedModel> drawn = FitModelCurve(store, choice, samples);
-        if (!drawn) {
-          err << "CalcPolynomialFit: the decomposition did not converge\n";
-          return 1;
-        }
-        fitted = std::move(drawn);
-      }
+      if (!request.TiesMerge) fitted = FitModelCurveOrThrow(store, row, &samples);
       if (!band.empty()) DrawBand(chart, band);
-      for (const CurvePoint& p : fitted->curve) {
-        if (p.move)
-          chart.AddMovePoint(p.x, p.y);
-        else
-          chart.AddLinePoint(p.x, p.y);
-      }
+      AddCurve(chart, fitted->curve);
     }
 
     picture.caption = Caption(request, fitted);
@@ -302,7 +244,7 @@ int RunPlot(const CommandLine& request, std::ostream& err) {
     picture.background = platform_qt::ToQColor(chart.WindColor());
 
     const PictureFormat format = *PictureFormatOf(request.Output);
-    WriteWhole(request.Output, [&](QFile& out) {
+    WritePicture(request.Output, [&](QFile& out) {
       switch (format) {
         case PictureFormat::Png: {
           chart.HoldPainting(false);

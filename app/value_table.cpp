@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "app/chart_setup.h"
 #include "app/frm_main.h"
 #include "app/message_boxes.h"
 #include "fit/float_check.h"
@@ -30,7 +31,7 @@ void TFrmMain::TakeOverTable() {
     for (int i = 1; i <= n; ++i) {
       const double x = CellValue(WerteTabelleGrid->Cell(0, i));
       const double y = CellValue(WerteTabelleGrid->Cell(1, i));
-      VArori1.AddMark(x, y, 26);
+      VArori1.AddMark(x, y, kPointMark);
       Stats1.AddPoint(x, y);
     }
     UpdateOrderLimit();

@@ -89,21 +89,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int n = in.ConsumeIntegralInRange(1, 40);
   for (int i = 0; i < n; ++i) points.push_back({PickCoordinate(in), PickCoordinate(in)});
   const double level = in.ConsumeFloatingPointInRange(0.01, 0.999);
-  const ModelChoice choices[] = {
-      {"lin"},     {"parabolic"}, {"reciproc"}, {"log"},
-      {"reciplog"}, {"expon"},    {"poly", in.ConsumeIntegralInRange(1, 9)},
-      {"spline", 0, in.ConsumeFloatingPointInRange(0.0, 1.0)}};
+  const ModelChoice choices[] = {{ModelKind::Lin},
+                                 {ModelKind::Parabolic},
+                                 {ModelKind::Reciproc},
+                                 {ModelKind::Log},
+                                 {ModelKind::RecipLog},
+                                 {ModelKind::Expon},
+                                 {ModelKind::Polynomial, in.ConsumeIntegralInRange(1, 9)},
+                                 {ModelKind::Spline, 0, in.ConsumeFloatingPointInRange(0.0, 1.0)}};
   const DataAxes axes = AxesAround(points);
   const CurveSampling samples(axes.X.Low, axes.X.High);
   for (const ModelChoice& choice : choices) {
+    const ModelRow row(choice);
     for (const bool merge : {false, true}) {
-      if (merge && choice.model != "spline") continue;
+      if (merge && !row.IsSpline()) continue;
       TRovavAza store;
       store.AddPoints(points);
-      if (choice.model == "poly" && choice.order > n - 1) continue;
-      const std::string what = choice.model + (merge ? " merged" : "");
+      if (choice.kind == ModelKind::Polynomial && choice.order > n - 1) continue;
+      const std::string what = row.Name() + (merge ? " merged" : "");
       try {
-        CheckReport(AnalyseFit(store, points, choice, level, merge, samples, true), points, what);
+        CheckReport(AnalyseFit(store, points, row, level, merge, samples, true), points, what);
       } catch (const std::runtime_error&) {
       } catch (const std::invalid_argument&) {
       } catch (const std::exception& e) {

@@ -18,6 +18,7 @@
 
 #include "app/command_line.h"
 #include "app/fit_report.h"
+#include "format/shortest_text.h"
 #include "fit/tied_spline.h"
 #include "tests/app/run_args.h"
 #include "tests/app/work_dir.h"

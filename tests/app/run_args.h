@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/fit_command.h"
 
 // A request that needs no window, carried out in this process: its status and what it wrote.
 struct Outcome {
