@@ -25,13 +25,17 @@ namespace {
 
 using Action = CommandLine::Action;
 
+// What the arguments ask for, or that they are bad usage (then nothing else is read).
 TEST(CommandLine, ReadsWhatTheArgumentsAskFor) {
   struct Case {
     std::vector<std::string> args;
     Action action;
-    std::string file, model;
+    std::string file, model;  // model: its command-line name where it fits one
     int order = 0;
     double factor = 0;
+    std::string x, y;  // --columns
+    int width = 0, height = 0;
+    double scale = 2;
   };
   const Case cases[] = {
       {{}, Action::Window, "", ""},
@@ -46,11 +50,24 @@ TEST(CommandLine, ReadsWhatTheArgumentsAskFor) {
       {{"--help"}, Action::Help, "", ""},
       {{"-h"}, Action::Help, "", ""},
       {{"--version"}, Action::Version, "", ""},
+      // Columns, anywhere beside a file.
+      {{"--fit", "lin", "d.csv", "--columns", "zeit,strom"}, Action::Fit, "d.csv", "lin", 0, 0,
+       "zeit", "strom"},
+      {{"--columns", "2,3", "--fit", "lin", "d.csv"}, Action::Fit, "d.csv", "lin", 0, 0, "2", "3"},
+      {{"--fit", "lin", "--columns=a,b", "d.csv"}, Action::Fit, "d.csv", "lin", 0, 0, "a", "b"},
+      {{"d.csv", "--columns", "x,y"}, Action::Window, "d.csv", "", 0, 0, "x", "y"},
+      // Pictures.
+      {{"--plot", "a.png", "lin", "d.csv"}, Action::Plot, "d.csv", "lin"},
+      {{"--plot", "a.SVG", "none", "d.csv", "--size", "800x600"}, Action::Plot, "d.csv", "", 0, 0,
+       "", "", 800, 600},
+      {{"--scale=1.5", "--plot", "a.pdf", "poly:2", "d.csv"}, Action::Plot, "d.csv", "poly:2", 2,
+       0, "", "", 0, 0, 1.5},
       // Bad usage.
       {{"a.csv", "b.csv"}, Action::Usage, "", ""},
       {{"--frobnicate"}, Action::Usage, "", ""},
       {{"--fit", "lin"}, Action::Usage, "", ""},
       {{"--fit", "cubic", "d.csv"}, Action::Usage, "", ""},
+      {{"--fit", "none", "d.csv"}, Action::Usage, "", ""},
       {{"--fit", "poly:0", "d.csv"}, Action::Usage, "", ""},
       {{"--fit", "poly:10", "d.csv"}, Action::Usage, "", ""},
       {{"--fit", "poly:2.5", "d.csv"}, Action::Usage, "", ""},
@@ -60,6 +77,23 @@ TEST(CommandLine, ReadsWhatTheArgumentsAskFor) {
       {{"--fit", "spline:nan", "d.csv"}, Action::Usage, "", ""},
       {{"--fit", "lin", "d.csv", "e.csv"}, Action::Usage, "", ""},
       {{"--help", "x"}, Action::Usage, "", ""},
+      {{"--fit", "lin", "d.csv", "--columns"}, Action::Usage, "", ""},
+      {{"--fit", "lin", "d.csv", "--columns", "a"}, Action::Usage, "", ""},
+      {{"--fit", "lin", "d.csv", "--columns", "a,b,c"}, Action::Usage, "", ""},
+      {{"--fit", "lin", "d.csv", "--columns", "a,b", "--columns", "a,b"}, Action::Usage, "", ""},
+      {{"--columns", "a,b"}, Action::Usage, "", ""},
+      {{"--help", "--columns", "a,b"}, Action::Usage, "", ""},
+      {{"--plot", "a.gif", "lin", "d.csv"}, Action::Usage, "", ""},
+      {{"--plot", "a", "lin", "d.csv"}, Action::Usage, "", ""},
+      {{"--plot", "a.png", "cubic", "d.csv"}, Action::Usage, "", ""},
+      {{"--plot", "a.png", "all", "d.csv"}, Action::Usage, "", ""},
+      {{"--plot", "a.png", "lin"}, Action::Usage, "", ""},
+      {{"--plot", "a.png", "lin", "d.csv", "--size", "800"}, Action::Usage, "", ""},
+      {{"--plot", "a.png", "lin", "d.csv", "--size", "0x600"}, Action::Usage, "", ""},
+      {{"--plot", "a.png", "lin", "d.csv", "--scale", "0"}, Action::Usage, "", ""},
+      {{"--plot", "a.png", "lin", "d.csv", "--scale", "8", "--size", "20000x20000"},
+       Action::Usage, "", ""},
+      {{"--fit", "lin", "d.csv", "--size", "800x600"}, Action::Usage, "", ""},
   };
   for (const Case& c : cases) {
     std::string shown;
@@ -69,9 +103,16 @@ TEST(CommandLine, ReadsWhatTheArgumentsAskFor) {
     EXPECT_EQ(r.Problem.empty(), c.action != Action::Usage) << shown;
     if (c.action == Action::Usage) continue;
     EXPECT_EQ(r.File, c.file) << shown;
-    EXPECT_EQ(r.Do == Action::Fit ? ModelRow(r.Model.model).Name() : "", c.model) << shown;
+    const bool fits = (r.Do == Action::Fit || r.Do == Action::Plot) &&
+                      r.Model.what == ModelArgument::What::One;
+    EXPECT_EQ(fits ? ModelRow(r.Model.model).Name() : "", c.model) << shown;
     EXPECT_EQ(r.Model.model.order, c.order) << shown;
     EXPECT_EQ(r.Model.model.factor, c.factor) << shown;
+    EXPECT_EQ(r.Columns.x, c.x) << shown;
+    EXPECT_EQ(r.Columns.y, c.y) << shown;
+    EXPECT_EQ(r.Width, c.width) << shown;
+    EXPECT_EQ(r.Height, c.height) << shown;
+    EXPECT_EQ(r.Scale, c.scale) << shown;
   }
 }
 
@@ -106,35 +147,6 @@ TEST(CommandLine, StatusAndStreams) {
   const Outcome lin = RunArgs({"--fit", "lin", dir.File("line.csv")});
   EXPECT_EQ(lin.status, 0);
   EXPECT_EQ(lin.out, "y = k*x + d\nk = 2.000000    d = 1.000\nAnpassungsgrad: 1.0000\n");
-}
-
-TEST(CommandLine, ColumnsOption) {
-  struct Case {
-    std::vector<std::string> args;
-    Action action;
-    std::string x, y;
-  };
-  const Case cases[] = {
-      {{"--fit", "lin", "d.csv", "--columns", "zeit,strom"}, Action::Fit, "zeit", "strom"},
-      {{"--columns", "2,3", "--fit", "lin", "d.csv"}, Action::Fit, "2", "3"},
-      {{"--fit", "lin", "--columns=a,b", "d.csv"}, Action::Fit, "a", "b"},
-      {{"d.csv", "--columns", "x,y"}, Action::Window, "x", "y"},
-      {{"--fit", "lin", "d.csv", "--columns"}, Action::Usage, "", ""},
-      {{"--fit", "lin", "d.csv", "--columns", "a"}, Action::Usage, "", ""},
-      {{"--fit", "lin", "d.csv", "--columns", "a,b,c"}, Action::Usage, "", ""},
-      {{"--fit", "lin", "d.csv", "--columns", "a,b", "--columns", "a,b"}, Action::Usage, "", ""},
-      {{"--columns", "a,b"}, Action::Usage, "", ""},
-      {{"--help", "--columns", "a,b"}, Action::Usage, "", ""},
-  };
-  for (const Case& c : cases) {
-    std::string shown;
-    for (const auto& a : c.args) shown += a + " ";
-    const CommandLine r = ParseCommandLine(c.args);
-    EXPECT_EQ(r.Do, c.action) << shown;
-    EXPECT_EQ(r.Columns.x, c.x) << shown;
-    EXPECT_EQ(r.Columns.y, c.y) << shown;
-    if (c.action != Action::Usage) EXPECT_EQ(r.File, "d.csv") << shown;
-  }
 }
 
 // Files as pandas, numpy, R and spreadsheets write them fit as the plain file of their points.

@@ -184,39 +184,4 @@ TEST(PlotFile, WrittenWholeOrNotAtAll) {
   EXPECT_EQ(left, (QStringList{"folder.svg", "negative.csv", "old.png", "p.csv"}));
 }
 
-TEST(PlotFile, Arguments) {
-  struct Case {
-    std::vector<std::string> args;
-    bool usage;
-    int width = 0, height = 0;
-    double scale = 2;
-  };
-  const Case cases[] = {
-      {{"--plot", "a.png", "lin", "d.csv"}, false},
-      {{"--plot", "a.SVG", "none", "d.csv", "--size", "800x600"}, false, 800, 600},
-      {{"--scale=1.5", "--plot", "a.pdf", "poly:2", "d.csv"}, false, 0, 0, 1.5},
-      {{"--plot", "a.gif", "lin", "d.csv"}, true},
-      {{"--plot", "a", "lin", "d.csv"}, true},
-      {{"--plot", "a.png", "cubic", "d.csv"}, true},
-      {{"--plot", "a.png", "lin"}, true},
-      {{"--plot", "a.png", "lin", "d.csv", "--size", "800"}, true},
-      {{"--plot", "a.png", "lin", "d.csv", "--size", "0x600"}, true},
-      {{"--plot", "a.png", "lin", "d.csv", "--scale", "0"}, true},
-      {{"--plot", "a.png", "lin", "d.csv", "--scale", "8", "--size", "20000x20000"}, true},
-      {{"--fit", "lin", "d.csv", "--size", "800x600"}, true},
-  };
-  for (const Case& c : cases) {
-    std::string shown;
-    for (const auto& a : c.args) shown += a + " ";
-    const CommandLine r = ParseCommandLine(c.args);
-    EXPECT_EQ(r.Do == CommandLine::Action::Usage, c.usage) << shown;
-    if (c.usage) continue;
-    EXPECT_EQ(r.Do, CommandLine::Action::Plot) << shown;
-    EXPECT_EQ(r.Width, c.width) << shown;
-    EXPECT_EQ(r.Height, c.height) << shown;
-    EXPECT_EQ(r.Scale, c.scale) << shown;
-    EXPECT_EQ(r.File, "d.csv") << shown;
-  }
-}
-
 }  // namespace

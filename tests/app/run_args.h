@@ -6,8 +6,10 @@
 
 #include "app/command_line.h"
 #include "app/fit_command.h"
+#include "app/plot_file.h"
 
-// A request that needs no window, carried out in this process: its status and what it wrote.
+// A request that needs no window, carried out in this process as main carries it out: its status
+// and what it wrote. A picture needs the QApplication the test's main makes.
 struct Outcome {
   int status;
   std::string out, err;
@@ -15,6 +17,8 @@ struct Outcome {
 
 inline Outcome RunArgs(const std::vector<std::string>& args) {
   std::ostringstream out, err;
-  const int status = RunWithoutWindow(ParseCommandLine(args), out, err);
+  const CommandLine request = ParseCommandLine(args);
+  const int status = request.Do == CommandLine::Action::Plot ? RunPlot(request, err)
+                                                             : RunWithoutWindow(request, out, err);
   return {status, out.str(), err.str()};
 }
