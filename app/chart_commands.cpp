@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QPushButton>
 
-#include "app/chart_setup.h"
+#include "app_core/chart_setup.h"
 #include "app/frm_main.h"
 #include "platform/cursor.h"
 #include "platform/qt/event_dispatch.h"

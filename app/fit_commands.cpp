@@ -1,10 +1,10 @@
 #include <QLabel>
 #include <string>
 
-#include "app/chart_setup.h"
-#include "app/curve_sampling.h"
+#include "app_core/chart_setup.h"
+#include "app_core/curve_sampling.h"
 #include "app/frm_main.h"
-#include "app/model_curve.h"
+#include "app_core/model_curve.h"
 #include "platform/qt/speed_button.h"
 
 void TFrmMain::RunFitCommand(ModelKind model) {

@@ -1,6 +1,6 @@
 #include "app/frm_main.h"
 
-#include "app/chart_setup.h"
+#include "app_core/chart_setup.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -14,8 +14,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/chart_setup.h"
-#include "app/data_axes.h"
+#include "app_core/chart_setup.h"
+#include "app_core/data_axes.h"
 #include "app/form_hilfe.h"
 #include "app/message_boxes.h"
 #include "platform/qt/event_dispatch.h"

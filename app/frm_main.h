@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/model_table.h"
+#include "app_core/model_table.h"
 #include "chart/varori.h"
 #include "fit/rovav_aza.h"
 #include "io/data_file.h"

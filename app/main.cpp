@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/fit_command.h"
+#include "app_core/command_line.h"
+#include "app_core/fit_command.h"
 #include "app/frm_main.h"
 #include "app/plot_file.h"
 #include "app/termination.h"

@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "app/column_dialog.h"
-#include "app/chart_setup.h"
+#include "app_core/chart_setup.h"
 #include "app/frm_main.h"
 #include "app/message_boxes.h"
 #include "io/data_file.h"

@@ -14,12 +14,12 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/chart_setup.h"
-#include "app/fit_analysis.h"
-#include "app/fit_command.h"
-#include "app/model_curve.h"
-#include "app/model_table.h"
-#include "app/whole_file.h"
+#include "app_core/chart_setup.h"
+#include "app_core/fit_analysis.h"
+#include "app_core/fit_command.h"
+#include "app_core/model_curve.h"
+#include "app_core/model_table.h"
+#include "app_core/whole_file.h"
 #include "chart/varori.h"
 #include "fit/rovav_aza.h"
 #include "io/data_file.h"

@@ -2,7 +2,7 @@
 
 #include <iosfwd>
 
-#include "app/command_line.h"
+#include "app_core/command_line.h"
 
 // `ravelon --plot OUT MODEL FILE`: the chart the window shows after opening FILE and pressing
 // MODEL's button, written as a picture without a window. Needs a QApplication (the offscreen

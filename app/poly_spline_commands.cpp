@@ -1,9 +1,9 @@
 #include <QLabel>
 #include <string>
 
-#include "app/curve_sampling.h"
+#include "app_core/curve_sampling.h"
 #include "app/frm_main.h"
-#include "app/model_table.h"
+#include "app_core/model_table.h"
 #include "platform/qt/scroll_bar.h"
 #include "platform/qt/speed_button.h"
 #include "platform/qt/spin_edit.h"

@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "app/chart_setup.h"
+#include "app_core/chart_setup.h"
 #include "app/frm_main.h"
 #include "app/message_boxes.h"
 #include "fit/float_check.h"

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "app/curve_sampling.h"
-#include "app/data_axes.h"
-#include "app/fit_analysis.h"
-#include "app/fit_report.h"
+#include "app_core/curve_sampling.h"
+#include "app_core/data_axes.h"
+#include "app_core/fit_analysis.h"
+#include "app_core/fit_report.h"
 #include "fit/rovav_aza.h"
 #include "fuzz/fuzz_check.h"
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/fit_report.h"
+#include "app_core/command_line.h"
+#include "app_core/fit_report.h"
 #include "format/shortest_text.h"
 #include "fit/tied_spline.h"
 #include "tests/app/run_args.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/fit_command.h"
+#include "app_core/command_line.h"
+#include "app_core/fit_command.h"
 #include "app/plot_file.h"
 
 // A request that needs no window, carried out in this process as main carries it out: its status

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/model_curve.h"
-#include "app/model_table.h"
+#include "app_core/model_curve.h"
+#include "app_core/model_table.h"
 #include "fit/data_point.h"
 #include "fit/regression_inference.h"
 #include "fit/rovav_aza.h"

@@ -3,7 +3,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "app/command_line.h"
+#include "app_core/command_line.h"
 #include "io/data_file.h"
 
 // `ravelon --fit` and the other requests that need no window, run as the command line asked:

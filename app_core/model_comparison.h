@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/curve_sampling.h"
+#include "app_core/curve_sampling.h"
 #include "fit/data_point.h"
 #include "fit/rovav_aza.h"
 

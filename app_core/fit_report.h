@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/fit_analysis.h"
-#include "app/model_comparison.h"
+#include "app_core/fit_analysis.h"
+#include "app_core/model_comparison.h"
 
 // The texts of `ravelon --fit … --stats / --band / --residuals / --json`, built from the
 // analysis alone.

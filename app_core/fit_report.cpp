@@ -1,4 +1,4 @@
-#include "app/fit_report.h"
+#include "app_core/fit_report.h"
 
 #include <algorithm>
 #include <cmath>

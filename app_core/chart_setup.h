@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "app/model_curve.h"
+#include "app_core/model_curve.h"
 #include "chart/varori.h"
 #include "fit/data_point.h"
 

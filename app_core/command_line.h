@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "app/model_table.h"
+#include "app_core/model_table.h"
 #include "io/data_file.h"
 
 // What the program's arguments ask for:

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/curve_sampling.h"
+#include "app_core/curve_sampling.h"
 #include "fit/polynomial_curve.h"
 #include "fit/regression_statistics.h"
 #include "fit/rovav_aza.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/curve_sampling.h"
-#include "app/model_table.h"
+#include "app_core/curve_sampling.h"
+#include "app_core/model_table.h"
 #include "fit/rovav_aza.h"
 
 // A model fitted as its window command fits it, for every place that shows it: the texts of its

@@ -1,4 +1,4 @@
-#include "app/model_curve.h"
+#include "app_core/model_curve.h"
 
 #include <stdexcept>
 

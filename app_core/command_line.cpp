@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "app_core/command_line.h"
 
 #include <array>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/model_table.h"
+#include "app_core/model_table.h"
 #include "io/data_file.h"
 
 #ifndef RAVELON_VERSION

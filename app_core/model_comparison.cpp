@@ -1,10 +1,10 @@
-#include "app/model_comparison.h"
+#include "app_core/model_comparison.h"
 
 #include <algorithm>
 #include <exception>
 #include <functional>
 
-#include "app/model_table.h"
+#include "app_core/model_table.h"
 #include "fit/regression_inference.h"
 #include "fit/tied_spline.h"
 #include "format/shortest_text.h"

@@ -1,4 +1,4 @@
-#include "app/curve_sampling.h"
+#include "app_core/curve_sampling.h"
 
 #include "fit/float_check.h"
 

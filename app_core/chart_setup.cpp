@@ -1,6 +1,6 @@
-#include "app/chart_setup.h"
+#include "app_core/chart_setup.h"
 
-#include "app/data_axes.h"
+#include "app_core/data_axes.h"
 
 void SetUpMainChart(TVArori& c) {
   c.BeginLoading();

@@ -1,17 +1,17 @@
-#include "app/fit_command.h"
+#include "app_core/fit_command.h"
 
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
 
-#include "app/curve_sampling.h"
-#include "app/data_axes.h"
-#include "app/fit_analysis.h"
-#include "app/fit_report.h"
-#include "app/model_comparison.h"
-#include "app/model_curve.h"
-#include "app/model_table.h"
+#include "app_core/curve_sampling.h"
+#include "app_core/data_axes.h"
+#include "app_core/fit_analysis.h"
+#include "app_core/fit_report.h"
+#include "app_core/model_comparison.h"
+#include "app_core/model_curve.h"
+#include "app_core/model_table.h"
 #include "fit/rovav_aza.h"
 #include "format/format_fixed_width.h"
 #include "io/data_file.h"

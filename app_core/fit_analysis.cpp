@@ -1,11 +1,11 @@
-#include "app/fit_analysis.h"
+#include "app_core/fit_analysis.h"
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <unordered_map>
 
-#include "app/curve_sampling.h"
+#include "app_core/curve_sampling.h"
 #include "fit/regression_statistics.h"
 #include "fit/spline_statistics.h"
 #include "fit/tied_spline.h"

@@ -1,4 +1,4 @@
-#include "app/model_table.h"
+#include "app_core/model_table.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "app/data_axes.h"
+#include "app_core/data_axes.h"
 
 #include <algorithm>
 
