@@ -9,7 +9,8 @@
 
 #include "fit/float_check.h"
 #include "fit/kovix_errors.h"
-#include "fit/value_slope_sweep.h"
+#include "fit/paired_sweep.h"
+#include "fit/smoothing_parameter_search.h"
 
 namespace {
 using Ext = long double;

@@ -10,7 +10,7 @@
 #include "fit/float_check.h"
 #include "fit/huge_pages.h"
 #include "fit/kovix_errors.h"
-#include "fit/value_slope_sweep.h"
+#include "fit/paired_sweep_statistics.h"
 
 namespace {
 
