@@ -8,13 +8,12 @@
 #include "fit/float_check.h"
 #include "fit/kovix_errors.h"
 #include "fit/matrix.h"
+#include "fit/numeric_kernels.h"
 #include "fit/rovav_aza.h"
 #include "fit/triangular_reduction.h"
 #include "fit/vector.h"
 
 namespace {
-
-using Ext = long double;
 
 // When Σy² − (Σy)²/n (or the same of the fitted values) keeps fewer than 44 of the 64 bits of
 // Σy², the sums have cancelled (values far from 0 compared with their spread) and the

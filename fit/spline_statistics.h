@@ -29,8 +29,8 @@ struct SplineStatistics {
   // intensity 2σ²/p on g'' (so that its log density is −(p/2)·∫ g''² / (2σ²)) and data of
   // variance σ²/w_i, the posterior of g is Gaussian with mean the spline and the covariance of
   // the values and slopes at the knots σ²·M⁻¹; so leverage_i = w_i·covariance[i].gg.
-  std::vector<double> knots;                // x_i, ascending
-  std::vector<KnotCovariance> covariance;   // per knot
+  std::vector<double> knots;               // x_i, ascending
+  std::vector<KnotCovariance> covariance;  // per knot
 };
 
 // The statistics of the smoothing spline through x (strictly increasing), y and dy (positive),
