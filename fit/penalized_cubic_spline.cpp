@@ -1,3 +1,8 @@
+// Reinsch's smoothing spline (Reinsch 1967, "Smoothing by spline functions", Numer. Math. 10):
+// the banded system in second derivatives and Newton's iteration on p, with a bracketing root
+// finder that mends a result ending off target; for positive weights and 0 < S < L the spline is
+// found through its values and slopes instead (smoothing_parameter_search.h, Halley steps).
+
 #include "fit/penalized_cubic_spline.h"
 
 #include <algorithm>

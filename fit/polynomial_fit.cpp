@@ -1,3 +1,7 @@
+// The store's polynomial fit: least squares through a Householder reduction of the design
+// (triangular_reduction.h) and the Golub–Reinsch SVD of its factor (svd.cpp), in powers of x or,
+// where those cannot carry the fit, in powers of the centred and scaled x.
+
 #include <algorithm>
 #include <array>
 #include <cmath>

@@ -1,3 +1,8 @@
+// The store's six closed-form fits (line, parabola, reciprocal, logarithmic, reciprocal-log,
+// exponential): least squares in the transformed coordinates (u, z) by the normal equations of
+// running sums in extended precision, formed again from the values centred on their means where
+// the running sums cancel.
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>

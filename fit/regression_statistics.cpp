@@ -1,3 +1,9 @@
+// The statistics of a linear least-squares fit (covariance, leverages, the band, R², F) from the
+// fit's own design: the small symmetric eigenproblem by Jacobi's method (Jacobi 1846, "Über ein
+// leichtes Verfahren ...", J. reine angew. Math. 30; rotations from numeric_kernels.h) and the
+// singular values by one-sided Jacobi (Hestenes 1958, "Inversion of matrices by
+// biorthogonalization", J. SIAM 6). The inference follows R's summary.lm.
+
 #include "fit/regression_statistics.h"
 
 #include <algorithm>

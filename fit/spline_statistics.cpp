@@ -1,3 +1,10 @@
+// The smoothing spline's smoother statistics and Bayesian band: leverages, trace and posterior
+// covariance blocks by the recursion of Hutchinson and de Hoog (1985, "Smoothing noisy data with
+// spline functions", Numer. Math. 47) along a Givens sweep in extended precision (or the paired
+// sweep's, paired_sweep_statistics.h); GCV (Craven and Wahba 1979, "Smoothing noisy data with
+// spline functions", Numer. Math. 31); the band of Wahba (1983, "Bayesian confidence intervals
+// for the cross-validated smoothing spline", J. R. Statist. Soc. B 45).
+
 #include "fit/spline_statistics.h"
 
 #include <algorithm>

@@ -1,4 +1,8 @@
-// Golub–Reinsch singular value decomposition and the least-squares solver built on it.
+// Golub–Reinsch singular value decomposition and the least-squares solver built on it:
+// Householder bidiagonalisation and implicitly shifted QR sweeps of plane rotations (Golub and
+// Kahan 1965, "Calculating the singular values and pseudo-inverse of a matrix", SIAM J. Numer.
+// Anal. 2; Golub and Reinsch 1970, "Singular value decomposition and least squares solutions",
+// Numer. Math. 14).
 //
 // Matrix and vector elements are doubles; every scalar of the decomposition is extended
 // precision, so each element is loaded, combined in extended precision and rounded once when

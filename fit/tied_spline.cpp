@@ -1,3 +1,8 @@
+// The smoothing spline for repeated x: each group of equal x becomes one knot with its mean and
+// weight (Reinsch 1967, "Smoothing by spline functions", Numer. Math. 10, with weights; the
+// merging as in Green and Silverman 1994, "Nonparametric Regression and Generalized Linear
+// Models", §3.5). Evaluation and goodness of fit are the store's own (spline_curve.h).
+
 #include "fit/tied_spline.h"
 
 #include <algorithm>

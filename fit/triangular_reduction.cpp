@@ -1,3 +1,6 @@
+// Householder QR (Householder 1958, "Unitary triangularization of a nonsymmetric matrix",
+// J. ACM 5) of a tall least-squares problem fed row by row, in blocks, in extended precision.
+
 #include "fit/triangular_reduction.h"
 
 #include <cmath>
