@@ -1,3 +1,8 @@
+// Reinsch's smoothing spline (Reinsch 1967, "Smoothing by spline functions", Numer. Math. 10):
+// the banded system in second derivatives and Newton's iteration on p, with a bracketing root
+// finder that mends a result ending off target; for positive weights and 0 < S < L the spline is
+// found through its values and slopes instead (smoothing_parameter_search.h, Halley steps).
+
 #include "fit/penalized_cubic_spline.h"
 
 #include <algorithm>
@@ -9,10 +14,11 @@
 
 #include "fit/float_check.h"
 #include "fit/kovix_errors.h"
-#include "fit/value_slope_sweep.h"
+#include "fit/numeric_kernels.h"
+#include "fit/paired_sweep.h"
+#include "fit/smoothing_parameter_search.h"
 
 namespace {
-using Ext = long double;
 
 // The Newton iteration ends by itself for finite data: while it goes on, f2 rises strictly and
 // stays below S, which finitely many floating-point values allow (in practice fewer than 70
@@ -55,9 +61,8 @@ class Work {
   int base_;
 };
 
-double Store(Ext value) {
-  return static_cast<double>(value);
-}
+// Every value is stored by UncheckedDouble: each step of the iteration tests the flags once at its
+// end (check_), where an overflow becomes the error it is.
 
 // Interval widths must be positive before they are divided by.
 Ext CheckedWidth(Ext h) {
@@ -161,19 +166,20 @@ void Reinsch::SetUp(std::span<double> a, std::span<double> b, std::span<double> 
     h = CheckedWidth(X(x_, i + 1) - X(x_, i));
     const Ext e = f;
     f = (X(y_, i + 1) - X(y_, i)) / h;
-    at(a, i) = Store(f - e);
-    t[i] = Store(2 * (g + h) / 3);
-    t1[i] = Store(h / 3);
-    r2[i] = Store(X(dy_, i - 1) / g);
-    r[i] = Store(X(dy_, i + 1) / h);
-    r1[i] = Store(-X(dy_, i) / g - X(dy_, i) / h);
+    at(a, i) = UncheckedDouble(f - e);
+    t[i] = UncheckedDouble(2 * (g + h) / 3);
+    t1[i] = UncheckedDouble(h / 3);
+    r2[i] = UncheckedDouble(X(dy_, i - 1) / g);
+    r[i] = UncheckedDouble(X(dy_, i + 1) / h);
+    r1[i] = UncheckedDouble(-X(dy_, i) / g - X(dy_, i) / h);
   }
   // QᵀD²Q into b, c, d.
   for (int i = m1_; i <= m2_; ++i) {
-    at(b, i) = Store(static_cast<Ext>(r[i]) * r[i] + static_cast<Ext>(r1[i]) * r1[i] +
-                     static_cast<Ext>(r2[i]) * r2[i]);
-    at(c, i) = Store(static_cast<Ext>(r[i]) * r1[i + 1] + static_cast<Ext>(r1[i]) * r2[i + 1]);
-    at(d, i) = Store(static_cast<Ext>(r[i]) * r2[i + 2]);
+    at(b, i) = UncheckedDouble(static_cast<Ext>(r[i]) * r[i] + static_cast<Ext>(r1[i]) * r1[i] +
+                               static_cast<Ext>(r2[i]) * r2[i]);
+    at(c, i) =
+        UncheckedDouble(static_cast<Ext>(r[i]) * r1[i + 1] + static_cast<Ext>(r1[i]) * r2[i + 1]);
+    at(d, i) = UncheckedDouble(static_cast<Ext>(r[i]) * r2[i + 2]);
   }
   check_.Check();
 }
@@ -189,29 +195,29 @@ Ext Reinsch::Solve(Ext p, std::span<const double> a, std::span<const double> b,
   Ext g = 0;
   Ext h = 0;
   for (int i = m1_; i <= m2_; ++i) {
-    r1[i - 1] = Store(f * r[i - 1]);
-    r2[i - 2] = Store(g * r[i - 2]);
-    r[i] = Store(1 / (p * X(b, i) + t[i] - f * r1[i - 1] - g * r2[i - 2]));
-    u[i] = Store(X(a, i) - r1[i - 1] * static_cast<Ext>(u[i - 1]) -
-                 r2[i - 2] * static_cast<Ext>(u[i - 2]));
+    r1[i - 1] = UncheckedDouble(f * r[i - 1]);
+    r2[i - 2] = UncheckedDouble(g * r[i - 2]);
+    r[i] = UncheckedDouble(1 / (p * X(b, i) + t[i] - f * r1[i - 1] - g * r2[i - 2]));
+    u[i] = UncheckedDouble(X(a, i) - r1[i - 1] * static_cast<Ext>(u[i - 1]) -
+                           r2[i - 2] * static_cast<Ext>(u[i - 2]));
     f = p * X(c, i) + t1[i] - h * r1[i - 1];
     g = h;
     h = X(d, i) * p;
   }
   for (int i = m2_; i >= m1_; --i) {
-    u[i] = Store(r[i] * static_cast<Ext>(u[i]) - r1[i] * static_cast<Ext>(u[i + 1]) -
-                 r2[i] * static_cast<Ext>(u[i + 2]));
+    u[i] = UncheckedDouble(r[i] * static_cast<Ext>(u[i]) - r1[i] * static_cast<Ext>(u[i + 1]) -
+                           r2[i] * static_cast<Ext>(u[i + 2]));
   }
   Ext e = 0;
   h = 0;
   for (int i = n1_; i <= m2_; ++i) {
     g = h;
     h = (static_cast<Ext>(u[i + 1]) - u[i]) / (X(x_, i + 1) - X(x_, i));
-    v[i] = Store((h - g) * X(dy_, i) * X(dy_, i));
+    v[i] = UncheckedDouble((h - g) * X(dy_, i) * X(dy_, i));
     e = e + v[i] * (h - g);
   }
   g = -h * X(dy_, n2_) * X(dy_, n2_);
-  v[n2_] = Store(g);
+  v[n2_] = UncheckedDouble(g);
   e = e - g * h;
   check_.Check();
   return e;
@@ -242,7 +248,7 @@ Ext Reinsch::Run(std::span<double> a, std::span<double> b, std::span<double> c,
       h = (static_cast<Ext>(v[i + 1]) - v[i]) / (X(x_, i + 1) - X(x_, i));
       g = h - g - r1[i - 1] * static_cast<Ext>(r[i - 1]) - r2[i - 2] * static_cast<Ext>(r[i - 2]);
       f = f + g * r[i] * g;
-      r[i] = Store(g);
+      r[i] = UncheckedDouble(g);
     }
     h = e - p * f;
     if (h <= 0) break;
@@ -256,14 +262,14 @@ Ext Reinsch::Run(std::span<double> a, std::span<double> b, std::span<double> c,
   }
 
   for (int i = n1_; i <= n2_; ++i) {
-    at(a, i) = Store(X(y_, i) - p * v[i]);
+    at(a, i) = UncheckedDouble(X(y_, i) - p * v[i]);
     at(c, i) = u[i];
   }
   for (int i = n1_; i <= m2_; ++i) {
     const Ext h = X(x_, i + 1) - X(x_, i);
-    at(d, i) = Store((static_cast<Ext>(at(c, i + 1)) - at(c, i)) / (3 * h));
-    at(b, i) =
-        Store((static_cast<Ext>(at(a, i + 1)) - at(a, i)) / h - (h * at(d, i) + at(c, i)) * h);
+    at(d, i) = UncheckedDouble((static_cast<Ext>(at(c, i + 1)) - at(c, i)) / (3 * h));
+    at(b, i) = UncheckedDouble((static_cast<Ext>(at(a, i + 1)) - at(a, i)) / h -
+                               (h * at(d, i) + at(c, i)) * h);
   }
   check_.Check();
   return p;
@@ -380,7 +386,7 @@ void Reinsch::Combine(Ext lo_p, Ext hi_p) {
   auto stored_sum = [&](Ext t) {
     Ext sum = 0;
     for (int i = n1_; i <= n2_; ++i) {
-      const Ext q = Store(residual(t, i)) / X(dy_, i);
+      const Ext q = UncheckedDouble(residual(t, i)) / X(dy_, i);
       sum += q * q;
     }
     return sum;
@@ -398,8 +404,8 @@ void Reinsch::Combine(Ext lo_p, Ext hi_p) {
   theta = below;
   combined_ = true;
   for (int i = n1_; i <= n2_; ++i) {
-    v_[i] = Store(residual(theta, i));
-    u_[i] = Store((1 - theta) * lo_u_[i] + theta * hi_u_[i]);
+    v_[i] = UncheckedDouble(residual(theta, i));
+    u_[i] = UncheckedDouble((1 - theta) * lo_u_[i] + theta * hi_u_[i]);
   }
   check_.Check();
 }

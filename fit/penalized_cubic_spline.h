@@ -38,8 +38,8 @@ struct PenalizedSplineWork {
 // The residual sum R(p) grows with the smoothing parameter p from 0 towards L, the residual sum
 // of the weighted least-squares line, so for 0 < S < L the spline has a residual sum of exactly
 // S. With every dy positive and 0 < S < L the spline is found through its values and slopes at
-// the knots: a square-root information sweep solves for one p in O(n) and Newton's method on
-// log R over log p finds the p whose residual sum, formed from the stored values, lies within
+// the knots: a square-root information sweep solves for one p in O(n) and Halley's method
+// (Newton's where the curvature is unknown) on log R over log p finds the p whose residual sum, formed from the stored values, lies within
 // 1e-12 of S (about five sweeps, three when work holds a nearby p). Reinsch's formulation in
 // second derivatives loses the spline on many knots (its banded system's condition grows like
 // p·n³ and like the inverse square of the closest knot spacing); the sweep does not. Reinsch's

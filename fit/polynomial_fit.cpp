@@ -1,3 +1,7 @@
+// The store's polynomial fit: least squares through a Householder reduction of the design
+// (triangular_reduction.h) and the Golub–Reinsch SVD of its factor (svd.cpp), in powers of x or,
+// where those cannot carry the fit, in powers of the centred and scaled x.
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -8,13 +12,12 @@
 #include "fit/float_check.h"
 #include "fit/kovix_errors.h"
 #include "fit/matrix.h"
+#include "fit/numeric_kernels.h"
 #include "fit/rovav_aza.h"
 #include "fit/triangular_reduction.h"
 #include "fit/vector.h"
 
 namespace {
-
-using Ext = long double;
 
 // When Σy² − (Σy)²/n (or the same of the fitted values) keeps fewer than 44 of the 64 bits of
 // Σy², the sums have cancelled (values far from 0 compared with their spread) and the

@@ -1,3 +1,8 @@
+// The store's six closed-form fits (line, parabola, reciprocal, logarithmic, reciprocal-log,
+// exponential): least squares in the transformed coordinates (u, z) by the normal equations of
+// running sums in extended precision, formed again from the values centred on their means where
+// the running sums cancel.
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -6,6 +11,7 @@
 
 #include "fit/float_check.h"
 #include "fit/kovix_errors.h"
+#include "fit/numeric_kernels.h"
 #include "fit/rovav_aza.h"
 
 namespace {
@@ -16,8 +22,6 @@ double UnitRange(double q) {
   return std::clamp(q, 0.0, 1.0);
 }
 
-using L = long double;
-
 [[noreturn]] void Refuse(const char* message) {
   throw EKovixMath2Error(message);
 }
@@ -26,12 +30,12 @@ using L = long double;
 // finite although no flag was raised came from a NaN or infinity already in the store; it is
 // reported as the operation that would have produced it, so no fit ever hands one out.
 // Out of line so that every value is computed before the flags are read.
-[[gnu::noinline]] void Settle(const FloatCheck& check, std::initializer_list<L> values) {
+[[gnu::noinline]] void Settle(const FloatCheck& check, std::initializer_list<Ext> values) {
   check.Check();
-  for (const L v : values) {
+  for (const Ext v : values) {
     if (std::isnan(v)) throw EInvalidOp();
   }
-  for (const L v : values) {
+  for (const Ext v : values) {
     if (std::isinf(v)) throw EOverflow();
   }
 }
@@ -61,17 +65,17 @@ Means MeansOf(const TMatrix& table, int n) {
 
 // The sums of a straight line z = b0 + b1*u fitted in transformed coordinates.
 struct TransformedSums {
-  L u;   // sum of u
-  L uu;  // sum of u^2
-  L z;   // sum of z
-  L uz;  // sum of u*z
-  L zz;  // sum of z^2
+  Ext u;   // sum of u
+  Ext uu;  // sum of u^2
+  Ext z;   // sum of z
+  Ext uz;  // sum of u*z
+  Ext zz;  // sum of z^2
 };
 
 // How a coordinate of the table becomes u or z, as the running sums take it.
 enum class Transform { kSame, kLn, kReciprocal };
 
-L Apply(Transform transform, L value) {
+Ext Apply(Transform transform, Ext value) {
   switch (transform) {
     case Transform::kLn:
       return std::log(value);
@@ -99,7 +103,7 @@ struct LineResult {
 // When n·Σu² − (Σu)² or Σz² − (Σz)²/n keeps fewer than 44 of the 64 bits of its first term, the
 // sums have cancelled (data far from the origin compared with its spread) and the table is read
 // instead.
-constexpr L kCancelled = 0x1p-20L;
+constexpr Ext kCancelled = 0x1p-20L;
 
 void CheckExponentialIntercept(const TransformedFit& fit, double b0) {
   if (fit.exponential && b0 < TRovavAza::LnMinDouble) {
@@ -110,29 +114,29 @@ void CheckExponentialIntercept(const TransformedFit& fit, double b0) {
 // The line from the point table, centred on the means of u and z, in extended precision.
 LineResult CentredLine(const TransformedFit& fit, const TMatrix& table, int num_points) {
   FloatCheck check;
-  const L n = num_points;
+  const Ext n = num_points;
   auto u_of = [&](int r) { return Apply(fit.u, table.Elem(1, r)); };
   auto z_of = [&](int r) { return Apply(fit.z, table.Elem(2, r)); };
-  L su = 0, sz = 0;
+  Ext su = 0, sz = 0;
   for (int r = 1; r <= num_points; ++r) {
     su += u_of(r);
     sz += z_of(r);
   }
-  const L mean_u = su / n;
-  const L mean_z = sz / n;
-  L suu = 0, suz = 0, szz = 0;
+  const Ext mean_u = su / n;
+  const Ext mean_z = sz / n;
+  Ext suu = 0, suz = 0, szz = 0;
   bool z_constant = true;
-  const L z1 = z_of(1);
+  const Ext z1 = z_of(1);
   for (int r = 1; r <= num_points; ++r) {
-    const L z = z_of(r);
-    const L du = u_of(r) - mean_u;
-    const L dz = z - mean_z;
+    const Ext z = z_of(r);
+    const Ext du = u_of(r) - mean_u;
+    const Ext dz = z - mean_z;
     suu += du * du;
     suz += du * dz;
     szz += dz * dz;
     z_constant = z_constant && z == z1;
   }
-  const L slope = suz / suu;
+  const Ext slope = suz / suu;
   const double b1 = static_cast<double>(slope);
   const double b0 = static_cast<double>(mean_z - slope * mean_u);
   Settle(check, {suu, b0, b1});
@@ -150,9 +154,9 @@ LineResult TransformedLine(const TransformedFit& fit, const TMatrix& table, int 
                            bool u_varies) {
   const TransformedSums& s = fit.sums;
   FloatCheck check;
-  const L n = num_points;
-  const L full_det = n * s.uu - s.u * s.u;
-  const L full_spread = s.zz - s.z * s.z / n;
+  const Ext n = num_points;
+  const Ext full_det = n * s.uu - s.u * s.u;
+  const Ext full_spread = s.zz - s.z * s.z / n;
   if (u_varies && (full_det <= kCancelled * n * s.uu || full_spread <= kCancelled * s.zz)) {
     return CentredLine(fit, table, num_points);
   }
@@ -162,7 +166,7 @@ LineResult TransformedLine(const TransformedFit& fit, const TMatrix& table, int 
   Settle(check, {det, b0, b1});
   CheckExponentialIntercept(fit, b0);
 
-  const L t = s.z * s.z / n;
+  const Ext t = s.z * s.z / n;
   const double spread = static_cast<double>(s.zz - t);
   const double fit_qual =
       spread == 0 ? 1.0 : static_cast<double>((s.z * b0 + s.uz * b1 - t) / spread);
@@ -194,22 +198,23 @@ void TRovavAza::CalcLinFit(double& k, double& d, double& FitQual) const {
     sxy += u * v;
   }
 
-  const L ln = n;
-  const double det = static_cast<double>(ln * sxx - L{sx} * sx);
+  const Ext ln = n;
+  const double det = static_cast<double>(ln * sxx - Ext{sx} * sx);
   Settle(check, {sx, sy, sxx, syy, sxy, det});
   // All x equal: no slope can be fitted, and that is not an error.
   if (det == 0) return;
 
-  const double slope = static_cast<double>((ln * sxy - L{sx} * sy) / det);
-  const L centred_intercept = (L{sxx} * sy - L{sx} * sxy) / det;
-  const double intercept = static_cast<double>(centred_intercept - L{slope} * mean_x + mean_y);
-  const L sy2n = L{sy} * sy / ln;
+  const double slope = static_cast<double>((ln * sxy - Ext{sx} * sy) / det);
+  const Ext centred_intercept = (Ext{sxx} * sy - Ext{sx} * sxy) / det;
+  const double intercept = static_cast<double>(centred_intercept - Ext{slope} * mean_x + mean_y);
+  const Ext sy2n = Ext{sy} * sy / ln;
   const double spread = static_cast<double>(syy - sy2n);
   // The intercept that belongs to the centred sums: the final one carries −k·x̄, which times a
   // rounding remainder in Sy is no longer negligible when the slope is huge.
   const double fit_qual =
-      spread == 0 ? 1.0
-                  : static_cast<double>((centred_intercept * sy + L{slope} * sxy - sy2n) / spread);
+      spread == 0
+          ? 1.0
+          : static_cast<double>((centred_intercept * sy + Ext{slope} * sxy - sy2n) / spread);
   Settle(check, {slope, intercept, spread, fit_qual});
   k = slope;
   d = intercept;
@@ -243,30 +248,31 @@ void TRovavAza::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
     suuuu += uu * uu;
   }
 
-  const L ln = n;
-  const double a = static_cast<double>(ln * suu - L{su} * su);
-  const double b = static_cast<double>(ln * suuv - L{suu} * sv);
-  const double c = static_cast<double>(ln * suuu - L{su} * suu);
-  const double e = static_cast<double>(ln * suv - L{su} * sv);
-  const double f = static_cast<double>(ln * suuuu - L{suu} * suu);
+  const Ext ln = n;
+  const double a = static_cast<double>(ln * suu - Ext{su} * su);
+  const double b = static_cast<double>(ln * suuv - Ext{suu} * sv);
+  const double c = static_cast<double>(ln * suuu - Ext{su} * suu);
+  const double e = static_cast<double>(ln * suv - Ext{su} * sv);
+  const double f = static_cast<double>(ln * suuuu - Ext{suu} * suu);
   Settle(check, {su, sv, suu, svv, suv, suuv, suuu, suuuu, a, b, c, e, f});
 
   // A zero determinant leaves the affected centred coefficient at 0.
-  const L af = L{a} * f;
-  const L cc = L{c} * c;
-  const double c2 = af == cc ? 0.0 : static_cast<double>((L{a} * b - L{c} * e) / (af - cc));
-  const double c1 = a == 0 ? 0.0 : static_cast<double>((e - L{c} * c2) / a);
-  const double c0 = static_cast<double>((sv - L{c1} * su - L{c2} * suu) / ln);
+  const Ext af = Ext{a} * f;
+  const Ext cc = Ext{c} * c;
+  const double c2 = af == cc ? 0.0 : static_cast<double>((Ext{a} * b - Ext{c} * e) / (af - cc));
+  const double c1 = a == 0 ? 0.0 : static_cast<double>((e - Ext{c} * c2) / a);
+  const double c0 = static_cast<double>((sv - Ext{c1} * su - Ext{c2} * suu) / ln);
   Settle(check, {af, cc, c2, c1, c0});
 
   const double q2 = c2;
-  const double q1 = static_cast<double>(c1 - 2 * L{c2} * mean_x);
-  const double q0 = static_cast<double>(L{mean_x} * mean_x * c2 + c0 - L{c1} * mean_x + mean_y);
-  const L sv2n = L{sv} * sv / ln;
+  const double q1 = static_cast<double>(c1 - 2 * Ext{c2} * mean_x);
+  const double q0 = static_cast<double>(Ext{mean_x} * mean_x * c2 + c0 - Ext{c1} * mean_x + mean_y);
+  const Ext sv2n = Ext{sv} * sv / ln;
   const double spread = static_cast<double>(svv - sv2n);
   const double fit_qual =
-      spread == 0 ? 1.0
-                  : static_cast<double>((L{c0} * sv + L{c1} * suv + L{c2} * suuv - sv2n) / spread);
+      spread == 0
+          ? 1.0
+          : static_cast<double>((Ext{c0} * sv + Ext{c1} * suv + Ext{c2} * suuv - sv2n) / spread);
   Settle(check, {q1, q0, spread, fit_qual});
   k0 = q0;
   k1 = q1;
@@ -354,7 +360,7 @@ void TRovavAza::CalcExponentialFit(double& k0, double& k1, double& FitQual) cons
                        true},
                       point_table_, num_points_, x_varies_);
   FloatCheck check;
-  const double factor = static_cast<double>(std::exp(L{r.b0}));
+  const double factor = static_cast<double>(std::exp(Ext{r.b0}));
   Settle(check, {factor});
   k0 = factor;
   k1 = r.b1;

@@ -1,3 +1,9 @@
+// The statistics of a linear least-squares fit (covariance, leverages, the band, R², F) from the
+// fit's own design: the small symmetric eigenproblem by Jacobi's method (Jacobi 1846, "Über ein
+// leichtes Verfahren ...", J. reine angew. Math. 30; rotations from numeric_kernels.h) and the
+// singular values by one-sided Jacobi (Hestenes 1958, "Inversion of matrices by
+// biorthogonalization", J. SIAM 6). The inference follows R's summary.lm.
+
 #include "fit/regression_statistics.h"
 
 #include <algorithm>
@@ -8,6 +14,7 @@
 
 #include "fit/float_check.h"
 #include "fit/kovix_errors.h"
+#include "fit/numeric_kernels.h"
 
 // The design's Gram matrix XᵀX is formed from power sums in a basis where it is well
 // conditioned: the Chebyshev polynomials of t = (u − middle)/half, t over [−1, 1] (the lines:
@@ -20,7 +27,6 @@
 
 namespace {
 
-using Ext = long double;
 constexpr int kMaxOrder = 10;
 constexpr int kMaxParameters = kMaxOrder + 1;
 using Vec = std::array<Ext, kMaxParameters>;
@@ -193,22 +199,12 @@ void SymmetricEigen(int p, Mat& a, Vec& w, Mat& v) {
         const Ext tan = (theta >= 0 ? 1 : -1) / (std::fabs(theta) + std::sqrt(theta * theta + 1));
         const Ext cos = 1 / std::sqrt(tan * tan + 1);
         const Ext sin = tan * cos;
-        for (int k = 0; k < p; ++k) {
-          const Ext akr = a[k][r], aks = a[k][s];
-          a[k][r] = cos * akr - sin * aks;
-          a[k][s] = sin * akr + cos * aks;
-        }
-        for (int k = 0; k < p; ++k) {
-          const Ext ark = a[r][k], ask = a[s][k];
-          a[r][k] = cos * ark - sin * ask;
-          a[s][k] = sin * ark + cos * ask;
-        }
+        // [cos −sin; sin cos] applied to (x, y) is the kernel's rotation with s = −sin.
+        const PlaneRotation<Ext> rotation{cos, -sin};
+        for (int k = 0; k < p; ++k) rotation.Apply(a[k][r], a[k][s]);
+        for (int k = 0; k < p; ++k) rotation.Apply(a[r][k], a[s][k]);
         a[r][s] = a[s][r] = 0;
-        for (int k = 0; k < p; ++k) {
-          const Ext vkr = v[k][r], vks = v[k][s];
-          v[k][r] = cos * vkr - sin * vks;
-          v[k][s] = sin * vkr + cos * vks;
-        }
+        for (int k = 0; k < p; ++k) rotation.Apply(v[k][r], v[k][s]);
       }
     }
     if (!rotated) break;
@@ -238,11 +234,9 @@ Vec SingularValues(int p, Mat f) {
         const Ext tan = (zeta >= 0 ? 1 : -1) / (std::fabs(zeta) + std::sqrt(zeta * zeta + 1));
         const Ext cos = 1 / std::sqrt(tan * tan + 1);
         const Ext sin = tan * cos;
-        for (int k = 0; k < p; ++k) {
-          const Ext fr = f[k][r], fs = f[k][s];
-          f[k][r] = cos * fr - sin * fs;
-          f[k][s] = sin * fr + cos * fs;
-        }
+        // [cos −sin; sin cos] applied to (x, y) is the kernel's rotation with s = −sin.
+        const PlaneRotation<Ext> rotation{cos, -sin};
+        for (int k = 0; k < p; ++k) rotation.Apply(f[k][r], f[k][s]);
       }
     }
     if (!rotated) break;

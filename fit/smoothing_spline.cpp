@@ -1,3 +1,7 @@
+// The store's smoothing spline (Reinsch 1967, "Smoothing by spline functions", Numer. Math. 10;
+// solved by penalized_cubic_spline.h): the sorted points, the line that scales the smoothing, the
+// pieces and their goodness of fit, through the code the merged spline shares (spline_curve.h).
+
 #include <algorithm>
 #include <cfenv>
 #include <cmath>
@@ -9,58 +13,28 @@
 #include "fit/float_check.h"
 #include "fit/huge_pages.h"
 #include "fit/kovix_errors.h"
+#include "fit/numeric_kernels.h"
 #include "fit/penalized_cubic_spline.h"
 #include "fit/points_by_x.h"
 #include "fit/rovav_aza.h"
+#include "fit/spline_curve.h"
 #include "fit/spline_statistics.h"
 
 namespace {
 
-using Ext = long double;
-
-double Store(Ext value) {
-  return static_cast<double>(value);
-}
-
-Ext Square(Ext value) {
-  return value * value;
+// The store's arrays hold the sorted points and the pieces from index 1.
+std::span<const double> Knots(const std::vector<double>& v, int n) {
+  return std::span<const double>(v).subspan(1, static_cast<std::size_t>(n));
 }
 
 }  // namespace
 
 double TRovavAza::SmoothSplineValue(double x, double& FitQual, bool& valid) {
   if (!spline_valid_) CalcSmoothSpline();
-  // A NaN lies in no range: comparing it with the knots is an invalid operation.
-  if (std::isnan(x)) throw EInvalidOp();
-  valid = false;
-  double result = 0.0;
   const int n = num_points_;
-  const TVector& knots = *spline_x_;
-  if (!(x < knots.Elem(1) || x > knots.Elem(n))) {
-    valid = true;
-    // The last knot not above x. The knots increase strictly, so this is the piece a search
-    // down from the last knot finds, in O(log n).
-    int lo = 1;
-    int hi = n;
-    while (lo < hi) {
-      const int mid = lo + (hi - lo + 1) / 2;
-      if (knots.Elem(mid) > x) {
-        hi = mid - 1;
-      } else {
-        lo = mid;
-      }
-    }
-    const std::size_t i = static_cast<std::size_t>(lo);
-    const Ext t = Store(x - static_cast<Ext>(knots.Elem(lo)));
-    result = Store(((spline_d_[i] * t + spline_c_[i]) * t + spline_b_[i]) * t + spline_a_[i]);
-    // The coefficients are finite, and the extended range holds the polynomial: only rounding
-    // t or the value to double can leave the range, between knots that are themselves in it.
-    // Checked on the value, cheaper than the status flags on a path taken 201 times a redraw.
-    if (!std::isfinite(result)) {
-      ClearFloatFlags();
-      throw EOverflow();
-    }
-  }
+  const double result = SplineValue({Knots(spline_xs_, n), Knots(spline_a_, n), Knots(spline_b_, n),
+                                     Knots(spline_c_, n), Knots(spline_d_, n)},
+                                    x, valid);
   FitQual = spline_fit_quality_;
   return result;
 }
@@ -70,22 +44,18 @@ SplineStatistics TRovavAza::SmoothSplineStatistics() {
   if (!spline_work_.p_known || !(spline_work_.last_p > 0)) {
     throw EKovixMath2Error("SmoothSplineStatistics: the spline has no smoothing parameter");
   }
-  const std::size_t count = static_cast<std::size_t>(num_points_);
-  auto knots = [count](const std::vector<double>& v) {
-    return std::span<const double>(v).subspan(1, count);
-  };
+  const int n = num_points_;
   // The solver's rows serve as the statistics' scratch: the solver reads nothing of them from
   // one call to the next.
-  return SmoothingSplineStatistics(knots(spline_xs_), knots(spline_ys_), knots(spline_weights_),
-                                   spline_work_.last_p, spline_work_.rows);
+  return SmoothingSplineStatistics(Knots(spline_xs_, n), Knots(spline_ys_, n),
+                                   Knots(spline_weights_, n), spline_work_.last_p,
+                                   spline_work_.rows);
 }
 
 void TRovavAza::CalcSmoothSpline() {
   // Stays false unless everything below succeeds, so a failure is retried next time.
   spline_valid_ = false;
   const int n = num_points_;
-  const std::size_t count = static_cast<std::size_t>(n);
-  const std::size_t size = count + 1;
 
   FloatCheck check;
   // A new factor alone changes only S: the sorted points and what depends on them alone stay,
@@ -96,32 +66,11 @@ void TRovavAza::CalcSmoothSpline() {
   std::vector<double>& ys = spline_ys_;
 
   spline_work_.same_data = same_points;
-  PenalizedCubicSpline(1, n, xs, ys, spline_weights_,
-                       Store(spline_line_residual_ * static_cast<Ext>(smoothing_factor_)),
-                       spline_a_, spline_b_, spline_c_, spline_d_, spline_work_);
-  // The last knot has no piece of its own; an evaluation there multiplies these by t = 0, which
-  // must not meet a non-finite leftover of an earlier computation.
-  spline_b_[size - 1] = 0.0;
-  spline_d_[size - 1] = 0.0;
-
-  // The residual sum, compensated: as close to the exact sum of the rounded terms as the running
-  // sum in double it replaces, at a fraction of the time.
-  double q = 0.0;
-  double carry = 0.0;
-  for (std::size_t s = 1; s <= count; ++s) {
-    const double r = ys[s] - spline_a_[s];
-    const double term = r * r - carry;
-    const double sum = q + term;
-    carry = (sum - q) - term;
-    q = sum;
-  }
-  q -= carry;
-  const double total = spline_spread_;
-  // With all y equal the spread is 0 and the residual sum stands in for the quality.
-  spline_fit_quality_ = total != 0 ? Store((static_cast<Ext>(total) - q) / total) : q;
-  // On badly conditioned knots (x values a hair apart) the solver can leave a residual above the
-  // spread; a quality below 0 would claim less than nothing, so it reads as 0.
-  if (total != 0) spline_fit_quality_ = std::clamp(spline_fit_quality_, 0.0, 1.0);
+  SolveSplinePieces(1, n, xs, ys, spline_weights_,
+                    UncheckedDouble(spline_line_residual_ * static_cast<Ext>(smoothing_factor_)),
+                    spline_a_, spline_b_, spline_c_, spline_d_, spline_work_);
+  const double q = SplineResidualSum(Knots(xs, n), Knots(ys, n), Knots(spline_a_, n));
+  spline_fit_quality_ = SplineGoodnessOfFit(spline_spread_, q);
   check.Check();
   spline_valid_ = true;
 }
@@ -155,19 +104,12 @@ void TRovavAza::PrepareSmoothSpline() {
   spline_y_->SetNrOfElem(num_points_);
   spline_weights_.assign(size, 1.0);
 
-  const double mean = MeanY();
-  double rss = 0.0;
-  double total = 0.0;
   for (std::size_t s = 1; s <= count; ++s) {
-    const double x = xs[s];
-    const double y = ys[s];
-    spline_x_->SetElem(static_cast<int>(s), x);
-    spline_y_->SetElem(static_cast<int>(s), y);
-    rss = Store(rss + Square(y - static_cast<Ext>(k) * x - d));
-    total = Store(total + Square(static_cast<Ext>(y) - mean));
+    spline_x_->SetElem(static_cast<int>(s), xs[s]);
+    spline_y_->SetElem(static_cast<int>(s), ys[s]);
   }
-  spline_line_residual_ = rss;
-  spline_spread_ = total;
+  LineResidualAndSpread(Knots(xs, num_points_), Knots(ys, num_points_), k, d, MeanY(),
+                        spline_line_residual_, spline_spread_);
   // Kept only when sound: a sum that overflowed raises its error at the end of this computation
   // and again at the next.
   spline_sorted_ = !std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
@@ -175,5 +117,5 @@ void TRovavAza::PrepareSmoothSpline() {
 
 double TRovavAza::MeanY() const {
   if (num_points_ == 0) return 0.0;
-  return Store(sums_.SumY / num_points_);
+  return UncheckedDouble(sums_.SumY / num_points_);
 }

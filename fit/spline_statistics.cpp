@@ -1,3 +1,10 @@
+// The smoothing spline's smoother statistics and Bayesian band: leverages, trace and posterior
+// covariance blocks by the recursion of Hutchinson and de Hoog (1985, "Smoothing noisy data with
+// spline functions", Numer. Math. 47) along a Givens sweep in extended precision (or the paired
+// sweep's, paired_sweep_statistics.h); GCV (Craven and Wahba 1979, "Smoothing noisy data with
+// spline functions", Numer. Math. 31); the band of Wahba (1983, "Bayesian confidence intervals
+// for the cross-validated smoothing spline", J. R. Statist. Soc. B 45).
+
 #include "fit/spline_statistics.h"
 
 #include <algorithm>
@@ -10,11 +17,10 @@
 #include "fit/float_check.h"
 #include "fit/huge_pages.h"
 #include "fit/kovix_errors.h"
-#include "fit/value_slope_sweep.h"
+#include "fit/numeric_kernels.h"
+#include "fit/paired_sweep_statistics.h"
 
 namespace {
-
-using Ext = long double;
 
 // Zeroes row[col] against top[col] by a Givens rotation of the two rows over columns col..last.
 // A rotation keeps each row's relative accuracy whatever its scale. The entries are products of
@@ -22,16 +28,8 @@ using Ext = long double;
 void Rotate(Ext* top, Ext* row, int col, int last) {
   const Ext b = row[col];
   if (b == 0) return;
-  const Ext a = top[col];
-  const Ext r = std::sqrt(a * a + b * b);
-  const Ext c = a / r;
-  const Ext s = b / r;
-  for (int k = col; k <= last; ++k) {
-    const Ext t = top[k];
-    const Ext u = row[k];
-    top[k] = c * t + s * u;
-    row[k] = c * u - s * t;
-  }
+  const auto rotation = PlaneRotation<Ext>::Zeroing(top[col], b);
+  for (int k = col; k <= last; ++k) rotation.Apply(top[k], row[k]);
   row[col] = 0;
 }
 
@@ -49,16 +47,11 @@ struct Inverse2 {
   Ext k00, k01, k11;
 };
 
-double Rounded(Ext value) {
-  return static_cast<double>(value);
-}
-
 Inverse2 InverseOf(const FactorRows& f) {
   const Ext k00 = 1 / static_cast<Ext>(f.r00);
   const Ext k11 = 1 / static_cast<Ext>(f.r11);
   return {k00, -f.r01 * k00 * k11, k11};
 }
-
 
 void Validate(std::span<const double> x, std::span<const double> y, std::span<const double> dy,
               double p) {
@@ -133,17 +126,17 @@ void ByRotations(std::span<const double> x, std::span<const double> y, std::span
     for (int col = 0; col < (last ? 2 : 4); ++col) {
       for (int r = col + 1; r < count; ++r) Rotate(rows[col], rows[r], col, 4);
     }
-    // Rounded: an entry beyond the double range raises the overflow flag, checked at the end.
+    // Unchecked: an entry beyond the double range raises the overflow flag, checked at the end.
     FactorRows& f = factor[i];
-    f.r00 = Rounded(rows[0][0]);
-    f.r01 = Rounded(rows[0][1]);
-    f.r11 = Rounded(rows[1][1]);
-    f.c00 = Rounded(rows[0][2]);
-    f.c01 = Rounded(rows[0][3]);
-    f.c10 = Rounded(rows[1][2]);
-    f.c11 = Rounded(rows[1][3]);
-    f.rhs0 = Rounded(rows[0][4]);
-    f.rhs1 = Rounded(rows[1][4]);
+    f.r00 = UncheckedDouble(rows[0][0]);
+    f.r01 = UncheckedDouble(rows[0][1]);
+    f.r11 = UncheckedDouble(rows[1][1]);
+    f.c00 = UncheckedDouble(rows[0][2]);
+    f.c01 = UncheckedDouble(rows[0][3]);
+    f.c10 = UncheckedDouble(rows[1][2]);
+    f.c11 = UncheckedDouble(rows[1][3]);
+    f.rhs0 = UncheckedDouble(rows[0][4]);
+    f.rhs1 = UncheckedDouble(rows[1][4]);
     if (!last) {
       carried[0][0] = rows[2][2];
       carried[0][1] = rows[2][3];
@@ -184,24 +177,24 @@ void ByRotations(std::span<const double> x, std::span<const double> y, std::span
       w01 += h00 * g10 + h01 * g11;
       w11 += h10 * g10 + h11 * g11;
       // Cov(z_i, z_{i+1}) = G·Σ_{i+1}.
-      c.next_gg = Rounded(h00);
-      c.next_gs = Rounded(h01);
-      c.next_sg = Rounded(h10);
-      c.next_ss = Rounded(h11);
+      c.next_gg = UncheckedDouble(h00);
+      c.next_gs = UncheckedDouble(h01);
+      c.next_sg = UncheckedDouble(h10);
+      c.next_ss = UncheckedDouble(h11);
     }
     z1 = k.k11 * t1;
     z0 = k.k00 * t0 + k.k01 * t1;
     v00 = w00;
     v01 = w01;
     v11 = w11;
-    c.gg = Rounded(w00);
-    c.gs = Rounded(w01);
-    c.ss = Rounded(w11);
+    c.gg = UncheckedDouble(w00);
+    c.gs = UncheckedDouble(w01);
+    c.ss = UncheckedDouble(w11);
     const Ext w = 1 / (static_cast<Ext>(dy[i]) * dy[i]);
     const Ext leverage = w * v00;
     const Ext r = (y[i] - z0) / dy[i];
-    s.leverage[i] = Rounded(leverage);
-    s.fitted[i] = Rounded(z0);
+    s.leverage[i] = UncheckedDouble(leverage);
+    s.fitted[i] = UncheckedDouble(z0);
     trace += leverage;
     rss += r * r;
   }
@@ -219,8 +212,8 @@ SplineStatistics SmoothingSplineStatistics(std::span<const double> x, std::span<
   Ext trace = 0, rss = 0;
   // The sweep in double where it fits; the rotations in extended precision where it does not.
   // The first leaves the flags clear, whatever it met.
-  const bool swept = PairedSweepStatistics(x, y, dy, p, s.fitted, s.leverage, s.covariance, trace,
-                                           rss, scratch);
+  const bool swept =
+      PairedSweepStatistics(x, y, dy, p, s.fitted, s.leverage, s.covariance, trace, rss, scratch);
   FloatCheck check;
   if (!swept) ByRotations(x, y, dy, p, s, trace, rss);
   Finish(s, trace, rss);

@@ -29,14 +29,14 @@ struct SplineStatistics {
   // intensity 2σ²/p on g'' (so that its log density is −(p/2)·∫ g''² / (2σ²)) and data of
   // variance σ²/w_i, the posterior of g is Gaussian with mean the spline and the covariance of
   // the values and slopes at the knots σ²·M⁻¹; so leverage_i = w_i·covariance[i].gg.
-  std::vector<double> knots;                // x_i, ascending
-  std::vector<KnotCovariance> covariance;   // per knot
+  std::vector<double> knots;               // x_i, ascending
+  std::vector<KnotCovariance> covariance;  // per knot
 };
 
 // The statistics of the smoothing spline through x (strictly increasing), y and dy (positive),
 // three or more knots, for a positive finite p. The spline is solved as the least-squares
 // problem in its values and slopes at the knots by the solver's own paired sweep in double
-// (rotations without square roots from both ends at once, see value_slope_sweep.h); the 2 × 2
+// (rotations without square roots from both ends at once, see paired_sweep.h); the 2 × 2
 // blocks of the inverse normal matrix on and beside the diagonal follow from that banded factor
 // by Hutchinson and de Hoog's recursion, run along the back-substitution, and A_ii is w_i times
 // the variance of the value at knot i (w = 1/dy²): O(n) time, no n × n matrix. Knots a hair

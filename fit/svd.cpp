@@ -1,4 +1,8 @@
-// Golub–Reinsch singular value decomposition and the least-squares solver built on it.
+// Golub–Reinsch singular value decomposition and the least-squares solver built on it:
+// Householder bidiagonalisation and implicitly shifted QR sweeps of plane rotations (Golub and
+// Kahan 1965, "Calculating the singular values and pseudo-inverse of a matrix", SIAM J. Numer.
+// Anal. 2; Golub and Reinsch 1970, "Singular value decomposition and least squares solutions",
+// Numer. Math. 14).
 //
 // Matrix and vector elements are doubles; every scalar of the decomposition is extended
 // precision, so each element is loaded, combined in extended precision and rounded once when
@@ -12,27 +16,17 @@
 #include "fit/float_check.h"
 #include "fit/kovix_errors.h"
 #include "fit/matrix.h"
+#include "fit/numeric_kernels.h"
 #include "fit/triangular_reduction.h"
 #include "fit/vector.h"
 
 namespace {
 
-using Ext = long double;
-
 constexpr int kMaxSweeps = 30;
 constexpr Ext kRelativeCutoff = 1e-14L;
 
-// Plain √(a² + b²): the extended range cannot overflow for squares of doubles.
-Ext Hypot(Ext a, Ext b) {
-  return std::sqrt(a * a + b * b);
-}
-
 Ext SignOf(Ext f) {
   return f >= 0 ? 1.0L : -1.0L;
-}
-
-double Store(Ext value) {
-  return static_cast<double>(value);
 }
 
 // The only convergence tolerance: x does not change anorm at extended precision.
@@ -95,7 +89,7 @@ bool TMatrix::SVDecompose(TMatrix& V, TVector& W) {
   // Householder reduction to upper bidiagonal form.
   for (int i = 1; i <= n; ++i) {
     l = i + 1;
-    ek(i) = Store(scale * g);
+    ek(i) = UncheckedDouble(scale * g);
     g = 0;
     scale = 0;
     if (i <= m) {
@@ -103,23 +97,23 @@ bool TMatrix::SVDecompose(TMatrix& V, TVector& W) {
       if (scale != 0) {
         s = 0;
         for (int k = i; k <= m; ++k) {
-          a(k, i) = Store(a(k, i) / scale);
+          a(k, i) = UncheckedDouble(a(k, i) / scale);
           s += static_cast<Ext>(a(k, i)) * a(k, i);
         }
         f = a(i, i);
         g = -SignOf(f) * std::sqrt(s);
         h = f * g - s;
-        a(i, i) = Store(f - g);
+        a(i, i) = UncheckedDouble(f - g);
         for (int j = l; j <= n; ++j) {
           s = 0;
           for (int k = i; k <= m; ++k) s += static_cast<Ext>(a(k, i)) * a(k, j);
           f = s / h;
-          for (int k = i; k <= m; ++k) a(k, j) = Store(a(k, j) + f * a(k, i));
+          for (int k = i; k <= m; ++k) a(k, j) = UncheckedDouble(a(k, j) + f * a(k, i));
         }
-        for (int k = i; k <= m; ++k) a(k, i) = Store(a(k, i) * scale);
+        for (int k = i; k <= m; ++k) a(k, i) = UncheckedDouble(a(k, i) * scale);
       }
     }
-    wk(i) = Store(scale * g);
+    wk(i) = UncheckedDouble(scale * g);
     g = 0;
     scale = 0;
     if (i <= m && i != n) {
@@ -127,23 +121,23 @@ bool TMatrix::SVDecompose(TMatrix& V, TVector& W) {
       if (scale != 0) {
         s = 0;
         for (int k = l; k <= n; ++k) {
-          a(i, k) = Store(a(i, k) / scale);
+          a(i, k) = UncheckedDouble(a(i, k) / scale);
           s += static_cast<Ext>(a(i, k)) * a(i, k);
         }
         f = a(i, l);
         g = -SignOf(f) * std::sqrt(s);
         h = f * g - s;
-        a(i, l) = Store(f - g);
-        for (int k = l; k <= n; ++k) ek(k) = Store(a(i, k) / h);
+        a(i, l) = UncheckedDouble(f - g);
+        for (int k = l; k <= n; ++k) ek(k) = UncheckedDouble(a(i, k) / h);
         for (int j = l; j <= m; ++j) {
           s = 0;
           for (int k = l; k <= n; ++k) s += static_cast<Ext>(a(j, k)) * a(i, k);
-          for (int k = l; k <= n; ++k) a(j, k) = Store(a(j, k) + s * ek(k));
+          for (int k = l; k <= n; ++k) a(j, k) = UncheckedDouble(a(j, k) + s * ek(k));
         }
-        for (int k = l; k <= n; ++k) a(i, k) = Store(a(i, k) * scale);
+        for (int k = l; k <= n; ++k) a(i, k) = UncheckedDouble(a(i, k) * scale);
       }
     }
-    anorm = std::max(anorm, Store(std::fabs(static_cast<Ext>(wk(i))) + std::fabs(ek(i))));
+    anorm = std::max(anorm, UncheckedDouble(std::fabs(static_cast<Ext>(wk(i))) + std::fabs(ek(i))));
   }
   check.Check();
 
@@ -152,11 +146,12 @@ bool TMatrix::SVDecompose(TMatrix& V, TVector& W) {
   for (int i = n; i >= 1; --i) {
     if (i < n) {
       if (g != 0) {
-        for (int j = l; j <= n; ++j) v(j, i) = Store((static_cast<Ext>(a(i, j)) / a(i, l)) / g);
+        for (int j = l; j <= n; ++j)
+          v(j, i) = UncheckedDouble((static_cast<Ext>(a(i, j)) / a(i, l)) / g);
         for (int j = l; j <= n; ++j) {
           s = 0;
           for (int k = l; k <= n; ++k) s += static_cast<Ext>(a(i, k)) * v(k, j);
-          for (int k = l; k <= n; ++k) v(k, j) = Store(v(k, j) + s * v(k, i));
+          for (int k = l; k <= n; ++k) v(k, j) = UncheckedDouble(v(k, j) + s * v(k, i));
         }
       }
       for (int j = l; j <= n; ++j) {
@@ -183,13 +178,13 @@ bool TMatrix::SVDecompose(TMatrix& V, TVector& W) {
         s = 0;
         for (int k = l; k <= m; ++k) s += static_cast<Ext>(a(k, i)) * a(k, j);
         f = (s / a(i, i)) * g;
-        for (int k = i; k <= m; ++k) a(k, j) = Store(a(k, j) + f * a(k, i));
+        for (int k = i; k <= m; ++k) a(k, j) = UncheckedDouble(a(k, j) + f * a(k, i));
       }
-      for (int j = i; j <= m; ++j) a(j, i) = Store(a(j, i) * g);
+      for (int j = i; j <= m; ++j) a(j, i) = UncheckedDouble(a(j, i) * g);
     } else {
       for (int j = i; j <= m; ++j) a(j, i) = 0;
     }
-    if (i <= m) a(i, i) = Store(a(i, i) + 1.0L);
+    if (i <= m) a(i, i) = UncheckedDouble(a(i, i) + 1.0L);
   }
   check.Check();
 
@@ -212,19 +207,21 @@ bool TMatrix::SVDecompose(TMatrix& V, TVector& W) {
         s = 1;
         for (int i = l; i <= k; ++i) {
           f = s * ek(i);
-          ek(i) = Store(c * ek(i));
+          ek(i) = UncheckedDouble(c * ek(i));
           if (Negligible(f, anorm)) break;
           g = wk(i);
           h = Hypot(f, g);
-          wk(i) = Store(h);
+          wk(i) = UncheckedDouble(h);
           h = 1 / h;
           c = g * h;
           s = -f * h;
+          const PlaneRotation<Ext> rotation{c, s};
           for (int r = 1; r <= m; ++r) {
-            const Ext y = a(r, nm);
-            const Ext z = a(r, i);
-            a(r, nm) = Store(y * c + z * s);
-            a(r, i) = Store(z * c - y * s);
+            Ext y = a(r, nm);
+            Ext z = a(r, i);
+            rotation.Apply(y, z);
+            a(r, nm) = UncheckedDouble(y);
+            a(r, i) = UncheckedDouble(z);
           }
         }
       }
@@ -232,7 +229,7 @@ bool TMatrix::SVDecompose(TMatrix& V, TVector& W) {
       Ext z = wk(k);
       if (l == k) {
         if (z < 0) {
-          wk(k) = Store(-z);
+          wk(k) = UncheckedDouble(-z);
           for (int r = 1; r <= n; ++r) v(r, k) = -v(r, k);
         }
         break;
@@ -258,39 +255,44 @@ bool TMatrix::SVDecompose(TMatrix& V, TVector& W) {
         h = s * g;
         g = c * g;
         z = Hypot(f, h);
-        ek(j) = Store(z);
+        ek(j) = UncheckedDouble(z);
         c = f / z;
         s = h / z;
-        f = x * c + g * s;
-        g = g * c - x * s;
+        const PlaneRotation<Ext> right{c, s};
+        right.Apply(x, g);
+        f = x;
         h = y * s;
         y = y * c;
         for (int r = 1; r <= n; ++r) {
-          const Ext p = v(r, j);
-          const Ext q = v(r, i);
-          v(r, j) = Store(p * c + q * s);
-          v(r, i) = Store(q * c - p * s);
+          Ext p = v(r, j);
+          Ext q = v(r, i);
+          right.Apply(p, q);
+          v(r, j) = UncheckedDouble(p);
+          v(r, i) = UncheckedDouble(q);
         }
         z = Hypot(f, h);
-        wk(j) = Store(z);
+        wk(j) = UncheckedDouble(z);
         // A zero z leaves the previous rotation in place.
         if (z != 0) {
           z = 1 / z;
           c = f * z;
           s = h * z;
         }
-        f = c * g + s * y;
-        x = c * y - s * g;
+        const PlaneRotation<Ext> left{c, s};
+        left.Apply(g, y);
+        f = g;
+        x = y;
         for (int r = 1; r <= m; ++r) {
-          const Ext p = a(r, j);
-          const Ext q = a(r, i);
-          a(r, j) = Store(p * c + q * s);
-          a(r, i) = Store(q * c - p * s);
+          Ext p = a(r, j);
+          Ext q = a(r, i);
+          left.Apply(p, q);
+          a(r, j) = UncheckedDouble(p);
+          a(r, i) = UncheckedDouble(q);
         }
       }
       ek(l) = 0;
-      ek(k) = Store(f);
-      wk(k) = Store(x);
+      ek(k) = UncheckedDouble(f);
+      wk(k) = UncheckedDouble(x);
     }
     check.Check();
   }
@@ -361,7 +363,7 @@ bool TMatrix::LeastSquaresSVD(const TVector& b, TVector& x, bool& RankDeficient)
   double wmax = 0.0;
   for (int j = 1; j <= n; ++j) wmax = std::max(wmax, W.Elem(j));
   // Formed in extended precision and rounded once, like every stored value.
-  const double threshold = Store(kRelativeCutoff * wmax);
+  const double threshold = UncheckedDouble(kRelativeCutoff * wmax);
   for (int j = 1; j <= n; ++j) {
     if (W.Elem(j) < threshold) {
       W.SetElem(j, 0.0);

@@ -1,3 +1,8 @@
+// The smoothing spline for repeated x: each group of equal x becomes one knot with its mean and
+// weight (Reinsch 1967, "Smoothing by spline functions", Numer. Math. 10, with weights; the
+// merging as in Green and Silverman 1994, "Nonparametric Regression and Generalized Linear
+// Models", §3.5). Evaluation and goodness of fit are the store's own (spline_curve.h).
+
 #include "fit/tied_spline.h"
 
 #include <algorithm>
@@ -13,22 +18,14 @@
 #include "fit/float_check.h"
 #include "fit/huge_pages.h"
 #include "fit/kovix_errors.h"
+#include "fit/numeric_kernels.h"
 #include "fit/penalized_cubic_spline.h"
 #include "fit/points_by_x.h"
 #include "fit/rovav_aza.h"
+#include "fit/spline_curve.h"
 #include "fit/spline_statistics.h"
 
 namespace {
-
-using Ext = long double;
-
-double Store(Ext value) {
-  return static_cast<double>(value);
-}
-
-Ext Square(Ext value) {
-  return value * value;
-}
 
 constexpr const char* kTooFew = "MergedSmoothingSpline: at least two distinct x-values are needed";
 
@@ -88,7 +85,7 @@ MergedSmoothingSpline::MergedSmoothingSpline(std::span<const double> x, std::spa
   for (double v : y) sum_y += v;
 
   FloatCheck check;
-  const double mean = Store(sum_y / static_cast<Ext>(n));
+  const double mean = UncheckedDouble(sum_y / static_cast<Ext>(n));
 
   // The points in ascending x, equal x in their given order, as the store sorts them.
   std::vector<double> xs, ys, k1, v1, k2, v2;
@@ -102,10 +99,7 @@ MergedSmoothingSpline::MergedSmoothingSpline(std::span<const double> x, std::spa
   // The line's residual and the spread, term by term as the store sums them; the groups.
   double rss = 0.0;
   double total = 0.0;
-  for (std::size_t j = 0; j < n; ++j) {
-    rss = Store(rss + Square(ys[j] - static_cast<Ext>(k) * xs[j] - d));
-    total = Store(total + Square(static_cast<Ext>(ys[j]) - mean));
-  }
+  LineResidualAndSpread(xs, ys, k, d, mean, rss, total);
   std::size_t groups = 1;
   for (std::size_t j = 1; j < n; ++j) groups += xs[j] != xs[j - 1];
   if (groups < 2) throw EKovixMath2Error(kTooFew);
@@ -129,8 +123,8 @@ MergedSmoothingSpline::MergedSmoothingSpline(std::span<const double> x, std::spa
       for (std::size_t i = j; i < end; ++i) sum += ys[i];
       const Ext group_mean = sum / static_cast<Ext>(count);
       for (std::size_t i = j; i < end; ++i) within += Square(ys[i] - group_mean);
-      s.means[g] = Store(group_mean);
-      s.dy[g] = Store(1 / std::sqrt(static_cast<Ext>(count)));
+      s.means[g] = UncheckedDouble(group_mean);
+      s.dy[g] = UncheckedDouble(1 / std::sqrt(static_cast<Ext>(count)));
       ++s.merged_groups;
     }
     j = end;
@@ -140,30 +134,13 @@ MergedSmoothingSpline::MergedSmoothingSpline(std::span<const double> x, std::spa
 
   // The store's S, less W. Without groups W is 0 and the bound is the store's, bit for bit.
   const Ext target = rss * static_cast<Ext>(factor) - within;
-  s.target = target > 0 ? Store(target) : 0.0;
+  s.target = target > 0 ? UncheckedDouble(target) : 0.0;
   const int last = static_cast<int>(groups) - 1;
-  PenalizedCubicSpline(0, last, s.knots, s.means, s.dy, s.target, s.a, s.b, s.c, s.d, s.work);
-  // The last knot has no piece of its own (see TRovavAza::CalcSmoothSpline).
-  s.b[groups - 1] = 0.0;
-  s.d[groups - 1] = 0.0;
+  SolveSplinePieces(0, last, s.knots, s.means, s.dy, s.target, s.a, s.b, s.c, s.d, s.work);
   s.p = s.work.p_known && s.work.last_p > 0 ? s.work.last_p : 0.0;
-
-  // The residual sum over the original points, compensated as the store's.
-  double q = 0.0;
-  double carry = 0.0;
-  g = 0;
-  for (std::size_t j = 0; j < n; ++j) {
-    if (j > 0 && xs[j] != xs[j - 1]) ++g;
-    const double r = ys[j] - s.a[g];
-    const double term = r * r - carry;
-    const double sum = q + term;
-    carry = (sum - q) - term;
-    q = sum;
-  }
-  q -= carry;
-  s.residual = q;
-  s.quality = total != 0 ? Store((static_cast<Ext>(total) - q) / total) : q;
-  if (total != 0) s.quality = std::clamp(s.quality, 0.0, 1.0);
+  // Over the original points, as the store's.
+  s.residual = SplineResidualSum(xs, ys, s.a);
+  s.quality = SplineGoodnessOfFit(total, s.residual);
   check.Check();
 }
 
@@ -200,31 +177,7 @@ std::span<const double> MergedSmoothingSpline::Means() const {
 
 double MergedSmoothingSpline::Value(double x, bool& valid) const {
   const State& s = *state_;
-  // As TRovavAza::SmoothSplineValue, the knots from index 0.
-  if (std::isnan(x)) throw EInvalidOp();
-  valid = false;
-  const std::vector<double>& knots = s.knots;
-  const int n = static_cast<int>(knots.size());
-  if (x < knots.front() || x > knots.back()) return 0.0;
-  valid = true;
-  int lo = 0;
-  int hi = n - 1;
-  while (lo < hi) {
-    const int mid = lo + (hi - lo + 1) / 2;
-    if (knots[static_cast<std::size_t>(mid)] > x) {
-      hi = mid - 1;
-    } else {
-      lo = mid;
-    }
-  }
-  const std::size_t i = static_cast<std::size_t>(lo);
-  const Ext t = Store(x - static_cast<Ext>(knots[i]));
-  const double result = Store(((s.d[i] * t + s.c[i]) * t + s.b[i]) * t + s.a[i]);
-  if (!std::isfinite(result)) {
-    ClearFloatFlags();
-    throw EOverflow();
-  }
-  return result;
+  return SplineValue({s.knots, s.a, s.b, s.c, s.d}, x, valid);
 }
 
 double MergedSmoothingSpline::FitQuality() const {
@@ -236,7 +189,7 @@ double MergedSmoothingSpline::LineResidual() const {
 }
 
 double MergedSmoothingSpline::WithinGroupSum() const {
-  return Store(state_->within);
+  return UncheckedDouble(state_->within);
 }
 
 double MergedSmoothingSpline::KnotTarget() const {

@@ -10,8 +10,9 @@
 // The smoothing spline of the store's criterion for points that may repeat x: each group of equal
 // x becomes one knot with the mean y and weight = its count (dy = 1/√count). With L the residual
 // sum of the least-squares line of ALL points (as the store computes it) and W the within-group sum
-// of squares Σ (y − group mean)², the bound on the knots' weighted residual sum is factor·L − W; where
-// that is ≤ 0, the interpolating spline of the means. Without repeated x it is the store's spline.
+// of squares Σ (y − group mean)², the bound on the knots' weighted residual sum is factor·L − W;
+// where that is ≤ 0, the interpolating spline of the means. Without repeated x it is the store's
+// spline.
 //
 // Why it is the same criterion: for any g, Σ over the points of (y − g(x))² = Σ over the groups of
 // count·(mean − g(x))² + W, so bounding the first by factor·L bounds the knots' weighted sum by

@@ -1,3 +1,6 @@
+// Householder QR (Householder 1958, "Unitary triangularization of a nonsymmetric matrix",
+// J. ACM 5) of a tall least-squares problem fed row by row, in blocks, in extended precision.
+
 #include "fit/triangular_reduction.h"
 
 #include <cmath>
@@ -5,15 +8,10 @@
 
 #include "fit/kovix_errors.h"
 #include "fit/matrix.h"
+#include "fit/numeric_kernels.h"
 #include "fit/vector.h"
 
 namespace {
-
-using Ext = long double;
-
-double Store(Ext value) {
-  return static_cast<double>(value);
-}
 
 // Σ a[k]·b[k] over k = lo..hi − 1 in extended precision, in four interleaved sums: one running
 // sum would wait on the latency of every addition.
@@ -62,16 +60,16 @@ void TriangularReduction::Reduce() {
     const Ext f = ci[i];
     const Ext g = (f >= 0 ? -1 : 1) * std::sqrt(s);
     const Ext h = f * g - s;
-    ci[i] = Store(f - g);
+    ci[i] = UncheckedDouble(f - g);
     for (int j = i + 1; j < columns_; ++j) {
       double* const cj = &At(0, j);
       const Ext factor = Dot(ci, cj, i, m) / h;
-      for (int k = i; k < m; ++k) cj[k] = Store(cj[k] + factor * ci[k]);
+      for (int k = i; k < m; ++k) cj[k] = UncheckedDouble(cj[k] + factor * ci[k]);
     }
     double* const rhs = rhs_.data();
     const Ext factor = Dot(ci, rhs, i, m) / h;
-    for (int k = i; k < m; ++k) rhs[k] = Store(rhs[k] + factor * ci[k]);
-    ci[i] = Store(g);
+    for (int k = i; k < m; ++k) rhs[k] = UncheckedDouble(rhs[k] + factor * ci[k]);
+    ci[i] = UncheckedDouble(g);
     // The reflector's vector below the diagonal is spent; R is zero there.
     for (int k = i + 1; k < m; ++k) ci[k] = 0.0;
   }

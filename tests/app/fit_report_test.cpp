@@ -22,6 +22,7 @@
 #include "fit/tied_spline.h"
 #include "tests/app/run_args.h"
 #include "tests/app/work_dir.h"
+#include "tests/support/least_squares.h"
 
 namespace {
 
@@ -52,84 +53,6 @@ void WritePoints(const std::string& path, const std::vector<std::pair<double, do
   out.precision(17);
   for (const auto& [x, y] : points) out << x << ',' << y << '\n';
 }
-
-// Least squares of z on powers of t = (u − c)/h by Householder reflections in extended
-// precision: the fitted value and f(u)ᵀ(XᵀX)⁻¹f(u) at any u, written plainly for the test.
-struct Reference {
-  int m = 0;
-  LD c = 0, h = 1, s2 = 0;
-  std::vector<LD> beta;               // in powers of t
-  std::vector<std::vector<LD>> rinv;  // R⁻¹
-  Reference(const std::vector<LD>& u, const std::vector<LD>& z, int order) : m(order + 1) {
-    const auto [lo, hi] = std::minmax_element(u.begin(), u.end());
-    c = (*lo + *hi) / 2;
-    h = (*hi - *lo) / 2;
-    const std::size_t n = u.size();
-    std::vector<std::vector<LD>> a(n, std::vector<LD>(std::size_t(m) + 1));
-    for (std::size_t i = 0; i < n; ++i) {
-      LD p = 1;
-      for (int j = 0; j < m; ++j, p *= (u[i] - c) / h) a[i][std::size_t(j)] = p;
-      a[i][std::size_t(m)] = z[i];
-    }
-    for (int k = 0; k < m; ++k) {
-      LD norm = 0;
-      for (std::size_t i = std::size_t(k); i < n; ++i) norm += a[i][k] * a[i][k];
-      norm = std::sqrt(norm);
-      const LD alpha = a[k][k] > 0 ? -norm : norm;
-      std::vector<LD> v(n, 0);
-      for (std::size_t i = std::size_t(k); i < n; ++i) v[i] = a[i][k];
-      v[k] -= alpha;
-      LD vv = 0;
-      for (std::size_t i = std::size_t(k); i < n; ++i) vv += v[i] * v[i];
-      for (int j = k; j <= m; ++j) {
-        LD d = 0;
-        for (std::size_t i = std::size_t(k); i < n; ++i) d += v[i] * a[i][j];
-        for (std::size_t i = std::size_t(k); i < n; ++i) a[i][j] -= 2 * d / vv * v[i];
-      }
-    }
-    rinv.assign(std::size_t(m), std::vector<LD>(std::size_t(m), 0));
-    for (int j = 0; j < m; ++j) {
-      rinv[j][j] = 1 / a[j][j];
-      for (int i = j - 1; i >= 0; --i) {
-        LD sum = 0;
-        for (int k = i + 1; k <= j; ++k) sum += a[i][k] * rinv[k][j];
-        rinv[i][j] = -sum / a[i][i];
-      }
-    }
-    beta.assign(std::size_t(m), 0);
-    for (int i = m - 1; i >= 0; --i) {
-      LD sum = a[i][m];
-      for (int k = i + 1; k < m; ++k) sum -= a[i][k] * beta[k];
-      beta[i] = sum / a[i][i];
-    }
-    LD rss = 0;
-    for (std::size_t i = std::size_t(m); i < n; ++i) rss += a[i][m] * a[i][m];
-    s2 = rss / LD(n - std::size_t(m));
-  }
-  std::vector<LD> Powers(LD u) const {
-    std::vector<LD> f(static_cast<std::size_t>(m));
-    LD p = 1;
-    for (int j = 0; j < m; ++j, p *= (u - c) / h) f[j] = p;
-    return f;
-  }
-  LD Fitted(LD u) const {
-    const std::vector<LD> f = Powers(u);
-    LD sum = 0;
-    for (int j = 0; j < m; ++j) sum += f[j] * beta[j];
-    return sum;
-  }
-  // ‖R⁻ᵀ f‖² = fᵀ (XᵀX)⁻¹ f.
-  LD Variance(LD u) const {
-    const std::vector<LD> f = Powers(u);
-    LD total = 0;
-    for (int j = 0; j < m; ++j) {
-      LD w = 0;
-      for (int i = 0; i <= j; ++i) w += rinv[i][j] * f[i];
-      total += w * w;
-    }
-    return total;
-  }
-};
 
 // Generated data with noise, for each model in its own coordinates.
 std::vector<std::pair<double, double>> Generated(const std::function<double(double)>& y, double lo,
@@ -178,7 +101,7 @@ TEST(FitReport, BandsAgreeWithAnIndependentLeastSquares) {
     ASSERT_EQ(r.status, 0) << r.err;
     std::vector<LD> u, z;
     for (const auto& [x, y] : points) u.push_back(c.u(x)), z.push_back(c.z(y));
-    const Reference ref(u, z, c.order);
+    const test_support::LeastSquares<LD> ref(u, z, c.order);
     const LD q = boost::math::quantile(boost::math::complement(
         boost::math::students_t(double(points.size()) - c.order - 1), 0.05));
     // The band's table follows the fit's three lines and a blank line.
@@ -188,7 +111,7 @@ TEST(FitReport, BandsAgreeWithAnIndependentLeastSquares) {
     for (const auto& row : rows) {
       ASSERT_EQ(row.size(), 6u);
       const LD x = row[0], zh = ref.Fitted(c.u(x)), v = ref.Variance(c.u(x));
-      const LD sigma = std::sqrt(ref.s2);
+      const LD sigma = std::sqrt(ref.ResidualVariance());
       const LD conf[] = {c.back(zh - q * sigma * std::sqrt(v)),
                          c.back(zh + q * sigma * std::sqrt(v))};
       const LD pred[] = {c.back(zh - q * sigma * std::sqrt(1 + v)),

@@ -59,7 +59,7 @@ TEST(PolynomialCurve, DrawnSamplesFollowTheFitAwayFromZero) {
       SCOPED_TRACE(std::string(set.name) + ", order " + std::to_string(p));
       frm->SEPolyOrder->SetValue(p);
       frm->BButPolynomial->click();
-      const test_support::Reference ref = test_support::LeastSquares(points, p);
+      const auto ref = test_support::PolynomialReference(points, p);
       // Where the fit was solved in powers of x, its curve is that of the coefficients shown, in
       // extended precision; where it was solved in the centred form, the least-squares
       // polynomial itself, computed independently.
@@ -69,7 +69,7 @@ TEST(PolynomialCurve, DrawnSamplesFollowTheFitAwayFromZero) {
       PolynomialCurve form;
       ASSERT_TRUE(frm->Stats1.CalcPolynomialFit(std::uint8_t(p), c, quality, deficient, form));
       const auto expected = [&](double x) -> long double {
-        if (form.Centred()) return ref.At(x);
+        if (form.Centred()) return ref.Fitted(x);
         long double sum = 0, power = 1;
         for (int j = 0; j <= p; ++j, power *= x) sum += c[std::size_t(j)] * power;
         return sum;
@@ -82,7 +82,7 @@ TEST(PolynomialCurve, DrawnSamplesFollowTheFitAwayFromZero) {
         worst = std::max(worst, double(std::fabs(item.Y - expected(item.X))));
       }
       EXPECT_LE(worst, 1e-9 * (yHigh - yLow));
-      EXPECT_NEAR(frm->NLabFitQual.Value(), double(ref.fitQual), 1e-9);
+      EXPECT_NEAR(frm->NLabFitQual.Value(), double(ref.FitQuality()), 1e-9);
       // At order 7 and above every set here is solved in the centred form.
       if (p >= 7) EXPECT_TRUE(form.Centred());
     }

@@ -283,8 +283,8 @@ TEST(CalcPolynomialFit, AwayFromZeroEveryOrderFitsAsLeastSquares) {
       bool deficient = true;
       ASSERT_TRUE(store.CalcPolynomialFit(std::uint8_t(p), k, fitQual, deficient));
       EXPECT_FALSE(deficient);
-      const test_support::Reference ref = test_support::LeastSquares(points, p);
-      EXPECT_NEAR(fitQual, double(ref.fitQual), 1e-9);
+      const auto ref = test_support::PolynomialReference(points, p);
+      EXPECT_NEAR(fitQual, double(ref.FitQuality()), 1e-9);
       EXPECT_GE(fitQual, previous - 1e-12);
       previous = fitQual;
       // The curve from the shown coefficients, across the data.
@@ -292,7 +292,7 @@ TEST(CalcPolynomialFit, AwayFromZeroEveryOrderFitsAsLeastSquares) {
       double worst = 0;
       for (int i = 0; i <= 200; ++i) {
         const double x = set.low + set.range * i / 200;
-        worst = std::max(worst, double(std::fabs(WindowCurve(k, p, x) - ref.At(x))));
+        worst = std::max(worst, double(std::fabs(WindowCurve(k, p, x) - ref.Fitted(x))));
       }
       // Far from 0 the double coefficients cannot carry high orders (see CalcPolynomialFit).
       if (offset <= 20 && p <= 6) {

@@ -16,6 +16,8 @@
 #include "fit/kovix_errors.h"
 #include "fit/polynomial_curve.h"
 #include "fit/rovav_aza.h"
+#include "tests/support/least_squares.h"
+#include "tests/support/nist_strd.h"
 
 namespace {
 
@@ -106,51 +108,7 @@ double Digits(double a, double b) {
   return std::min(16.0, -std::log10(std::fabs(a - b) / std::fabs(b)));
 }
 
-// ---- NIST StRD linear least squares: data and certified values ----------------------------
-
-const std::vector<double> kNorrisX = {0.2,   337.4, 118.2, 884.6, 10.1,  226.5, 666.3, 996.3, 448.6,
-                                      777.0, 558.2, 0.4,   0.6,   775.5, 666.9, 338.0, 447.5, 11.6,
-                                      556.0, 228.1, 995.8, 887.6, 120.2, 0.3,   0.3,   556.8, 339.1,
-                                      887.2, 999.0, 779.0, 11.1,  118.3, 229.2, 669.1, 448.9, 0.5};
-const std::vector<double> kNorrisY = {0.1,   338.8, 118.1, 888.0, 9.2,   228.1, 668.5, 998.5, 449.1,
-                                      778.9, 559.2, 0.3,   0.1,   778.1, 668.8, 339.3, 448.9, 10.8,
-                                      557.7, 228.3, 998.0, 888.8, 119.6, 0.3,   0.6,   557.6, 339.3,
-                                      888.0, 998.5, 778.9, 10.2,  117.6, 228.9, 668.4, 449.2, 0.2};
-
-std::vector<double> PontiusX() {
-  std::vector<double> x;
-  for (int i = 0; i < 40; ++i) x.push_back(150000.0 * (i % 20 + 1));
-  return x;
-}
-const std::vector<double> kPontiusY = {
-    .11019,  .21956,  .32949,  .43899,  .54803,  .65694,  .76562,  .87487,  .98292,  1.09146,
-    1.20001, 1.30822, 1.41599, 1.52399, 1.63194, 1.73947, 1.84646, 1.95392, 2.06128, 2.16844,
-    .11052,  .22018,  .32939,  .43886,  .54798,  .65739,  .76596,  .87474,  .98300,  1.09150,
-    1.20004, 1.30818, 1.41613, 1.52408, 1.63159, 1.73965, 1.84696, 1.95445, 2.06177, 2.16829};
-
-std::vector<double> WamplerX() {
-  std::vector<double> x;
-  for (int i = 0; i <= 20; ++i) x.push_back(i);
-  return x;
-}
-const std::vector<double> kWampler1Y = {
-    1,      6,      63,     364,    1365,   3906,    9331,    19608,   37449,   66430,  111111,
-    177156, 271453, 402234, 579195, 813616, 1118481, 1508598, 2000719, 2613660, 3368421};
-const std::vector<double> kWampler2Y = {1.00000,  1.11111,  1.24992,  1.42753,  1.65984,  1.96875,
-                                        2.38336,  2.94117,  3.68928,  4.68559,  6.00000,  7.71561,
-                                        9.92992,  12.75603, 16.32384, 20.78125, 26.29536, 33.05367,
-                                        41.26528, 51.16209, 63.00000};
-const std::vector<double> kWampler3Y = {760.,     -2042.,   2111.,   -1684.,  3888.,    1858.,
-                                        11379.,   17560.,   39287.,  64382.,  113159.,  175108.,
-                                        273291.,  400186.,  581243., 811568., 1121004., 1506550.,
-                                        2002767., 2611612., 3369180.};
-const std::vector<double> kWampler4Y = {
-    75901,  -204794, 204863, -204436, 253665, -200894, 214131,  -185192, 221249,  -138370, 315911,
-    -27644, 455253,  197434, 783995,  608816, 1370781, 1303798, 2205519, 2408860, 3444321};
-const std::vector<double> kWampler5Y = {
-    7590001,   -20479994, 20480063,  -20479636, 25231365,  -20476094, 20489331,
-    -20460392, 18417449,  -20413570, 20591111,  -20302844, 18651453,  -20077766,
-    21059195,  -19666384, 26348481,  -18971402, 22480719,  -17866340, 10958421};
+// ---- NIST StRD linear least squares: the certified values -----------------------------------
 
 struct Certified {
   std::string name;
@@ -166,28 +124,21 @@ struct Certified {
 };
 
 const std::vector<double> kOnes = {1, 1, 1, 1, 1, 1};
-const std::vector<double> kPontiusEstimate = {0.673565789473684E-03, 0.732059160401003E-06,
-                                              -0.316081871345029E-14};
-const std::vector<double> kPontiusSd = {0.107938612033077E-03, 0.157817399981659E-09,
-                                        0.486652849992036E-16};
-const std::vector<double> kWampler3Sd = {2152.32624678170, 2363.55173469681, 779.343524331583,
-                                         101.475507550350, 5.64566512170752, 0.112324854679312};
 std::vector<double> Times(std::vector<double> v, double f) {
   for (double& e : v) e *= f;
   return v;
 }
 
 std::vector<Certified> NistSets() {
-  const std::vector<double> norris_estimate = {-0.262323073774029, 1.00211681802045};
-  const std::vector<double> norris_sd = {0.232818234301152, 0.429796848199937E-03};
+  using namespace nist_strd;
   const std::vector<double> zeros(6, 0.0);
   return {
-      {"Norris", Model::Lin, 1, false, kNorrisX, kNorrisY, norris_estimate, norris_sd,
+      {"Norris", Model::Lin, 1, false, kNorrisX, kNorrisY, kNorrisEstimate, kNorrisSd,
        0.884796396144373, 0.999993745883712, 5436385.54079785, 12},
-      {"NorrisOnePass", Model::Lin, 1, true, kNorrisX, kNorrisY, norris_estimate, norris_sd,
+      {"NorrisOnePass", Model::Lin, 1, true, kNorrisX, kNorrisY, kNorrisEstimate, kNorrisSd,
        0.884796396144373, 0.999993745883712, 5436385.54079785, 12},
-      {"NorrisPolynomial", Model::Polynomial, 1, false, kNorrisX, kNorrisY, norris_estimate,
-       norris_sd, 0.884796396144373, 0.999993745883712, 5436385.54079785, 14},
+      {"NorrisPolynomial", Model::Polynomial, 1, false, kNorrisX, kNorrisY, kNorrisEstimate,
+       kNorrisSd, 0.884796396144373, 0.999993745883712, 5436385.54079785, 14},
       {"PontiusParabola", Model::Parabol, 2, false, PontiusX(), kPontiusY, kPontiusEstimate,
        kPontiusSd, 0.205177424076185E-03, 0.999999900178537, 185330865.995752, 12},
       {"PontiusPolynomial", Model::Polynomial, 2, false, PontiusX(), kPontiusY, kPontiusEstimate,
@@ -270,105 +221,11 @@ INSTANTIATE_TEST_SUITE_P(StRD, NistCertified, testing::ValuesIn(NistSets()),
 
 using Quad = __float128;
 
-Quad QuadSqrt(Quad v) {
-  if (v <= 0) return 0;
-  Quad r = std::sqrt(static_cast<long double>(v));
-  for (int i = 0; i < 3; ++i) r = (r + v / r) / 2;
-  return r;
-}
-
 Quad QuadAbs(Quad v) {
   return v < 0 ? -v : v;
 }
 
 using QuadMatrix = std::vector<std::vector<Quad>>;
-
-// Householder QR of the design in powers of s = (u − mean)/rms (a basis of its own, unlike the
-// engine's Chebyshev polynomials over the range), (XᵀX)⁻¹ = R⁻¹R⁻ᵀ, and the residual sum.
-struct QuadFit {
-  int p = 0;
-  Quad mean = 0, rms = 1, rss = 0;
-  QuadMatrix cov_s;
-
-  Quad Variance(Quad u) const {
-    std::vector<Quad> f(static_cast<std::size_t>(p));
-    f[0] = 1;
-    for (int k = 1; k < p; ++k) f[k] = f[k - 1] * ((u - mean) / rms);
-    Quad v = 0;
-    for (int j = 0; j < p; ++j)
-      for (int k = 0; k < p; ++k) v += f[j] * cov_s[j][k] * f[k];
-    return v;
-  }
-
-  // b_u = T·b_s with T[j][k] the coefficient of u^j in s^k.
-  QuadMatrix CovarianceInU() const {
-    QuadMatrix t(p, std::vector<Quad>(p, 0));
-    for (int k = 0; k < p; ++k) {
-      // (u − mean)^k / rms^k by repeated multiplication.
-      std::vector<Quad> q(static_cast<std::size_t>(p), 0);
-      q[0] = 1;
-      for (int m = 0; m < k; ++m) {
-        for (int j = p - 1; j >= 0; --j) q[j] = ((j > 0 ? q[j - 1] : 0) - mean * q[j]) / rms;
-      }
-      for (int j = 0; j < p; ++j) t[j][k] = q[j];
-    }
-    QuadMatrix cov(p, std::vector<Quad>(p, 0));
-    for (int a = 0; a < p; ++a)
-      for (int b = 0; b < p; ++b)
-        for (int j = 0; j < p; ++j)
-          for (int k = 0; k < p; ++k) cov[a][b] += t[a][j] * cov_s[j][k] * t[b][k];
-    return cov;
-  }
-};
-
-QuadFit QuadLeastSquares(const std::vector<Quad>& u, const std::vector<Quad>& z, int order) {
-  const int n = static_cast<int>(u.size()), p = order + 1;
-  QuadFit fit;
-  fit.p = p;
-  for (Quad v : u) fit.mean += v;
-  fit.mean /= n;
-  Quad spread = 0;
-  for (Quad v : u) spread += (v - fit.mean) * (v - fit.mean);
-  if (spread > 0) fit.rms = QuadSqrt(spread / n);
-  QuadMatrix a(n, std::vector<Quad>(p + 1));
-  for (int i = 0; i < n; ++i) {
-    const Quad s = (u[i] - fit.mean) / fit.rms;
-    a[i][0] = 1;
-    for (int j = 1; j < p; ++j) a[i][j] = a[i][j - 1] * s;
-    a[i][p] = z[i];
-  }
-  for (int k = 0; k < p; ++k) {
-    Quad norm = 0;
-    for (int i = k; i < n; ++i) norm += a[i][k] * a[i][k];
-    norm = QuadSqrt(norm);
-    const Quad alpha = a[k][k] > 0 ? -norm : norm;
-    std::vector<Quad> v(static_cast<std::size_t>(n), 0);
-    for (int i = k; i < n; ++i) v[i] = a[i][k];
-    v[k] -= alpha;
-    Quad vv = 0;
-    for (int i = k; i < n; ++i) vv += v[i] * v[i];
-    for (int j = k; j <= p; ++j) {
-      Quad dot = 0;
-      for (int i = k; i < n; ++i) dot += v[i] * a[i][j];
-      for (int i = k; i < n; ++i) a[i][j] -= 2 * dot / vv * v[i];
-    }
-  }
-  for (int i = p; i < n; ++i) fit.rss += a[i][p] * a[i][p];
-  QuadMatrix rinv(p, std::vector<Quad>(p, 0));
-  for (int j = p - 1; j >= 0; --j) {
-    rinv[j][j] = 1 / a[j][j];
-    for (int k = j + 1; k < p; ++k) {
-      Quad sum = 0;
-      for (int m = j + 1; m <= k; ++m) sum += a[j][m] * rinv[m][k];
-      rinv[j][k] = -sum / a[j][j];
-    }
-  }
-  fit.cov_s.assign(p, std::vector<Quad>(p, 0));
-  for (int j = 0; j < p; ++j)
-    for (int k = 0; k < p; ++k)
-      for (int m = std::max(j, k); m < p; ++m) fit.cov_s[j][k] += rinv[j][m] * rinv[k][m];
-  return fit;
-}
 
 // 2-norm condition number of the n × p design with columns w^0..w^(p−1), one-sided Jacobi.
 Quad QuadCondition(const std::vector<Quad>& w, int p) {
@@ -388,11 +245,12 @@ Quad QuadCondition(const std::vector<Quad>& w, int p) {
           beta += a[i][s] * a[i][s];
           gamma += a[i][r] * a[i][s];
         }
-        if (QuadAbs(gamma) <= 1e-32 * QuadSqrt(alpha * beta)) continue;
+        if (QuadAbs(gamma) <= 1e-32 * test_support::Sqrt(alpha * beta)) continue;
         rotated = true;
         const Quad zeta = (beta - alpha) / (2 * gamma);
-        const Quad tan = (zeta >= 0 ? 1 : -1) / (QuadAbs(zeta) + QuadSqrt(zeta * zeta + 1));
-        const Quad cos = 1 / QuadSqrt(tan * tan + 1), sin = tan * cos;
+        const Quad tan =
+            (zeta >= 0 ? 1 : -1) / (QuadAbs(zeta) + test_support::Sqrt(zeta * zeta + 1));
+        const Quad cos = 1 / test_support::Sqrt(tan * tan + 1), sin = tan * cos;
         for (int i = 0; i < n; ++i) {
           const Quad ar = a[i][r], as = a[i][s];
           a[i][r] = cos * ar - sin * as;
@@ -405,7 +263,7 @@ Quad QuadCondition(const std::vector<Quad>& w, int p) {
   for (int j = 0; j < p; ++j) {
     Quad norm = 0;
     for (int i = 0; i < n; ++i) norm += a[i][j] * a[i][j];
-    norm = QuadSqrt(norm);
+    norm = test_support::Sqrt(norm);
     top = std::max(top, norm);
     bottom = bottom < 0 ? norm : std::min(bottom, norm);
   }
@@ -483,11 +341,12 @@ TEST_P(GeneratedData, AgreesWithQuadruplePrecision) {
     u.push_back(Transform(s.input.u, s.input.x[i]));
     z.push_back(Transform(s.input.z, s.input.y[i]));
   }
-  const QuadFit ref = QuadLeastSquares(u, z, g.order);
+  const test_support::LeastSquares<Quad> ref(u, z, g.order, test_support::Basis::kPowers,
+                                             test_support::Centring::kMeanAndRms);
   const QuadMatrix cov = ref.CovarianceInU();
   for (int a = 0; a < p; ++a)
     for (int b = 0; b < p; ++b) {
-      const double scale = static_cast<double>(QuadSqrt(cov[a][a] * cov[b][b]));
+      const double scale = static_cast<double>(test_support::Sqrt(cov[a][a] * cov[b][b]));
       EXPECT_NEAR(st.covariance[static_cast<std::size_t>(a * p + b)],
                   static_cast<double>(cov[a][b]), 1e-13 * scale)
           << a << ", " << b;
@@ -499,7 +358,8 @@ TEST_P(GeneratedData, AgreesWithQuadruplePrecision) {
     EXPECT_NEAR(st.VarianceFactor(at), expected, 1e-13 * expected) << "u = " << at;
   }
   // The fit's residuals: those of the least-squares solution.
-  EXPECT_NEAR(st.rss, static_cast<double>(ref.rss), 1e-10 * static_cast<double>(ref.rss));
+  EXPECT_NEAR(st.rss, static_cast<double>(ref.ResidualSum()),
+              1e-10 * static_cast<double>(ref.ResidualSum()));
 
   // The condition number of the design the fit solved, where quadruple precision holds it.
   std::vector<Quad> w = u;

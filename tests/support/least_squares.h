@@ -1,92 +1,179 @@
 #pragma once
 
-// An independent least-squares polynomial for tests to compare fits and curves with.
+// An independent least-squares polynomial for tests to compare fits, curves, covariances and
+// bands with: Householder QR (Householder 1958, "Unitary triangularization of a nonsymmetric
+// matrix", J. ACM 5) of the design on a polynomial basis of t = (u − centre)/scale, in the scalar
+// type T: long double, or __float128 where a test needs more than the engine's own precision.
+//   const test_support::LeastSquares<long double> ref(u, z, order);
+//   ref.Fitted(u), ref.Variance(u), ref.FitQuality(), ref.ResidualVariance()
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 namespace test_support {
 
-// An independent least-squares fit for comparison: modified Gram–Schmidt, twice, in extended
-// precision, on Chebyshev polynomials of the centred and scaled x.
-struct Reference {
-  long double middle, half;
-  std::vector<long double> coefficients;  // of T_0..T_p
-  long double fitQual;
+// √v; for __float128 three Newton steps from the extended-precision root. 0 for v ≤ 0.
+template <class T>
+T Sqrt(T v) {
+  if constexpr (std::is_same_v<T, long double>) {
+    return std::sqrt(v);
+  } else {
+    if (v <= 0) return 0;
+    T r = std::sqrt(static_cast<long double>(v));
+    for (int i = 0; i < 3; ++i) r = (r + v / r) / 2;
+    return r;
+  }
+}
 
-  long double At(double x) const {
-    const long double t = (x - middle) / half;
-    long double t0 = 1, t1 = t, sum = coefficients[0];
-    for (std::size_t k = 1; k < coefficients.size(); ++k) {
-      sum += coefficients[k] * t1;
-      const long double t2 = 2 * t * t1 - t0;
-      t0 = t1;
-      t1 = t2;
+// The columns of the design: powers of t, or Chebyshev polynomials of t (better conditioned at
+// high orders over the data's range).
+enum class Basis { kPowers, kChebyshev };
+// t's centre and scale: the middle and half-width of the u range, or the mean and rms spread.
+enum class Centring { kMidRange, kMeanAndRms };
+
+template <class T>
+class LeastSquares {
+ public:
+  using Matrix = std::vector<std::vector<T>>;
+
+  LeastSquares(const std::vector<T>& u, const std::vector<T>& z, int order,
+               Basis basis = Basis::kPowers, Centring centring = Centring::kMidRange)
+      : m_(order + 1), n_(u.size()), basis_(basis) {
+    const std::size_t n = n_, m = static_cast<std::size_t>(m_);
+    if (centring == Centring::kMidRange) {
+      const auto [lo, hi] = std::minmax_element(u.begin(), u.end());
+      centre_ = (*lo + *hi) / 2;
+      scale_ = (*hi - *lo) / 2;
+    } else {
+      for (const T v : u) centre_ += v;
+      centre_ /= static_cast<T>(n);
+      T spread = 0;
+      for (const T v : u) spread += (v - centre_) * (v - centre_);
+      if (spread > 0) scale_ = Sqrt(spread / static_cast<T>(n));
     }
+    T mean = 0;
+    for (const T v : z) mean += v;
+    mean /= static_cast<T>(n);
+    for (const T v : z) tss_ += (v - mean) * (v - mean);
+
+    Matrix a(n, std::vector<T>(m + 1));
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::vector<T> f = BasisAt(u[i]);
+      std::copy(f.begin(), f.end(), a[i].begin());
+      a[i][m] = z[i];
+    }
+    for (std::size_t k = 0; k < m; ++k) {
+      T norm = 0;
+      for (std::size_t i = k; i < n; ++i) norm += a[i][k] * a[i][k];
+      norm = Sqrt(norm);
+      const T alpha = a[k][k] > 0 ? -norm : norm;
+      std::vector<T> v(n, 0);
+      for (std::size_t i = k; i < n; ++i) v[i] = a[i][k];
+      v[k] -= alpha;
+      T vv = 0;
+      for (std::size_t i = k; i < n; ++i) vv += v[i] * v[i];
+      for (std::size_t j = k; j <= m; ++j) {
+        T d = 0;
+        for (std::size_t i = k; i < n; ++i) d += v[i] * a[i][j];
+        for (std::size_t i = k; i < n; ++i) a[i][j] -= 2 * d / vv * v[i];
+      }
+    }
+    for (std::size_t i = m; i < n; ++i) rss_ += a[i][m] * a[i][m];
+    rinv_.assign(m, std::vector<T>(m, 0));
+    for (std::size_t j = 0; j < m; ++j) {
+      rinv_[j][j] = 1 / a[j][j];
+      for (std::size_t i = j; i-- > 0;) {
+        T sum = 0;
+        for (std::size_t k = i + 1; k <= j; ++k) sum += a[i][k] * rinv_[k][j];
+        rinv_[i][j] = -sum / a[i][i];
+      }
+    }
+    beta_.assign(m, 0);
+    for (std::size_t i = m; i-- > 0;) {
+      T sum = a[i][m];
+      for (std::size_t k = i + 1; k < m; ++k) sum -= a[i][k] * beta_[k];
+      beta_[i] = sum / a[i][i];
+    }
+  }
+
+  // The basis at u: the design's row there.
+  std::vector<T> BasisAt(T u) const {
+    const T t = (u - centre_) / scale_;
+    std::vector<T> f(static_cast<std::size_t>(m_));
+    f[0] = 1;
+    for (std::size_t k = 1; k < f.size(); ++k) {
+      f[k] = basis_ == Basis::kPowers || k == 1 ? f[k - 1] * t : 2 * t * f[k - 1] - f[k - 2];
+    }
+    return f;
+  }
+  T Fitted(T u) const {
+    const std::vector<T> f = BasisAt(u);
+    T sum = 0;
+    for (std::size_t j = 0; j < f.size(); ++j) sum += f[j] * beta_[j];
     return sum;
   }
+  // f(u)ᵀ(XᵀX)⁻¹f(u) = ‖R⁻ᵀ f‖², the variance of the fitted value at u over σ².
+  T Variance(T u) const {
+    const std::vector<T> f = BasisAt(u);
+    T total = 0;
+    for (std::size_t j = 0; j < f.size(); ++j) {
+      T w = 0;
+      for (std::size_t i = 0; i <= j; ++i) w += rinv_[i][j] * f[i];
+      total += w * w;
+    }
+    return total;
+  }
+  // (XᵀX)⁻¹ for the coefficients of u^0..u^order (powers basis): T·R⁻¹R⁻ᵀ·Tᵀ with T[j][k] the
+  // coefficient of u^j in t^k.
+  Matrix CovarianceInU() const {
+    const std::size_t p = static_cast<std::size_t>(m_);
+    Matrix t(p, std::vector<T>(p, 0));
+    for (std::size_t k = 0; k < p; ++k) {
+      // (u − centre)^k / scale^k by repeated multiplication.
+      std::vector<T> q(p, 0);
+      q[0] = 1;
+      for (std::size_t r = 0; r < k; ++r) {
+        for (std::size_t j = p; j-- > 0;) q[j] = ((j > 0 ? q[j - 1] : 0) - centre_ * q[j]) / scale_;
+      }
+      for (std::size_t j = 0; j < p; ++j) t[j][k] = q[j];
+    }
+    Matrix cov_t(p, std::vector<T>(p, 0));
+    for (std::size_t j = 0; j < p; ++j)
+      for (std::size_t k = 0; k < p; ++k)
+        for (std::size_t r = std::max(j, k); r < p; ++r) cov_t[j][k] += rinv_[j][r] * rinv_[k][r];
+    Matrix cov(p, std::vector<T>(p, 0));
+    for (std::size_t a = 0; a < p; ++a)
+      for (std::size_t b = 0; b < p; ++b)
+        for (std::size_t j = 0; j < p; ++j)
+          for (std::size_t k = 0; k < p; ++k) cov[a][b] += t[a][j] * cov_t[j][k] * t[b][k];
+    return cov;
+  }
+  T ResidualSum() const { return rss_; }
+  // σ̂² = RSS/(n − order − 1).
+  T ResidualVariance() const { return rss_ / static_cast<T>(n_ - static_cast<std::size_t>(m_)); }
+  // R² = 1 − RSS/TSS.
+  T FitQuality() const { return 1 - rss_ / tss_; }
+
+ private:
+  int m_;
+  std::size_t n_;
+  Basis basis_;
+  T centre_ = 0, scale_ = 1;
+  std::vector<T> beta_;
+  Matrix rinv_;  // R⁻¹
+  T rss_ = 0, tss_ = 0;
 };
 
-Reference LeastSquares(const std::vector<std::pair<double, double>>& points, int p) {
-  const std::size_t n = points.size();
-  double lo = points[0].first, hi = lo;
-  for (const auto& [x, y] : points) {
-    lo = std::min(lo, x);
-    hi = std::max(hi, x);
-  }
-  Reference ref{
-      (static_cast<long double>(lo) + hi) / 2, (static_cast<long double>(hi) - lo) / 2, {}, 0};
-  const int m = p + 1;
-  std::vector<std::vector<long double>> q(m, std::vector<long double>(n));
-  for (std::size_t i = 0; i < n; ++i) {
-    const long double t = (points[i].first - ref.middle) / ref.half;
-    long double t0 = 1, t1 = t;
-    q[0][i] = 1;
-    for (int k = 1; k < m; ++k) {
-      q[k][i] = t1;
-      const long double t2 = 2 * t * t1 - t0;
-      t0 = t1;
-      t1 = t2;
-    }
-  }
-  std::vector<std::vector<long double>> r(m, std::vector<long double>(m, 0));
-  auto dot = [n](const std::vector<long double>& a, const std::vector<long double>& b) {
-    long double s = 0;
-    for (std::size_t i = 0; i < n; ++i) s += a[i] * b[i];
-    return s;
-  };
-  for (int k = 0; k < m; ++k) {
-    for (int pass = 0; pass < 2; ++pass)
-      for (int j = 0; j < k; ++j) {
-        const long double d = dot(q[j], q[k]);
-        r[j][k] += d;
-        for (std::size_t i = 0; i < n; ++i) q[k][i] -= d * q[j][i];
-      }
-    const long double norm = std::sqrt(dot(q[k], q[k]));
-    r[k][k] = norm;
-    for (std::size_t i = 0; i < n; ++i) q[k][i] /= norm;
-  }
-  std::vector<long double> y(n), qty(m);
-  long double mean = 0;
-  for (std::size_t i = 0; i < n; ++i) mean += y[i] = points[i].second;
-  mean /= n;
-  for (int k = 0; k < m; ++k) qty[k] = dot(q[k], y);
-  ref.coefficients.assign(m, 0);
-  for (int k = m - 1; k >= 0; --k) {
-    long double s = qty[k];
-    for (int j = k + 1; j < m; ++j) s -= r[k][j] * ref.coefficients[j];
-    ref.coefficients[k] = s / r[k][k];
-  }
-  long double rss = 0, tss = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    long double fitted = 0;
-    for (int k = 0; k < m; ++k) fitted += q[k][i] * qty[k];
-    rss += (y[i] - fitted) * (y[i] - fitted);
-    tss += (y[i] - mean) * (y[i] - mean);
-  }
-  ref.fitQual = 1 - rss / tss;
-  return ref;
+// The least-squares polynomial of order p through (x, y) points in extended precision, on
+// Chebyshev polynomials over the x range.
+inline LeastSquares<long double> PolynomialReference(
+    const std::vector<std::pair<double, double>>& points, int p) {
+  std::vector<long double> x, y;
+  for (const auto& [px, py] : points) x.push_back(px), y.push_back(py);
+  return LeastSquares<long double>(x, y, p, Basis::kChebyshev);
 }
 
 }  // namespace test_support
