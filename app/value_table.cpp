@@ -3,7 +3,7 @@
 #include "app_core/chart_setup.h"
 #include "app/frm_main.h"
 #include "app/message_boxes.h"
-#include "fit/float_check.h"
+#include "base/float_check.h"
 #include "platform/locale.h"
 #include "platform/qt/speed_button.h"
 #include "platform/qt/value_grid.h"

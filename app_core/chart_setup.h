@@ -6,7 +6,7 @@
 
 #include "app_core/model_curve.h"
 #include "chart/varori.h"
-#include "fit/data_point.h"
+#include "base/data_point.h"
 
 // The chart as the main window shows it: margins, fonts, colours, grid, the first x and y scale
 // from 0 to 10 with the window's ticks, the other layers' scales hidden. The window and the

@@ -1,6 +1,6 @@
 #include "app_core/curve_sampling.h"
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 
 CurveSampling::CurveSampling(double rangeLow, double rangeHigh)
     : rl_(rangeLow),

@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "fit/data_point.h"
+#include "base/data_point.h"
 #include "scale/round_range.h"
 
 // The tick count and the smallest span the window gives both chart axes.

@@ -8,7 +8,7 @@
 
 #include "app_core/model_curve.h"
 #include "app_core/model_table.h"
-#include "fit/data_point.h"
+#include "base/data_point.h"
 #include "fit/regression_inference.h"
 #include "fit/rovav_aza.h"
 

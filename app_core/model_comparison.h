@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app_core/curve_sampling.h"
-#include "fit/data_point.h"
+#include "base/data_point.h"
 #include "fit/rovav_aza.h"
 
 // `ravelon --fit all`: every model on the same points, compared on one footing: the residuals

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 #include "format/format_fixed_width.h"
 #include "format/shortest_text.h"
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "fit/data_point.h"
+#include "base/data_point.h"
 #include "fit/rovav_aza.h"
 
 // The points of bench_poly_spline's and bench_statistics' stores and peers.py's

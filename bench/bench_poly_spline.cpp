@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench/bench_data.h"
-#include "fit/data_point.h"
+#include "base/data_point.h"
 #include "fit/rovav_aza.h"
 #include "fit/tied_spline.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bench/bench_data.h"
-#include "fit/data_point.h"
+#include "base/data_point.h"
 #include "fit/polynomial_curve.h"
 #include "fit/regression_statistics.h"
 #include "fit/rovav_aza.h"

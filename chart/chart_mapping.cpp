@@ -4,7 +4,7 @@
 
 #include "chart/pixel_math.h"
 #include "chart/varori.h"
-#include "fit/kovix_errors.h"
+#include "chart/varori_error.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "chart/varori.h"
-#include "fit/float_check.h"
+#include "base/float_check.h"
 #include "platform/cursor.h"
 
 using platform::TPoint;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "chart/varori.h"
-#include "fit/kovix_errors.h"
+#include "chart/varori_error.h"
 
 void TCrossHair::SetLayer(int n) {
   Store(layer_, std::clamp(n, 1, kNumLayers));

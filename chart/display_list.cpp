@@ -6,7 +6,7 @@
 #include <new>
 #include <type_traits>
 
-#include "fit/huge_pages.h"
+#include "base/huge_pages.h"
 
 static_assert(std::is_trivially_destructible_v<ChartItem>, "the storage frees items unrun");
 

@@ -14,7 +14,7 @@
 #include "chart/pixel_math.h"
 #include "chart/scale_props.h"
 #include "chart/stamped_positions.h"
-#include "fit/data_point.h"
+#include "base/data_point.h"
 #include "platform/canvas.h"
 #include "platform/control.h"
 #include "scale/scale.h"

@@ -1,8 +1,6 @@
 #include "fit/kovix_errors.h"
 
 // Out-of-line destructors anchor the vtables in one translation unit.
-EKovixError::~EKovixError() = default;
 EKovixMath2Error::~EKovixMath2Error() = default;
 EKovixMatrixError::~EKovixMatrixError() = default;
 EKovixVectorError::~EKovixVectorError() = default;
-EKovixVAroriError::~EKovixVAroriError() = default;

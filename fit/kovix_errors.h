@@ -1,15 +1,8 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "base/kovix_error.h"
 
-// The system's exceptions. The message text is the only payload: what() returns it unchanged.
-class EKovixError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-  ~EKovixError() override;
-};
-
+// The engine's exceptions.
 class EKovixMath2Error : public EKovixError {
  public:
   using EKovixError::EKovixError;
@@ -26,10 +19,4 @@ class EKovixVectorError : public EKovixError {
  public:
   using EKovixError::EKovixError;
   ~EKovixVectorError() override;
-};
-
-class EKovixVAroriError : public EKovixError {
- public:
-  using EKovixError::EKovixError;
-  ~EKovixVAroriError() override;
 };

@@ -4,8 +4,8 @@
 #include <new>
 #include <utility>
 
-#include "fit/float_check.h"
-#include "fit/huge_pages.h"
+#include "base/float_check.h"
+#include "base/huge_pages.h"
 #include "fit/kovix_errors.h"
 #include "fit/vector.h"
 

@@ -13,7 +13,7 @@
 
 #include <cmath>
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 
 // Extended precision: long double, the 80-bit format of the x87 unit (64-bit significand).
 // Intermediate results are held in it and rounded once when stored as double.

@@ -11,7 +11,7 @@
 #include <span>
 #include <vector>
 
-#include "fit/huge_pages.h"
+#include "base/huge_pages.h"
 #include "fit/numeric_kernels.h"
 #include "fit/spline_statistics.h"
 #include "fit/value_slope_problem.h"

@@ -1,6 +1,6 @@
 #include "fit/polynomial_curve.h"
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 
 void PolynomialCurve::SetRaw(int order, const std::array<double, kMaxOrder + 1>& c) {
   order_ = order;

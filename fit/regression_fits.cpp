@@ -9,7 +9,7 @@
 #include <initializer_list>
 #include <span>
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 #include "fit/kovix_errors.h"
 #include "fit/numeric_kernels.h"
 #include "fit/rovav_aza.h"

@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <limits>
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 #include "fit/kovix_errors.h"
 #include "fit/numeric_kernels.h"
 

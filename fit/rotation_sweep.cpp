@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "fit/huge_pages.h"
+#include "base/huge_pages.h"
 #include "fit/numeric_kernels.h"
 #include "fit/value_slope_problem.h"
 

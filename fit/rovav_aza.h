@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "fit/data_point.h"
+#include "base/data_point.h"
 #include "fit/matrix.h"
 #include "fit/penalized_cubic_spline.h"
 #include "fit/polynomial_curve.h"

@@ -12,7 +12,7 @@
 #include <limits>
 #include <span>
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 #include "fit/numeric_kernels.h"
 #include "fit/paired_sweep.h"
 #include "fit/penalized_cubic_spline.h"

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <span>
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 #include "fit/numeric_kernels.h"
 #include "fit/penalized_cubic_spline.h"
 

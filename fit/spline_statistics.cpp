@@ -14,8 +14,8 @@
 #include <span>
 #include <vector>
 
-#include "fit/float_check.h"
-#include "fit/huge_pages.h"
+#include "base/float_check.h"
+#include "base/huge_pages.h"
 #include "fit/kovix_errors.h"
 #include "fit/numeric_kernels.h"
 #include "fit/paired_sweep_statistics.h"

@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "fit/data_point.h"
-#include "fit/float_check.h"
-#include "fit/huge_pages.h"
+#include "base/data_point.h"
+#include "base/float_check.h"
+#include "base/huge_pages.h"
 #include "fit/kovix_errors.h"
 #include "fit/numeric_kernels.h"
 #include "fit/penalized_cubic_spline.h"

@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 
 class TMatrix;
 class TVector;

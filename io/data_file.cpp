@@ -12,7 +12,7 @@
 #include <optional>
 #include <span>
 
-#include "fit/huge_pages.h"
+#include "base/huge_pages.h"
 #include "io/delimited_fields.h"
 #include "io/number_field.h"
 #include "io/text_encoding.h"

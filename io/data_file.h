@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "fit/data_point.h"
+#include "base/data_point.h"
 
 // Reading (x, y) points from a data file: the whole text in, the points or one message out,
 // before anyone changes anything.

@@ -3,7 +3,7 @@
 #include <array>
 #include <charconv>
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 #include "platform/locale.h"
 #include "platform/qt/minus_sign.h"
 

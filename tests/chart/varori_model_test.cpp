@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "chart/varori.h"
-#include "fit/kovix_errors.h"
+#include "chart/varori_error.h"
 #include "platform/message_box.h"
 #include "platform/qt/install.h"
 #include "tests/support/recording_canvas.h"

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 #include "fit/kovix_errors.h"
 #include "fit/vector.h"
 #include "tests/fit/failing_allocation.h"

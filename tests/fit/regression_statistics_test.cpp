@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 #include "fit/kovix_errors.h"
 #include "fit/polynomial_curve.h"
 #include "fit/rovav_aza.h"

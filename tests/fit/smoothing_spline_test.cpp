@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 #include "fit/kovix_errors.h"
 #include "fit/rovav_aza.h"
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 #include "fit/kovix_errors.h"
 #include "fit/penalized_cubic_spline.h"
 #include "fit/rovav_aza.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 #include "fit/kovix_errors.h"
 #include "fit/matrix.h"
 #include "fit/vector.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "fit/float_check.h"
+#include "base/float_check.h"
 #include "platform/locale.h"
 #include "platform/qt/event_dispatch.h"
 #include "platform/qt/float_edit.h"

@@ -1,4 +1,4 @@
-#include "fit/float_check.h"
+#include "base/float_check.h"
 
 #include <cmath>
 
