@@ -21,6 +21,18 @@ void SweepPolynomial(const CurveSampling& samples, const PolynomialCurve& curve,
   }
 }
 
+void SweepFromFirstKnot(double x0, double y0, const CurveSampling& samples,
+                        const std::function<double(double x, bool& defined)>& value,
+                        const CurveSink& point) {
+  point(x0, y0, true);
+  for (int i = 1; i <= CurveSampling::kSamples; ++i) {
+    const double x = samples.Sample(i);
+    bool defined = false;
+    const double y = value(x, defined);
+    if (defined) point(x, y, false);
+  }
+}
+
 void SweepSmoothSpline(TRovavAza& store, const CurveSampling& samples, double factor,
                        const std::function<void(double fitQual)>& quality, const CurveSink& point) {
   const double x0 = store.MinX();
@@ -29,10 +41,8 @@ void SweepSmoothSpline(TRovavAza& store, const CurveSampling& samples, double fa
   bool defined = false;
   const double y0 = store.SmoothSplineValue(x0, fitQual, defined);
   quality(fitQual);
-  point(x0, y0, true);
-  for (int i = 1; i <= CurveSampling::kSamples; ++i) {
-    const double x = samples.Sample(i);
-    const double y = store.SmoothSplineValue(x, fitQual, defined);
-    if (defined) point(x, y, false);
-  }
+  SweepFromFirstKnot(
+      x0, y0, samples,
+      [&store, &fitQual](double x, bool& valid) { return store.SmoothSplineValue(x, fitQual, valid); },
+      point);
 }

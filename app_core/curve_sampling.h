@@ -31,6 +31,12 @@ class CurveSampling {
 void SweepPolynomial(const CurveSampling& samples, const PolynomialCurve& curve,
                      const CurveSink& point);
 
+// A spline's curve from its first knot x0: a move to (x0, y0), then a line to each sample where
+// `value` says the spline is defined (inside the data).
+void SweepFromFirstKnot(double x0, double y0, const CurveSampling& samples,
+                        const std::function<double(double x, bool& defined)>& value,
+                        const CurveSink& point);
+
 // The smoothing spline's curve as the window draws it: the spline with `factor`, then `quality`
 // with the goodness of fit of the first value, then the move to (MinX, y(MinX)) and one point
 // per sample inside the data. Errors of the spline end the sweep where they are raised.

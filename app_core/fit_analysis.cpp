@@ -120,12 +120,10 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points, d
     double x0 = xs[0];
     for (double x : xs) x0 = std::min(x0, x);
     bool valid = false;
-    curve.push_back({x0, merged->Value(x0, valid), true});
-    for (int i = 1; i <= CurveSampling::kSamples; ++i) {
-      const double x = samples.Sample(i);
-      const double y = merged->Value(x, valid);
-      if (valid) curve.push_back({x, y, false});
-    }
+    SweepFromFirstKnot(
+        x0, merged->Value(x0, valid), samples,
+        [&merged](double x, bool& defined) { return merged->Value(x, defined); },
+        [&curve](double x, double y, bool move) { curve.push_back({x, y, move}); });
     view->stats = merged->Statistics();
     r.groups = merged->Groups();
     r.mergedGroups = merged->MergedGroups();
