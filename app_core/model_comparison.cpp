@@ -5,22 +5,22 @@
 #include <functional>
 
 #include "app_core/model_table.h"
+#include "fit/numeric_kernels.h"
 #include "fit/regression_inference.h"
 #include "fit/tied_spline.h"
 #include "format/shortest_text.h"
 
 namespace {
 
-using LD = long double;
 
 // Σ (y − curve(x))² over the points; the message where the curve has no value at a point.
 std::optional<std::string> ResidualSum(std::span<const DataPoint> points, const ModelRow& row,
                                        const ModelFit& fit, double& rss) {
-  LD sum = 0;
+  Ext sum = 0;
   for (const DataPoint& p : points) {
     const std::optional<double> y = row.Value(fit, p.x);
     if (!y) return "the curve has no value at x = " + ShortestText(p.x);
-    const LD r = LD(p.y) - *y;
+    const Ext r = Ext(p.y) - *y;
     sum += r * r;
   }
   rss = double(sum);

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "base/float_check.h"
+#include "fit/numeric_kernels.h"
 #include "format/format_fixed_width.h"
 #include "format/shortest_text.h"
 
@@ -31,7 +32,6 @@ struct ModelKindRow {
 
 namespace {
 
-using LD = long double;
 
 std::string F6(double v) {
   return FormatFixedWidth(1, 6, v);
@@ -41,10 +41,10 @@ std::string F3(double v) {
 }
 
 // The reciprocal models test their denominator as a double and take y from that double.
-std::optional<double> Reciprocal(LD q) {
+std::optional<double> Reciprocal(Ext q) {
   const double stored = StoredDouble(q);
   if (stored == 0) return std::nullopt;
-  return StoredDouble(1 / LD(stored));
+  return StoredDouble(1 / Ext(stored));
 }
 
 // The fits with two parameters, k (or k0) and d (or k1).
@@ -69,8 +69,8 @@ std::vector<double> InOrder(const ModelFit& f, int order) {
 template <bool LnX>
 void TransformedLineInput(const ModelFit& f, const TRovavAza& store, int, RegressionInput& in) {
   const double k0 = f.P[0], k1 = f.P[1];
-  in.fitted = [k0, k1](double x) { return (LnX ? std::log(LD(x)) : LD(x)) * k1 + k0; };
-  in.centre = (LnX ? store.Sums().SumLnX : store.Sums().SumX) / LD(store.NumPoints());
+  in.fitted = [k0, k1](double x) { return (LnX ? std::log(Ext(x)) : Ext(x)) * k1 + k0; };
+  in.centre = (LnX ? store.Sums().SumLnX : store.Sums().SumX) / Ext(store.NumPoints());
 }
 
 // From RL, then a line to each sample where the model has a value.
@@ -122,19 +122,19 @@ constexpr ModelKindRow kKinds[] = {
      [](const ModelFit& f, int) { return "k = " + F6(f.P[0]) + "    d = " + F3(f.P[1]); },
      TwoParameterFit<&TRovavAza::CalcLinFit>,
      [](const ModelFit& f, double x) -> std::optional<double> {
-       return StoredDouble(LD(x) * f.P[0] + f.P[1]);
+       return StoredDouble(Ext(x) * f.P[0] + f.P[1]);
      },
      [](const ModelFit& f, int) { return std::vector<double>{f.P[1], f.P[0]}; },
      [](int) { return std::vector<std::pair<std::string, int>>{{"k", 1}, {"d", 0}}; },
      [](const ModelFit& f, const TRovavAza& store, int, RegressionInput& in) {
        const double k = f.P[0], d = f.P[1];
-       const LD count = store.NumPoints();
-       in.fitted = [k, d](double x) { return LD(x) * k + d; };
+       const Ext count = store.NumPoints();
+       in.fitted = [k, d](double x) { return Ext(x) * k + d; };
        // One pass over the points: centred on the mean the sums already hold.
        in.centre = store.ImmediateSumX() / count;
        // All x equal: the fit leaves k = d = 0, but the least-squares values are the mean.
        if (!store.XVaries()) {
-         const LD mean = store.ImmediateSumY() / count;
+         const Ext mean = store.ImmediateSumY() / count;
          in.fitted = [mean](double) { return mean; };
        }
      },
@@ -149,20 +149,20 @@ constexpr ModelKindRow kKinds[] = {
        return true;
      },
      [](const ModelFit& f, double x) -> std::optional<double> {
-       return StoredDouble(LD(x) * x * f.P[2] + (LD(x) * f.P[1] + f.P[0]));
+       return StoredDouble(Ext(x) * x * f.P[2] + (Ext(x) * f.P[1] + f.P[0]));
      },
      [](const ModelFit& f, int) { return InOrder(f, 2); }, [](int) { return PowerRows(2); },
      [](const ModelFit& f, const TRovavAza&, int, RegressionInput& in) {
        const double k0 = f.P[0], k1 = f.P[1], k2 = f.P[2];
        in.order = 2;
-       in.fitted = [k0, k1, k2](double x) { return (LD(k2) * x + k1) * x + k0; };
+       in.fitted = [k0, k1, k2](double x) { return (Ext(k2) * x + k1) * x + k0; };
      },
      SweepSamples},
     {ModelKind::Reciproc, "reciproc", Coordinate::Same, Coordinate::Reciprocal, "1/y",
      "1/y = k0 + k1*x", "", "", [](int) { return std::string("y = 1/(k0 + k1*x)"); },
      [](const ModelFit& f, int) { return "k0 = " + F6(f.P[0]) + "     k1 = " + F3(f.P[1]); },
      TwoParameterFit<&TRovavAza::CalcReciLinFit>,
-     [](const ModelFit& f, double x) { return Reciprocal(LD(x) * f.P[1] + f.P[0]); },
+     [](const ModelFit& f, double x) { return Reciprocal(Ext(x) * f.P[1] + f.P[0]); },
      [](const ModelFit& f, int) { return InOrder(f, 1); }, [](int) { return PowerRows(1); },
      TransformedLineInput<false>,
      SweepSamples},
@@ -172,7 +172,7 @@ constexpr ModelKindRow kKinds[] = {
      TwoParameterFit<&TRovavAza::CalcLogFit>,
      [](const ModelFit& f, double x) -> std::optional<double> {
        if (!(x > 0)) return std::nullopt;
-       return StoredDouble(std::log(LD(x)) * f.P[1] + f.P[0]);
+       return StoredDouble(std::log(Ext(x)) * f.P[1] + f.P[0]);
      },
      [](const ModelFit& f, int) { return InOrder(f, 1); }, [](int) { return PowerRows(1); },
      TransformedLineInput<true>,
@@ -183,7 +183,7 @@ constexpr ModelKindRow kKinds[] = {
      TwoParameterFit<&TRovavAza::CalcReciLogFit>,
      [](const ModelFit& f, double x) -> std::optional<double> {
        if (!(x > 0)) return std::nullopt;
-       return Reciprocal(std::log(LD(x)) * f.P[1] + f.P[0]);
+       return Reciprocal(std::log(Ext(x)) * f.P[1] + f.P[0]);
      },
      [](const ModelFit& f, int) { return InOrder(f, 1); }, [](int) { return PowerRows(1); },
      TransformedLineInput<true>,
@@ -194,18 +194,18 @@ constexpr ModelKindRow kKinds[] = {
      [](const ModelFit& f, int) { return "k0 = " + F3(f.P[0]) + "    k1 = " + F3(f.P[1]); },
      TwoParameterFit<&TRovavAza::CalcExponentialFit>,
      [](const ModelFit& f, double x) -> std::optional<double> {
-       return StoredDouble(std::exp(LD(x) * f.P[1]) * f.P[0]);
+       return StoredDouble(std::exp(Ext(x) * f.P[1]) * f.P[0]);
      },
      // Solved as ln y = b0 + k1·x: b0 = ln k0.
      [](const ModelFit& f, int) {
-       return std::vector<double>{double(std::log(LD(f.P[0]))), f.P[1]};
+       return std::vector<double>{double(std::log(Ext(f.P[0]))), f.P[1]};
      },
      [](int) { return std::vector<std::pair<std::string, int>>{{"b0", 0}, {"k1", 1}}; },
      [](const ModelFit& f, const TRovavAza& store, int, RegressionInput& in) {
        const double k1 = f.P[1];
-       const LD b0 = std::log(LD(f.P[0]));
-       in.fitted = [b0, k1](double x) { return LD(x) * k1 + b0; };
-       in.centre = store.Sums().SumX / LD(store.NumPoints());
+       const Ext b0 = std::log(Ext(f.P[0]));
+       in.fitted = [b0, k1](double x) { return Ext(x) * k1 + b0; };
+       in.centre = store.Sums().SumX / Ext(store.NumPoints());
      },
      SweepSamples},
     {ModelKind::Polynomial, "poly", Coordinate::Same, Coordinate::Same, "", "", "", "",

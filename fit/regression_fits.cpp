@@ -10,6 +10,7 @@
 #include <span>
 
 #include "base/float_check.h"
+#include "fit/coordinates.h"
 #include "fit/kovix_errors.h"
 #include "fit/numeric_kernels.h"
 #include "fit/rovav_aza.h"
@@ -72,25 +73,10 @@ struct TransformedSums {
   Ext zz;  // sum of z^2
 };
 
-// How a coordinate of the table becomes u or z, as the running sums take it.
-enum class Transform { kSame, kLn, kReciprocal };
-
-Ext Apply(Transform transform, Ext value) {
-  switch (transform) {
-    case Transform::kLn:
-      return std::log(value);
-    case Transform::kReciprocal:
-      return 1 / value;
-    case Transform::kSame:
-      break;
-  }
-  return value;
-}
-
 struct TransformedFit {
   TransformedSums sums;
-  Transform u;  // of x
-  Transform z;  // of y
+  Coordinate u;  // of x
+  Coordinate z;  // of y
   bool exponential;
 };
 
@@ -115,8 +101,8 @@ void CheckExponentialIntercept(const TransformedFit& fit, double b0) {
 LineResult CentredLine(const TransformedFit& fit, const TMatrix& table, int num_points) {
   FloatCheck check;
   const Ext n = num_points;
-  auto u_of = [&](int r) { return Apply(fit.u, table.Elem(1, r)); };
-  auto z_of = [&](int r) { return Apply(fit.z, table.Elem(2, r)); };
+  auto u_of = [&](int r) { return InCoordinate(fit.u, table.Elem(1, r)); };
+  auto z_of = [&](int r) { return InCoordinate(fit.z, table.Elem(2, r)); };
   Ext su = 0, sz = 0;
   for (int r = 1; r <= num_points; ++r) {
     su += u_of(r);
@@ -289,8 +275,8 @@ void TRovavAza::CalcReciLinFit(double& k0, double& k1, double& FitQual) const {
 
   const LineResult r = TransformedLine(
       {{Sums().SumX, Sums().SumX2, Sums().SumRecY, Sums().SumXRecY, Sums().SumRecY2},
-       Transform::kSame,
-       Transform::kReciprocal,
+       Coordinate::Same,
+       Coordinate::Reciprocal,
        false},
       point_table_, num_points_, x_varies_);
   k0 = r.b0;
@@ -309,8 +295,8 @@ void TRovavAza::CalcLogFit(double& k0, double& k1, double& FitQual) const {
 
   const LineResult r =
       TransformedLine({{Sums().SumLnX, Sums().SumLnX2, Sums().SumY, Sums().SumYLnX, Sums().SumY2},
-                       Transform::kLn,
-                       Transform::kSame,
+                       Coordinate::Ln,
+                       Coordinate::Same,
                        false},
                       point_table_, num_points_, x_varies_);
   k0 = r.b0;
@@ -332,8 +318,8 @@ void TRovavAza::CalcReciLogFit(double& k0, double& k1, double& FitQual) const {
 
   const LineResult r = TransformedLine(
       {{Sums().SumLnX, Sums().SumLnX2, Sums().SumRecY, Sums().SumLnXRecY, Sums().SumRecY2},
-       Transform::kLn,
-       Transform::kReciprocal,
+       Coordinate::Ln,
+       Coordinate::Reciprocal,
        false},
       point_table_, num_points_, x_varies_);
   k0 = r.b0;
@@ -355,8 +341,8 @@ void TRovavAza::CalcExponentialFit(double& k0, double& k1, double& FitQual) cons
 
   const LineResult r =
       TransformedLine({{Sums().SumX, Sums().SumX2, Sums().SumLnY, Sums().SumXLnY, Sums().SumLnY2},
-                       Transform::kSame,
-                       Transform::kLn,
+                       Coordinate::Same,
+                       Coordinate::Ln,
                        true},
                       point_table_, num_points_, x_varies_);
   FloatCheck check;

@@ -5,9 +5,10 @@
 #include <cmath>
 #include <numbers>
 
+#include "fit/numeric_kernels.h"
+
 namespace {
 
-using LD = long double;
 
 // A direction the data do not fix moves a parameter by more than this: it has no error.
 constexpr double kUndeterminedShare = 1e-9;
@@ -18,10 +19,10 @@ double StudentQuantile(double level, int df) {
   return boost::math::quantile(boost::math::complement(dist, (1 - level) / 2));
 }
 
-BandValues BandInY(Coordinate z, LD centre, LD confidence, LD prediction) {
+BandValues BandInY(Coordinate z, Ext centre, Ext confidence, Ext prediction) {
   BandValues b;
-  const auto bounds = [&](LD half, std::optional<double>& low, std::optional<double>& high) {
-    const LD lo = centre - half, hi = centre + half;
+  const auto bounds = [&](Ext half, std::optional<double>& low, std::optional<double>& high) {
+    const Ext lo = centre - half, hi = centre + half;
     if (z == Coordinate::Reciprocal) {
       // 1/z has no bound where the band in z reaches 0; 1/z falls, so the ends swap.
       if (lo <= 0 && hi >= 0) return;
@@ -37,36 +38,11 @@ BandValues BandInY(Coordinate z, LD centre, LD confidence, LD prediction) {
   return b;
 }
 
-LD MinusTwoLogLikelihood(double rss, int n) {
-  return n * (std::log(2 * std::numbers::pi_v<LD>) + std::log(LD(rss) / n) + 1);
+Ext MinusTwoLogLikelihood(double rss, int n) {
+  return n * (std::log(2 * std::numbers::pi_v<Ext>) + std::log(Ext(rss) / n) + 1);
 }
 
 }  // namespace
-
-long double InCoordinate(Coordinate c, double v) {
-  switch (c) {
-    case Coordinate::Same:
-      return v;
-    case Coordinate::Ln:
-      return std::log(LD(v));
-    case Coordinate::Reciprocal:
-      return 1 / LD(v);
-  }
-  return v;
-}
-
-std::optional<double> FromCoordinate(Coordinate z, long double v) {
-  switch (z) {
-    case Coordinate::Same:
-      return double(v);
-    case Coordinate::Ln:
-      return double(std::exp(v));
-    case Coordinate::Reciprocal:
-      if (v == 0) return std::nullopt;
-      return double(1 / v);
-  }
-  return std::nullopt;
-}
 
 RegressionInference InferRegression(const RegressionStatistics& s,
                                     std::span<const double> estimates, double level) {
@@ -89,8 +65,8 @@ RegressionInference InferRegression(const RegressionStatistics& s,
         p.p = 2 * boost::math::cdf(boost::math::complement(boost::math::students_t(s.df_residual),
                                                            std::fabs(*p.t)));
       }
-      p.low = double(LD(p.estimate) - LD(*r.quantile) * se);
-      p.high = double(LD(p.estimate) + LD(*r.quantile) * se);
+      p.low = double(Ext(p.estimate) - Ext(*r.quantile) * se);
+      p.high = double(Ext(p.estimate) + Ext(*r.quantile) * se);
     }
     r.parameters.push_back(p);
   }
@@ -131,25 +107,25 @@ BandValues RegressionBand(const RegressionStatistics& s, const RegressionInferen
                           const RegressionInput& input, double x) {
   if (!inference.quantile || !s.sigma2) return {};
   if (input.u == Coordinate::Ln && !(x > 0)) return {};
-  const LD v = s.VarianceFactor(double(InCoordinate(input.u, x)));
-  const LD sigma = std::sqrt(LD(*s.sigma2));
+  const Ext v = s.VarianceFactor(double(InCoordinate(input.u, x)));
+  const Ext sigma = std::sqrt(Ext(*s.sigma2));
   const double q = *inference.quantile;
   return BandInY(input.z, input.fitted(x), q * sigma * std::sqrt(v), q * sigma * std::sqrt(1 + v));
 }
 
-BandValues SplineBand(const SplineStatistics& stats, double sigma2, long double z, double x,
+BandValues SplineBand(const SplineStatistics& stats, double sigma2, Ext z, double x,
                       double y) {
-  const LD f = BandVarianceFactor(stats, x);
-  const LD c = z * std::sqrt(sigma2 * f), q = z * std::sqrt(sigma2 * (1 + f));
+  const Ext f = BandVarianceFactor(stats, x);
+  const Ext c = z * std::sqrt(sigma2 * f), q = z * std::sqrt(sigma2 * (1 + f));
   return {double(y - c), double(y + c), double(y - q), double(y + q)};
 }
 
 std::optional<double> GaussianAic(double rss, int n, double k) {
   if (!(rss > 0) || n < 1) return std::nullopt;
-  return double(MinusTwoLogLikelihood(rss, n) + 2 * (LD(k) + 1));
+  return double(MinusTwoLogLikelihood(rss, n) + 2 * (Ext(k) + 1));
 }
 
 std::optional<double> GaussianBic(double rss, int n, double k) {
   if (!(rss > 0) || n < 1) return std::nullopt;
-  return double(MinusTwoLogLikelihood(rss, n) + std::log(LD(n)) * (LD(k) + 1));
+  return double(MinusTwoLogLikelihood(rss, n) + std::log(Ext(n)) * (Ext(k) + 1));
 }

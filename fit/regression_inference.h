@@ -23,11 +23,6 @@
 // Quantiles and tails come from Boost.Math's Student t, F and normal distributions. The level
 // is in (0, 1).
 
-// u = x or ln x, z = y, 1/y or ln y of a value, in extended precision (ln and 1/ of the double).
-long double InCoordinate(Coordinate c, double v);
-// The y of a value in the solved coordinate z: 1/z and e^z; nullopt for 1/0.
-std::optional<double> FromCoordinate(Coordinate z, long double v);
-
 // Confidence and prediction band at one x, in y. A bound that does not exist (the reciprocal
 // models where the band in 1/y reaches 0) is nullopt.
 struct BandValues {
@@ -71,7 +66,7 @@ BandValues RegressionBand(const RegressionStatistics& s, const RegressionInferen
 
 // The spline's Bayesian band at x around its value y: y ± z·√(σ̂²·A(x)) and z·√(σ̂²·(1 + A(x))),
 // z = BandQuantile(level).
-BandValues SplineBand(const SplineStatistics& stats, double sigma2, long double z, double x,
+BandValues SplineBand(const SplineStatistics& stats, double sigma2, Ext z, double x,
                       double y);
 
 // The Gaussian log-likelihood's criteria at σ̂² = RSS/n, as R's AIC() and BIC() of a linear

@@ -44,18 +44,6 @@ constexpr int kBlock = 256;
   throw EKovixMath2Error(message);
 }
 
-Ext Transformed(Coordinate c, double v) {
-  switch (c) {
-    case Coordinate::Ln:
-      return std::log(static_cast<Ext>(v));
-    case Coordinate::Reciprocal:
-      return 1 / static_cast<Ext>(v);
-    case Coordinate::Same:
-      break;
-  }
-  return v;
-}
-
 // Sums over the points, each in extended precision.
 struct Sums {
   std::array<Ext, 2 * kMaxOrder + 1> power{};  // Σ T_k(t), or Σ t^k for the lines
@@ -85,7 +73,7 @@ Sums BlockSums(const RegressionInput& in, const double* xs, const double* ys, in
   // whose few sums stay in the eight registers of the extended unit.
   std::array<Ext, kBlock> fitted, t;
   for (int i = 0; i < count; ++i) fitted[i] = in.fitted(xs[i]);
-  for (int i = 0; i < count; ++i) t[i] = (Transformed(in.u, xs[i]) - centre) * scale;
+  for (int i = 0; i < count; ++i) t[i] = (InCoordinate(in.u, xs[i]) - centre) * scale;
   Sums block;
   Ext rss = 0, dz = 0, dzz = 0;
   double probe = 0, lo = pass.lo, hi = pass.hi;
@@ -94,7 +82,7 @@ Sums BlockSums(const RegressionInput& in, const double* xs, const double* ys, in
     probe += (x - x) + (y - y);
     lo = std::min(lo, x);
     hi = std::max(hi, x);
-    const Ext z = Transformed(in.z, y);
+    const Ext z = InCoordinate(in.z, y);
     const Ext r = z - fitted[i];
     const Ext d = z - z0;
     rss += r * r;
@@ -157,7 +145,7 @@ Pass Accumulate(const RegressionInput& in, Ext centre, Ext half, bool chebyshev)
   const std::size_t n = in.x.size();
   // A product rounds as the quotient would, and costs a fraction of it.
   const Ext scale = 1 / half;
-  const Ext z0 = Transformed(in.z, in.y[0]);
+  const Ext z0 = InCoordinate(in.z, in.y[0]);
   Pass pass;
   pass.lo = pass.hi = in.x[0];
   Sums group;
@@ -364,7 +352,7 @@ RegressionStatistics LeastSquaresStatistics(const RegressionInput& in) {
     centre = *in.centre;
   } else {
     const auto [lo, hi] = std::minmax_element(in.x.begin(), in.x.end());
-    const Ext ulo = Transformed(in.u, *lo), uhi = Transformed(in.u, *hi);
+    const Ext ulo = InCoordinate(in.u, *lo), uhi = InCoordinate(in.u, *hi);
     centre = (ulo + uhi) / 2;
     half = (uhi - ulo) / 2;
     if (!(half > 0)) half = 1;  // all x equal (or not finite, found below)
@@ -456,7 +444,7 @@ RegressionStatistics LeastSquaresStatistics(const RegressionInput& in) {
   if (st.rank == p) {
     Ext alpha = centre, beta = half;  // u = centre + half·t
     if (!in.solved_raw) {
-      const Ext ulo = Transformed(in.u, pass.lo), uhi = Transformed(in.u, pass.hi);
+      const Ext ulo = InCoordinate(in.u, pass.lo), uhi = InCoordinate(in.u, pass.hi);
       const Ext middle = (ulo + uhi) / 2, width = (uhi - ulo) / 2;
       alpha = (centre - middle) / width;
       beta = half / width;

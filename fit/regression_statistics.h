@@ -5,6 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "fit/coordinates.h"
+
 // The statistics of an ordinary least-squares polynomial z = Σ b_j u^j (j = 0..order) in the
 // transformed coordinates u = U(x) and z = Z(y) that the store's fits solve: the line, the
 // parabola and the polynomial in x and y, and the transformed lines (1/y, ln x, ln y).
@@ -18,7 +20,6 @@
 //   const RegressionStatistics stats = LeastSquaresStatistics(input);
 //   const double se1 = std::sqrt(*stats.sigma2 * stats.covariance[1 * stats.parameters + 1]);
 
-enum class Coordinate { Same, Ln, Reciprocal };  // u = x or ln x; z = y, ln y or 1/y
 
 struct RegressionInput {
   std::span<const double> x, y;  // the points, any order (the store's columns)
