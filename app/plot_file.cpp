@@ -197,11 +197,7 @@ int RunPlot(const CommandLine& request, std::ostream& err) {
   }
   try {
     TRovavAza store;
-    store.AddPoints(file.points);
-    if (const std::string beyond = OrderBeyondPoints(request, store.NumPoints()); !beyond.empty()) {
-      err << beyond << '\n';
-      return 1;
-    }
+    if (!StorePoints(request, file, store, err)) return 1;
 
     // The chart as an open leaves it: the window's set-up, the marks, axes around the points.
     Picture picture{request.Width ? request.Width : kDefaultPictureWidth,

@@ -25,13 +25,16 @@ std::string WithRepeatedX(const std::string& message, const CommandLine& request
                                                     : std::span<const long>());
 }
 
-std::string OrderBeyondPoints(const CommandLine& request, int points) {
+bool StorePoints(const CommandLine& request, const DataFileResult& file, TRovavAza& store,
+                 std::ostream& err) {
+  store.AddPoints(file.points);
   const ModelChoice& m = request.Model.model;
   if (request.Model.what != ModelArgument::What::One || m.kind != ModelKind::Polynomial ||
-      m.order <= points - 1)
-    return {};
-  return "poly:" + std::to_string(m.order) + " needs at least " + std::to_string(m.order + 1) +
-         " points; \"" + request.File + "\" has " + std::to_string(points) + ".";
+      m.order <= store.NumPoints() - 1)
+    return true;
+  err << "poly:" << m.order << " needs at least " << m.order + 1 << " points; \"" << request.File
+      << "\" has " << store.NumPoints() << ".\n";
+  return false;
 }
 
 namespace {
@@ -112,12 +115,7 @@ int RunCommandLineFit(const CommandLine& request, std::ostream& out, std::ostrea
   std::string text;
   try {
     TRovavAza store;
-    store.AddPoints(file.points);
-    // The window's order control never goes above the number of points less one.
-    if (const std::string beyond = OrderBeyondPoints(request, store.NumPoints()); !beyond.empty()) {
-      err << beyond << '\n';
-      return 1;
-    }
+    if (!StorePoints(request, file, store, err)) return 1;
     if (request.Model.what == ModelArgument::What::All) {
       std::vector<ModelComparison> rows = CompareModels(store, file.points, request.TiesMerge);
       // The spline's refusal names the first repeated x by its line, as on its own.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app_core/command_line.h"
+#include "fit/rovav_aza.h"
 #include "io/data_file.h"
 
 // `ravelon --fit` and the other requests that need no window, run as the command line asked:
@@ -21,9 +22,11 @@ int RunCommandLineFit(const CommandLine& request, std::ostream& out, std::ostrea
 std::string WithRepeatedX(const std::string& message, const CommandLine& request,
                           const DataFileResult& file);
 
-// The message where the window's order control could not reach poly:N for the file's points,
-// or empty.
-std::string OrderBeyondPoints(const CommandLine& request, int points);
+// Puts the file's points into the store; false, after writing the reason to `err`, where the
+// request cannot be carried out on them: poly:N beyond the window's order control, which never
+// goes above the number of points less one.
+bool StorePoints(const CommandLine& request, const DataFileResult& file, TRovavAza& store,
+                 std::ostream& err);
 
 // Carries out a request that needs no window (Fit, Help, Version, Usage); returns the status.
 int RunWithoutWindow(const CommandLine& request, std::ostream& out, std::ostream& err);

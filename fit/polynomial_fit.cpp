@@ -44,7 +44,7 @@ double CentredCorrelation(const TMatrix& table, int n, const Fitted& fitted_at) 
     cov += dy * df;
   }
   if (vy == 0 || vf == 0) return 0.0;
-  return static_cast<double>(cov / std::sqrt(vy * vf));
+  return UncheckedDouble(cov / std::sqrt(vy * vf));
 }
 
 // Least squares in powers of t = position(x): design rows t^1..t^p, 1, solved by the singular
@@ -128,9 +128,9 @@ double FitQuality(const TMatrix& table, int n, const Fitted& fitted_at) {
     if (full_vy <= kCancelled * syy || full_vf <= kCancelled * sff) {
       r = CentredCorrelation(table, n, fitted_at);
     } else {
-      const double vy = static_cast<double>(full_vy);
-      const double vf = static_cast<double>(full_vf);
-      r = static_cast<double>((syf - static_cast<Ext>(sy) * sf / count) /
+      const double vy = UncheckedDouble(full_vy);
+      const double vf = UncheckedDouble(full_vf);
+      r = UncheckedDouble((syf - static_cast<Ext>(sy) * sf / count) /
                               std::sqrt(std::fabs(static_cast<Ext>(vy) * vf)));
     }
   }
@@ -203,7 +203,7 @@ bool TRovavAza::CalcPolynomialFit(std::uint8_t order, std::span<double> coeffici
     const Ext middle = (static_cast<Ext>(lo) + hi) / 2;
     const Ext half = (static_cast<Ext>(hi) - lo) / 2;
     if (half > 0) {
-      auto position = [middle, half](double x) { return static_cast<double>((x - middle) / half); };
+      auto position = [middle, half](double x) { return UncheckedDouble((x - middle) / half); };
       TVector scaled;
       bool scaledDeficient = false;
       if (SolveInPowers(point_table_, n, p, check, position, scaled, scaledDeficient) &&
@@ -220,12 +220,12 @@ bool TRovavAza::CalcPolynomialFit(std::uint8_t order, std::span<double> coeffici
             const Ext t = (x - middle) / half;
             Ext sum = a[static_cast<std::size_t>(p)];
             for (int k = p - 1; k >= 0; --k) sum = sum * t + a[static_cast<std::size_t>(k)];
-            return static_cast<double>(sum);
+            return UncheckedDouble(sum);
           };
           FitQual = FitQuality(point_table_, n, fitted_at);
           for (int j = 0; j <= p; ++j)
             coefficients[static_cast<std::size_t>(j)] =
-                static_cast<double>(c[static_cast<std::size_t>(j)]);
+                UncheckedDouble(c[static_cast<std::size_t>(j)]);
           if (p <= PolynomialCurve::kMaxOrder) {
             std::array<Ext, PolynomialCurve::kMaxOrder + 1> inT{};
             std::copy(a.begin(), a.end(), inT.begin());

@@ -123,12 +123,12 @@ LineResult CentredLine(const TransformedFit& fit, const TMatrix& table, int num_
     z_constant = z_constant && z == z1;
   }
   const Ext slope = suz / suu;
-  const double b1 = static_cast<double>(slope);
-  const double b0 = static_cast<double>(mean_z - slope * mean_u);
+  const double b1 = UncheckedDouble(slope);
+  const double b0 = UncheckedDouble(mean_z - slope * mean_u);
   Settle(check, {suu, b0, b1});
   CheckExponentialIntercept(fit, b0);
   // suz² <= suu·szz, so the quality stays within [0, 1] up to rounding.
-  const double fit_qual = z_constant ? 1.0 : static_cast<double>(slope * suz / szz);
+  const double fit_qual = z_constant ? 1.0 : UncheckedDouble(slope * suz / szz);
   Settle(check, {fit_qual});
   return {b0, b1, fit_qual};
 }
@@ -146,16 +146,16 @@ LineResult TransformedLine(const TransformedFit& fit, const TMatrix& table, int 
   if (u_varies && (full_det <= kCancelled * n * s.uu || full_spread <= kCancelled * s.zz)) {
     return CentredLine(fit, table, num_points);
   }
-  const double det = u_varies ? static_cast<double>(full_det) : 0.0;
-  const double b0 = static_cast<double>((s.uu * s.z - s.u * s.uz) / det);
-  const double b1 = static_cast<double>((n * s.uz - s.u * s.z) / det);
+  const double det = u_varies ? UncheckedDouble(full_det) : 0.0;
+  const double b0 = UncheckedDouble((s.uu * s.z - s.u * s.uz) / det);
+  const double b1 = UncheckedDouble((n * s.uz - s.u * s.z) / det);
   Settle(check, {det, b0, b1});
   CheckExponentialIntercept(fit, b0);
 
   const Ext t = s.z * s.z / n;
-  const double spread = static_cast<double>(s.zz - t);
+  const double spread = UncheckedDouble(s.zz - t);
   const double fit_qual =
-      spread == 0 ? 1.0 : static_cast<double>((s.z * b0 + s.uz * b1 - t) / spread);
+      spread == 0 ? 1.0 : UncheckedDouble((s.z * b0 + s.uz * b1 - t) / spread);
   Settle(check, {t, spread, fit_qual});
   return {b0, b1, fit_qual};
 }
@@ -185,22 +185,22 @@ void TRovavAza::CalcLinFit(double& k, double& d, double& FitQual) const {
   }
 
   const Ext ln = n;
-  const double det = static_cast<double>(ln * sxx - Ext{sx} * sx);
+  const double det = UncheckedDouble(ln * sxx - Ext{sx} * sx);
   Settle(check, {sx, sy, sxx, syy, sxy, det});
   // All x equal: no slope can be fitted, and that is not an error.
   if (det == 0) return;
 
-  const double slope = static_cast<double>((ln * sxy - Ext{sx} * sy) / det);
+  const double slope = UncheckedDouble((ln * sxy - Ext{sx} * sy) / det);
   const Ext centred_intercept = (Ext{sxx} * sy - Ext{sx} * sxy) / det;
-  const double intercept = static_cast<double>(centred_intercept - Ext{slope} * mean_x + mean_y);
+  const double intercept = UncheckedDouble(centred_intercept - Ext{slope} * mean_x + mean_y);
   const Ext sy2n = Ext{sy} * sy / ln;
-  const double spread = static_cast<double>(syy - sy2n);
+  const double spread = UncheckedDouble(syy - sy2n);
   // The intercept that belongs to the centred sums: the final one carries −k·x̄, which times a
   // rounding remainder in Sy is no longer negligible when the slope is huge.
   const double fit_qual =
       spread == 0
           ? 1.0
-          : static_cast<double>((centred_intercept * sy + Ext{slope} * sxy - sy2n) / spread);
+          : UncheckedDouble((centred_intercept * sy + Ext{slope} * sxy - sy2n) / spread);
   Settle(check, {slope, intercept, spread, fit_qual});
   k = slope;
   d = intercept;
@@ -235,30 +235,30 @@ void TRovavAza::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
   }
 
   const Ext ln = n;
-  const double a = static_cast<double>(ln * suu - Ext{su} * su);
-  const double b = static_cast<double>(ln * suuv - Ext{suu} * sv);
-  const double c = static_cast<double>(ln * suuu - Ext{su} * suu);
-  const double e = static_cast<double>(ln * suv - Ext{su} * sv);
-  const double f = static_cast<double>(ln * suuuu - Ext{suu} * suu);
+  const double a = UncheckedDouble(ln * suu - Ext{su} * su);
+  const double b = UncheckedDouble(ln * suuv - Ext{suu} * sv);
+  const double c = UncheckedDouble(ln * suuu - Ext{su} * suu);
+  const double e = UncheckedDouble(ln * suv - Ext{su} * sv);
+  const double f = UncheckedDouble(ln * suuuu - Ext{suu} * suu);
   Settle(check, {su, sv, suu, svv, suv, suuv, suuu, suuuu, a, b, c, e, f});
 
   // A zero determinant leaves the affected centred coefficient at 0.
   const Ext af = Ext{a} * f;
   const Ext cc = Ext{c} * c;
-  const double c2 = af == cc ? 0.0 : static_cast<double>((Ext{a} * b - Ext{c} * e) / (af - cc));
-  const double c1 = a == 0 ? 0.0 : static_cast<double>((e - Ext{c} * c2) / a);
-  const double c0 = static_cast<double>((sv - Ext{c1} * su - Ext{c2} * suu) / ln);
+  const double c2 = af == cc ? 0.0 : UncheckedDouble((Ext{a} * b - Ext{c} * e) / (af - cc));
+  const double c1 = a == 0 ? 0.0 : UncheckedDouble((e - Ext{c} * c2) / a);
+  const double c0 = UncheckedDouble((sv - Ext{c1} * su - Ext{c2} * suu) / ln);
   Settle(check, {af, cc, c2, c1, c0});
 
   const double q2 = c2;
-  const double q1 = static_cast<double>(c1 - 2 * Ext{c2} * mean_x);
-  const double q0 = static_cast<double>(Ext{mean_x} * mean_x * c2 + c0 - Ext{c1} * mean_x + mean_y);
+  const double q1 = UncheckedDouble(c1 - 2 * Ext{c2} * mean_x);
+  const double q0 = UncheckedDouble(Ext{mean_x} * mean_x * c2 + c0 - Ext{c1} * mean_x + mean_y);
   const Ext sv2n = Ext{sv} * sv / ln;
-  const double spread = static_cast<double>(svv - sv2n);
+  const double spread = UncheckedDouble(svv - sv2n);
   const double fit_qual =
       spread == 0
           ? 1.0
-          : static_cast<double>((Ext{c0} * sv + Ext{c1} * suv + Ext{c2} * suuv - sv2n) / spread);
+          : UncheckedDouble((Ext{c0} * sv + Ext{c1} * suv + Ext{c2} * suuv - sv2n) / spread);
   Settle(check, {q1, q0, spread, fit_qual});
   k0 = q0;
   k1 = q1;
@@ -346,7 +346,7 @@ void TRovavAza::CalcExponentialFit(double& k0, double& k1, double& FitQual) cons
                        true},
                       point_table_, num_points_, x_varies_);
   FloatCheck check;
-  const double factor = static_cast<double>(std::exp(Ext{r.b0}));
+  const double factor = UncheckedDouble(std::exp(Ext{r.b0}));
   Settle(check, {factor});
   k0 = factor;
   k1 = r.b1;

@@ -270,18 +270,6 @@ Quad QuadCondition(const std::vector<Quad>& w, int p) {
   return top / bottom;
 }
 
-Ext Transform(Coordinate c, double v) {
-  switch (c) {
-    case Coordinate::Ln:
-      return std::log(static_cast<Ext>(v));
-    case Coordinate::Reciprocal:
-      return 1 / static_cast<Ext>(v);
-    case Coordinate::Same:
-      break;
-  }
-  return v;
-}
-
 struct Generated {
   std::string name;
   Model model;
@@ -338,8 +326,8 @@ TEST_P(GeneratedData, AgreesWithQuadruplePrecision) {
 
   std::vector<Quad> u, z;
   for (std::size_t i = 0; i < s.input.x.size(); ++i) {
-    u.push_back(Transform(s.input.u, s.input.x[i]));
-    z.push_back(Transform(s.input.z, s.input.y[i]));
+    u.push_back(InCoordinate(s.input.u, s.input.x[i]));
+    z.push_back(InCoordinate(s.input.z, s.input.y[i]));
   }
   const test_support::LeastSquares<Quad> ref(u, z, g.order, test_support::Basis::kPowers,
                                              test_support::Centring::kMeanAndRms);
