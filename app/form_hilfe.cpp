@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app_core/command_line.h"
 #include "platform/qt/event_dispatch.h"
 
 namespace {
@@ -39,8 +40,8 @@ TFormHilfe::TFormHilfe(QWidget* parent)
   Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   Label3->setWordWrap(true);
   Label3->setText(
-      QStringLiteral("Version 0.6\n"
-                     "\n"
+      QString::fromStdString("Version " + ProgramVersion() + "\n") +
+      QStringLiteral("\n"
                      "Fits a model to (x, y) points\n"
                      "entered in the chart or\n"
                      "in the value table:\n"

@@ -1,4 +1,5 @@
 #include "app/frm_main.h"
+#include "app_core/command_line.h"
 
 #include "app_core/chart_setup.h"
 
@@ -138,7 +139,7 @@ void NameSpinEdit(platform_qt::SpinEdit* spin, const QString& name) {
 
 TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("FrmMain"));
-  setWindowTitle(QStringLiteral("      Ravelon V0.6    -    Univariante Regression"));
+  setWindowTitle(QString::fromStdString(CaptionText("")));
   setFont(PixelFont("Arial", 13));
   QPalette pal = palette();
   pal.setColor(QPalette::Window, platform_qt::ToQColor(platform::clBtnFace));
@@ -363,6 +364,12 @@ void TFrmMain::CreatePanel2Controls() {
                             GraphXmaxEdit,    GraphYmaxEdit,  ResetAxisButton,
                             WerteTabelleGrid, BitBtn2,        WerteUebernehmenBtn};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+std::string CaptionText(const std::string& fileName) {
+  std::string caption = "      Ravelon V" + ProgramVersion() + "    -    Univariante Regression";
+  if (!fileName.empty()) caption += " - " + fileName;
+  return caption;
 }
 
 void TFrmMain::CreateMenu() {

@@ -32,6 +32,10 @@ class SpinEdit;
 class ValueGrid;
 }  // namespace platform_qt
 
+// The window's caption: the program and its version, and " - " and the file's name while its
+// points are shown (fileName empty: none).
+std::string CaptionText(const std::string& fileName);
+
 // The main window. Its controls carry their form names, as member and as object name; the
 // handlers of the commands are wired as their parts arrive.
 class TFrmMain : public QMainWindow {

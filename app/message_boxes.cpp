@@ -1,6 +1,9 @@
 #include "app/message_boxes.h"
 
+#include <QApplication>
 #include <QEventLoop>
+#include <QFileDialog>
+#include <QPushButton>
 #include <QMessageBox>
 #include <memory>
 
@@ -20,6 +23,16 @@ std::function<void(const std::string&)>& WarningHook() {
 
 std::function<void(const std::string&)>& InformationHook() {
   static std::function<void(const std::string&)> hook;
+  return hook;
+}
+
+std::function<bool(const std::string&)>& QuestionHook() {
+  static std::function<bool(const std::string&)> hook;
+  return hook;
+}
+
+std::function<std::string(const std::string&)>& FileDialogHook() {
+  static std::function<std::string(const std::string&)> hook;
   return hook;
 }
 
@@ -93,4 +106,41 @@ void SetWarningBoxHook(std::function<void(const std::string&)> hook) {
 
 void SetInformationBoxHook(std::function<void(const std::string&)> hook) {
   InformationHook() = std::move(hook);
+}
+
+void SetQuestionBoxHook(std::function<bool(const std::string&)> hook) {
+  QuestionHook() = std::move(hook);
+}
+
+void SetFileDialogHook(std::function<std::string(const std::string&)> hook) {
+  FileDialogHook() = std::move(hook);
+}
+
+bool QuestionBox(const std::string& text, const std::string& yes, const std::string& no) {
+  if (QuestionHook()) return QuestionHook()(text);
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Ravelon"), FromStd(text));
+  QPushButton* yesButton = box.addButton(FromStd(yes), QMessageBox::AcceptRole);
+  QPushButton* noButton = box.addButton(FromStd(no), QMessageBox::RejectRole);
+  box.setDefaultButton(yesButton);
+  box.setEscapeButton(noButton);
+  box.setWindowModality(Qt::ApplicationModal);
+  platform_qt::NestedEventLoopScope scope;
+  box.exec();
+  return box.clickedButton() == yesButton;
+}
+
+std::string AskOpenFileName(const std::string& title, const std::string& start,
+                            const std::string& filters) {
+  if (FileDialogHook()) return FileDialogHook()(title);
+  platform_qt::NestedEventLoopScope scope;
+  return QFileDialog::getOpenFileName(QApplication::activeWindow(), FromStd(title), FromStd(start), FromStd(filters))
+      .toStdString();
+}
+
+std::string AskSaveFileName(const std::string& title, const std::string& start,
+                            const std::string& filters) {
+  if (FileDialogHook()) return FileDialogHook()(title);
+  platform_qt::NestedEventLoopScope scope;
+  return QFileDialog::getSaveFileName(QApplication::activeWindow(), FromStd(title), FromStd(start), FromStd(filters))
+      .toStdString();
 }

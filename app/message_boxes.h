@@ -22,8 +22,23 @@ void WarningBox(const std::string& text);
 // OK button.
 void InformationBox(const std::string& text);
 
+// A question with two answers: modal, caption "Ravelon", question icon, the buttons `yes` (the
+// default, Enter) and `no` (also Escape). True for `yes`.
+bool QuestionBox(const std::string& text, const std::string& yes, const std::string& no);
+
+// The file dialogs of the menu's commands, the platform's own where it has one. `filters` as Qt
+// writes them ("Daten (*.csv *.txt);;Alle Dateien (*)"); `start` a folder or a file in it. The
+// path chosen, or empty when the dialog was cancelled.
+std::string AskOpenFileName(const std::string& title, const std::string& start,
+                            const std::string& filters);
+std::string AskSaveFileName(const std::string& title, const std::string& start,
+                            const std::string& filters);
+
 // Where a box would be shown, the hook gets its text instead (tests observe the boxes this way
 // without a user to close them). Passing nullptr shows real boxes again.
 void SetErrorBoxHook(std::function<void(const std::string& text)> hook);
 void SetWarningBoxHook(std::function<void(const std::string& text)> hook);
 void SetInformationBoxHook(std::function<void(const std::string& text)> hook);
+void SetQuestionBoxHook(std::function<bool(const std::string& text)> hook);
+// Where a file dialog would be shown, the hook gets its title and answers with the path.
+void SetFileDialogHook(std::function<std::string(const std::string& title)> hook);

@@ -173,20 +173,6 @@ void DrawBand(TVArori& chart, const std::vector<SampledBand>& band) {
   chart.SetDataColor(color);
 }
 
-std::string Caption(const CommandLine& request, const std::optional<FittedModel>& fitted) {
-  // Kept on one line where the caption wraps.
-  const std::string quality =
-      "Anpassungsgrad:\u00A0" + FitQualityText(fitted ? fitted->fitQual : 0);
-  if (request.Model.what == ModelArgument::What::None)
-    return QFileInfo(FromStd(request.File)).fileName().toStdString();
-  if (ModelRow(request.Model.model).IsSpline()) {
-    char factor[32];
-    std::snprintf(factor, sizeof factor, "%g", request.Model.model.factor);
-    return std::string("Spline, Glättungsfaktor ") + factor + "    " + quality;
-  }
-  return Trimmed(fitted->formula) + "    " + Trimmed(fitted->params) + "    " + quality;
-}
-
 }  // namespace
 
 int RunPlot(const CommandLine& request, std::ostream& err) {
@@ -200,16 +186,10 @@ int RunPlot(const CommandLine& request, std::ostream& err) {
     if (!StorePoints(request, file, store, err)) return 1;
 
     // The chart as an open leaves it: the window's set-up, the marks, axes around the points.
-    Picture picture{request.Width ? request.Width : kDefaultPictureWidth,
-                    request.Height ? request.Height : kDefaultPictureHeight,
-                    0,
-                    request.Scale,
-                    {},
-                    {},
-                    {}};
     TVArori chart;
     SetUpMainChart(chart);
-    chart.SetBounds(0, 0, picture.width, picture.chartHeight);
+    chart.SetBounds(0, 0, request.Width ? request.Width : kDefaultPictureWidth,
+                    request.Height ? request.Height : kDefaultPictureHeight);
     chart.HoldPainting(true);
     ShowPointsOnChart(chart, file.points);
 
@@ -232,48 +212,86 @@ int RunPlot(const CommandLine& request, std::ostream& err) {
       AddCurve(chart, fitted->curve);
     }
 
-    picture.caption = Caption(request, fitted);
-    // In the scales' font, which fits more of a long polynomial on a line.
-    picture.font = platform_qt::ToQFont(chart.Scale1X().Font());
-    picture.font.setStyleStrategy(QFont::PreferAntialias);
-    picture.captionHeight = CaptionHeight(picture);
-    picture.background = platform_qt::ToQColor(chart.WindColor());
-
-    const PictureFormat format = *PictureFormatOf(request.Output);
-    WritePicture(request.Output, [&](QFile& out) {
-      switch (format) {
-        case PictureFormat::Png: {
-          chart.HoldPainting(false);
-          return Composed(ChartImage(chart, picture), picture).save(&out, "PNG");
-        }
-        case PictureFormat::Svg: {
-          QSvgGenerator svg;
-          svg.setOutputDevice(&out);
-          svg.setSize(QSize(picture.width, picture.Height()));
-          svg.setViewBox(QRect(0, 0, picture.width, picture.Height()));
-          svg.setResolution(96);
-          svg.setTitle(QStringLiteral("Ravelon"));
-          svg.setDescription(FromStd(picture.caption));
-          DrawVector(svg, chart, picture);
-          return true;
-        }
-        case PictureFormat::Pdf: {
-          QPdfWriter pdf(&out);
-          pdf.setResolution(96);
-          pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-          pdf.setPageSize(QPageSize(QSizeF(picture.width, picture.Height()) * 72.0 / 96,
-                                    QPageSize::Point, QString(), QPageSize::ExactMatch));
-          pdf.setTitle(QStringLiteral("Ravelon"));
-          pdf.setCreator(QStringLiteral("Ravelon"));
-          DrawVector(pdf, chart, picture);
-          return true;
-        }
-      }
-      return false;
-    });
+    const std::string caption =
+        request.Model.what == ModelArgument::What::None
+            ? QFileInfo(FromStd(request.File)).fileName().toStdString()
+            : ModelCaption(ModelRow(request.Model.model), fitted->formula, fitted->params,
+                           fitted->fitQual);
+    WriteChartPicture(chart, caption, request.Output, request.Scale);
   } catch (const std::exception& e) {
     err << WithRepeatedX(e.what(), request, file) << '\n';
     return 1;
   }
   return 0;
+}
+
+std::string ModelCaption(const ModelRow& row, const std::string& formula,
+                         const std::string& params, double fitQual) {
+  // Kept on one line where the caption wraps.
+  const std::string quality = "Anpassungsgrad:\u00A0" + FitQualityText(fitQual);
+  if (row.IsSpline()) {
+    char factor[32];
+    std::snprintf(factor, sizeof factor, "%g", row.Choice().factor);
+    return std::string("Spline, Glättungsfaktor ") + factor + "    " + quality;
+  }
+  return Trimmed(formula) + "    " + Trimmed(params) + "    " + quality;
+}
+
+namespace {
+
+Picture PictureOf(TVArori& chart, const std::string& caption, double scale) {
+  Picture picture{chart.Width(), chart.Height(), 0, scale, caption, {}, {}};
+  // In the scales' font, which fits more of a long polynomial on a line.
+  picture.font = platform_qt::ToQFont(chart.Scale1X().Font());
+  picture.font.setStyleStrategy(QFont::PreferAntialias);
+  picture.captionHeight = CaptionHeight(picture);
+  picture.background = platform_qt::ToQColor(chart.WindColor());
+  return picture;
+}
+
+}  // namespace
+
+QImage ChartPictureImage(TVArori& chart, const std::string& caption, double scale) {
+  chart.HoldPainting(false);
+  const Picture picture = PictureOf(chart, caption, scale);
+  return Composed(ChartImage(chart, picture), picture);
+}
+
+void WriteChartPicture(TVArori& chart, const std::string& caption, const std::string& path,
+                       double scale) {
+  const std::optional<PictureFormat> format = PictureFormatOf(path);
+  if (!format)
+    throw std::invalid_argument("Die Datei \"" + path +
+                                "\" konnte nicht geschrieben werden: Bilder werden als .png, "
+                                ".svg oder .pdf gespeichert");
+  const Picture picture = PictureOf(chart, caption, scale);
+  WritePicture(path, [&](QFile& out) {
+    switch (*format) {
+      case PictureFormat::Png:
+        return ChartPictureImage(chart, caption, scale).save(&out, "PNG");
+      case PictureFormat::Svg: {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&out);
+        svg.setSize(QSize(picture.width, picture.Height()));
+        svg.setViewBox(QRect(0, 0, picture.width, picture.Height()));
+        svg.setResolution(96);
+        svg.setTitle(QStringLiteral("Ravelon"));
+        svg.setDescription(FromStd(picture.caption));
+        DrawVector(svg, chart, picture);
+        return true;
+      }
+      case PictureFormat::Pdf: {
+        QPdfWriter pdf(&out);
+        pdf.setResolution(96);
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setPageSize(QPageSize(QSizeF(picture.width, picture.Height()) * 72.0 / 96,
+                                  QPageSize::Point, QString(), QPageSize::ExactMatch));
+        pdf.setTitle(QStringLiteral("Ravelon"));
+        pdf.setCreator(QStringLiteral("Ravelon"));
+        DrawVector(pdf, chart, picture);
+        return true;
+      }
+    }
+    return false;
+  });
 }

@@ -255,6 +255,10 @@ std::string UsageText() {
          "       missing x or y (empty, NA, NaN, N/A, #N/A) are skipped and counted.\n";
 }
 
+std::string ProgramVersion() {
+  return RAVELON_VERSION;
+}
+
 std::string VersionText() {
   return std::string("ravelon ") + RAVELON_VERSION + "\n";
 }

@@ -57,5 +57,7 @@ bool WantsNoWindow(std::span<const std::string> args);
 
 std::string UsageText();
 std::string VersionText();
+// The project's version, "0.7": the window's caption and the about box show it too.
+std::string ProgramVersion();
 
 // Running the request that needs no window: fit_command.h.

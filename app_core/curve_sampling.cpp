@@ -1,6 +1,7 @@
 #include "app_core/curve_sampling.h"
 
 #include "base/float_check.h"
+#include "fit/tied_spline.h"
 
 CurveSampling::CurveSampling(double rangeLow, double rangeHigh)
     : rl_(rangeLow),
@@ -31,6 +32,14 @@ void SweepFromFirstKnot(double x0, double y0, const CurveSampling& samples,
     const double y = value(x, defined);
     if (defined) point(x, y, false);
   }
+}
+
+void SweepMergedSpline(const MergedSmoothingSpline& spline, double minX,
+                       const CurveSampling& samples, const CurveSink& point) {
+  bool valid = false;
+  SweepFromFirstKnot(
+      minX, spline.Value(minX, valid), samples,
+      [&spline](double x, bool& defined) { return spline.Value(x, defined); }, point);
 }
 
 void SweepSmoothSpline(TRovavAza& store, const CurveSampling& samples, double factor,

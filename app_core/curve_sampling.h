@@ -37,6 +37,12 @@ void SweepFromFirstKnot(double x0, double y0, const CurveSampling& samples,
                         const std::function<double(double x, bool& defined)>& value,
                         const CurveSink& point);
 
+// The merged spline's curve (repeated x merged), drawn as the store's spline is: from the
+// smallest x, then each sample inside.
+class MergedSmoothingSpline;
+void SweepMergedSpline(const MergedSmoothingSpline& spline, double minX,
+                       const CurveSampling& samples, const CurveSink& point);
+
 // The smoothing spline's curve as the window draws it: the spline with `factor`, then `quality`
 // with the goodness of fit of the first value, then the move to (MinX, y(MinX)) and one point
 // per sample inside the data. Errors of the spline end the sweep where they are raised.

@@ -119,11 +119,8 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points, d
     r.fitQuality = FitQualityText(r.fitQual);
     double x0 = xs[0];
     for (double x : xs) x0 = std::min(x0, x);
-    bool valid = false;
-    SweepFromFirstKnot(
-        x0, merged->Value(x0, valid), samples,
-        [&merged](double x, bool& defined) { return merged->Value(x, defined); },
-        [&curve](double x, double y, bool move) { curve.push_back({x, y, move}); });
+    SweepMergedSpline(*merged, x0, samples,
+                      [&curve](double x, double y, bool move) { curve.push_back({x, y, move}); });
     view->stats = merged->Statistics();
     r.groups = merged->Groups();
     r.mergedGroups = merged->MergedGroups();

@@ -2,10 +2,21 @@
 
 #include <stdexcept>
 
+#include "fit/tied_spline.h"
+
 std::optional<ModelTexts> FitAndSweep(TRovavAza& store, const ModelRow& row,
                                       const CurveSampling* samples,
                                       const std::function<void(double fitQual)>& quality,
                                       const CurveSink& point) {
+  if (row.IsSpline() && row.Choice().mergeTies) {
+    const std::size_t n = std::size_t(store.NumPoints());
+    const std::span<const double> xs = store.PointTable().Column(1).first(n);
+    const std::span<const double> ys = store.PointTable().Column(2).first(n);
+    const MergedSmoothingSpline spline(xs, ys, row.Choice().factor);
+    quality(spline.FitQuality());
+    SweepMergedSpline(spline, store.MinX(), *samples, point);
+    return ModelTexts{};
+  }
   if (row.IsSpline()) {
     SweepSmoothSpline(store, *samples, row.Choice().factor, quality, point);
     return ModelTexts{};

@@ -31,6 +31,9 @@ struct ModelChoice {
   ModelKind kind = ModelKind::Lin;
   int order = 0;      // the polynomial's: 0..10 from the window, 1..9 from the command line
   double factor = 0;  // the spline's smoothing factor, 0..1
+  // The spline of the points with repeated x merged: one knot per x at the mean of its y,
+  // weighted by the count (MergedSmoothingSpline).
+  bool mergeTies = false;
 };
 
 // MODEL as the command line gives it: one model, every model compared, or the points alone.

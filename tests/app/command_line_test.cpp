@@ -123,7 +123,7 @@ TEST(CommandLine, StatusAndStreams) {
   const Outcome help = RunArgs({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--fit MODEL FILE"), std::string::npos);
-  EXPECT_EQ(RunArgs({"--version"}).out, "ravelon 0.6\n");
+  EXPECT_EQ(RunArgs({"--version"}).out, "ravelon 0.7\n");
   const Outcome usage = RunArgs({"--fit", "cubic", dir.File("line.csv")});
   EXPECT_EQ(usage.status, 2);
   EXPECT_TRUE(usage.out.empty());

@@ -61,7 +61,7 @@ class FrmMainTest : public ::testing::Test {
 };
 
 TEST_F(FrmMainTest, StartsWithItsCaptionAndDesignSize) {
-  EXPECT_EQ(frm->windowTitle().toStdString(), "      Ravelon V0.6    -    Univariante Regression");
+  EXPECT_EQ(frm->windowTitle().toStdString(), "      Ravelon V0.7    -    Univariante Regression");
   EXPECT_EQ(frm->size(), QSize(841, 657));
   EXPECT_EQ(frm->minimumSize(), QSize(841, 657));
   frm->resize(600, 400);
@@ -388,7 +388,7 @@ TEST_F(FrmMainTest, InfoShowsTheSameAboutBoxModallyEachTime) {
     EXPECT_EQ(box->windowTitle(), "FormHilfe");
     EXPECT_EQ(box->size(), QSize(325, 374));
     EXPECT_EQ(box->Label1->text(), "Ravelon\nUnivariante Regression");
-    EXPECT_TRUE(box->Label3->text().startsWith("Version 0.6\n\n"));
+    EXPECT_TRUE(box->Label3->text().startsWith("Version 0.7\n\n"));
     EXPECT_LE(box->Label3->heightForWidth(box->Label3->width()), box->Label3->height());
     EXPECT_EQ(box->Button1->text(), "Close");
     EXPECT_EQ(box->Button1->geometry(), QRect(128, 312, 75, 25));
