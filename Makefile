@@ -36,7 +36,8 @@ bench: deps
 	@for b in build-bench/bench/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_out="build-bench/results/$${b##*/}.json" --benchmark_out_format=json; done
 	@bash bench/peers.sh build-bench/results/bench_fits.json build-bench/results/bench_poly_spline.json \
 		build-bench/results/bench_io.json build-bench/results/bench_open.json \
-		build-bench/results/bench_chart.json build-bench/results/bench_statistics.json
+		build-bench/results/bench_chart.json build-bench/results/bench_statistics.json \
+		build-bench/results/bench_save.json
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer (slower; not part of CI).
 sanitize: deps

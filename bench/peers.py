@@ -3,10 +3,11 @@
 figure as a ratio to its peer (below 1: the engine is faster).
 
 Usage: peers.py [BENCH_JSON ...]  (Google Benchmark JSON output of bench_fits,
-bench_poly_spline, bench_io, bench_open and bench_chart; without any, only the peers' times are
-printed). The million-line CSV that bench_io and bench_open read (points_1e6.csv beside the JSON
-files) is read by numpy.loadtxt as their peer, its fully quoted twin (points_1e6_quoted.csv) by
-pandas.read_csv.
+bench_poly_spline, bench_io, bench_open, bench_chart, bench_statistics and bench_save; without
+any, only the peers' times are printed). The million-line CSV that bench_io and bench_open read
+(points_1e6.csv beside the JSON files) is read by numpy.loadtxt as their peer, its fully quoted
+twin (points_1e6_quoted.csv) by pandas.read_csv. bench_save's points are saved by numpy.savetxt
+and DataFrame.to_csv, and the file it saved (saved_1e6.csv) is read back by both.
 """
 
 import json
@@ -182,6 +183,7 @@ def peer_times(csv):
         except (ValueError, np.linalg.LinAlgError) as error:
             peers[name] = (f"scipy make_smoothing_spline failed: {error}", float("nan"))
     statistics_peers(peers)
+    saving_peers(peers, csv)
     return peers
 
 
@@ -198,6 +200,54 @@ def statistics_peers(peers):
     peers["BM_LinFitWithStatistics/n:1000000"] = (
         "numpy.polyfit deg 1, cov=True", best_time(lambda: np.polyfit(x, y, 1, cov=True)))
 # ---- end of regression statistics ----------------------------------------------------------
+
+
+# ---- saving points (bench_save) ------------------------------------------------------------
+def computed_data(n):
+    """bench_save's computed points: the formula of points_1e6.csv unrounded."""
+    x = np.empty(n)
+    y = np.empty(n)
+    state = 12345
+    for i in range(n):
+        state = lcg(state)
+        x[i] = i * 0.001 + (state >> 8) / 16777216.0 * 1e-4
+        y[i] = 3 * np.sin(x[i]) + (state & 0xFFFF) / 65536.0
+    return x, y
+
+
+def saving_peers(peers, csv):
+    """numpy.savetxt ('%.17g', which reads back exactly, and its default '%.18e') and
+    DataFrame.to_csv (shortest repr) saving bench_save's points into the same folder, and
+    numpy.loadtxt and pandas.read_csv reading back the file the engine saved."""
+    if not csv:
+        return
+    import pandas as pd
+
+    folder = os.path.dirname(csv)
+    out = os.path.join(folder, "peer_saved_1e6.csv")
+    sets = {"Computed": computed_data(1000000)}
+    if os.path.exists(csv):
+        sets["Measured"] = tuple(np.loadtxt(csv, delimiter=",", skiprows=1).T)
+    for kind, (x, y) in sets.items():
+        name = f"BM_SaveCsv{kind}/1000000"
+        table = np.column_stack((x, y))
+        frame = pd.DataFrame({"x": x, "y": y})
+        for label, fmt in (("%.17g", "%.17g"), ("default", "%.18e")):
+            peers[f"{name} ({label})"] = (
+                f"numpy.savetxt fmt='{fmt}'",
+                best_time(lambda f=fmt: np.savetxt(out, table, fmt=f, delimiter=",",
+                                                   header="x,y", comments="")))
+        peers[f"{name} (pandas)"] = (
+            "DataFrame.to_csv index=False", best_time(lambda: frame.to_csv(out, index=False)))
+    os.remove(out)
+    saved = os.path.join(folder, "saved_1e6.csv")
+    if os.path.exists(saved):
+        peers["BM_ReadSavedCsv/1000000"] = (
+            "numpy.loadtxt, same file",
+            best_time(lambda: np.loadtxt(saved, delimiter=",", skiprows=1)))
+        peers["BM_ReadSavedCsv/1000000 (pandas)"] = (
+            "pandas.read_csv, same file", best_time(lambda: pd.read_csv(saved)))
+# ---- end of saving points ------------------------------------------------------------------
 
 
 def engine_times(paths):
@@ -227,7 +277,8 @@ def main():
             print(f"{own_name:<42} {own * 1e3:8.2f}ms {peer * 1e3:8.2f}ms {own / peer:7.3f}  "
                   "plain QPainter loop, same dots")
     for name, (peer_name, peer) in peer_times(csv).items():
-        own = engine.get(name.replace(" (GCV)", ""))
+        # A note in parentheses tells apart the peers of one engine figure.
+        own = engine.get(name.split(" (")[0])
         own_text = f"{own * 1e3:8.2f}ms" if own is not None else f"{'-':>10}"
         ratio = f"{own / peer:7.3f}" if own is not None else f"{'-':>7}"
         print(f"{name:<42} {own_text} {peer * 1e3:8.2f}ms {ratio}  {peer_name}")

@@ -1,5 +1,6 @@
 #include "io/number_field.h"
 
+#include <locale.h>
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -136,9 +137,11 @@ FieldStatus ParseNumberField(std::string_view field, bool acceptComma, double& v
   result = std::from_chars(begin, end, v, std::chars_format::general);
   if (result.ptr != end) return FieldStatus::kNotANumber;
   if (result.ec == std::errc::result_out_of_range) {
-    // Too large or too small: strtod tells which, and gives the nearest double of a tiny one.
+    // Too large or too small: strtod tells which, and gives the nearest double of a tiny one;
+    // in the C locale, as a program's locale may take "," for the point.
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(0));
     const PointCopy terminated(std::string_view(begin, std::size_t(end - begin)));
-    v = std::strtod(terminated.begin(), nullptr);
+    v = strtod_l(terminated.begin(), nullptr, c);
     if (std::isinf(v)) return FieldStatus::kTooLarge;
   } else if (result.ec != std::errc()) {
     return FieldStatus::kNotANumber;

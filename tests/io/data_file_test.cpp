@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -159,6 +160,16 @@ TEST_F(ReadDataFileTest, ReadsARegularFileAndNamesTheOthers) {
         ReadDataFile(Path("secret.csv")).error,
         "Die Datei \"" + Path("secret.csv") + "\" konnte nicht gelesen werden: Permission denied");
   }
+}
+
+// Below the double range the C library decides; a German locale must not cut "1.5e-400" to 1.
+TEST(ParseDataText, TinyValuesWhateverTheLocale) {
+  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  std::setlocale(LC_ALL, "de_DE.utf8");
+  const DataFileResult r = ParseDataText("1.5e-400;-2,5e-400\n", "tiny.csv");
+  std::setlocale(LC_ALL, saved.c_str());
+  EXPECT_EQ(r.error, "");
+  EXPECT_EQ(r.points, (std::vector<DataPoint>{{0, -0.0}}));
 }
 
 // Every double written with 17 digits comes back exactly.
