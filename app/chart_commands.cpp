@@ -56,12 +56,14 @@ void TFrmMain::ChartMouseDown(int x, int y) {
   VArori1.PixelToWorld(1, x, y, wx, wy);
   VArori1.AddMark(wx, wy, kPointMark);
   Stats1.AddPoint(wx, wy);
+  PointsChanged();
   UpdateOrderLimit();
   VArori1.ShowItems();
 }
 
 void TFrmMain::GrafikClear() {
   Stats1.ClearData();
+  PointsChanged();
   VArori1.ClearItems();
   VArori1.ShowItems();
   SBNewPnts->SetDown(false);

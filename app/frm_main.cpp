@@ -1,4 +1,5 @@
 #include "app/frm_main.h"
+#include "app/user_guide.h"
 #include "app_core/command_line.h"
 
 #include "app_core/chart_setup.h"
@@ -6,6 +7,7 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -376,24 +378,55 @@ void TFrmMain::CreateMenu() {
   menuBar()->setAccessibleName(QStringLiteral("Menu bar"));
   Datei1 = Named(menuBar()->addMenu(QStringLiteral("&Datei")), "Datei1");
   Datei1->setAccessibleName(QStringLiteral("Datei"));
-  auto later = [this](QAction* action) {
+  const auto command = [this](QAction* action, QKeySequence keys, void (TFrmMain::*run)()) {
+    action->setShortcut(keys);
     connect(action, &QAction::triggered, this,
-            [this] { DispatchEvent([this] { LaterVersionMessage(); }); });
+            [this, run] { DispatchEvent([this, run] { (this->*run)(); }); });
     return action;
   };
-  ErgebnisAnClipboard = Named(later(Datei1->addAction(QStringLiteral("Ergebnis an Clipboard"))),
-                              "ErgebnisAnClipboard");
+  ErgebnisAnClipboard =
+      Named(command(Datei1->addAction(QStringLiteral("Ergebnis an Clipboard")),
+                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &TFrmMain::CopyResultCommand),
+            "ErgebnisAnClipboard");
   WerteTabellespeichern1 =
-      Named(later(Datei1->addAction(QStringLiteral("Werte-Tabelle speichern"))),
+      Named(command(Datei1->addAction(QStringLiteral("Werte-Tabelle speichern")),
+                    QKeySequence::Save, &TFrmMain::SavePointsCommand),
             "WerteTabellespeichern1");
   WerteTabelleladen1 =
-      Named(later(Datei1->addAction(QStringLiteral("Werte-Tabelle laden"))), "WerteTabelleladen1");
+      Named(command(Datei1->addAction(QStringLiteral("Werte-Tabelle laden")), QKeySequence::Open,
+                    &TFrmMain::OpenFileCommand),
+            "WerteTabelleladen1");
+  ZuletztGeoeffnet1 =
+      Named(Datei1->addMenu(QStringLiteral("Zuletzt geöffnet")), "ZuletztGeoeffnet1");
+  ZuletztGeoeffnet1->setAccessibleName(QStringLiteral("Zuletzt geöffnet"));
+  FillRecentMenu();
+  BildSpeichern1 = Named(command(Datei1->addAction(QStringLiteral("Bild speichern …")),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+                                 &TFrmMain::SavePictureCommand),
+                         "BildSpeichern1");
   Ende1 = Named(Datei1->addAction(QStringLiteral("Ende")), "Ende1");
   connect(Ende1, &QAction::triggered, this, [this] { close(); });
-  Hilfe1 = Named(later(menuBar()->addAction(QStringLiteral("&Hilfe"))), "Hilfe1");
+  Hilfe1 = Named(menuBar()->addAction(QStringLiteral("&Hilfe")), "Hilfe1");
+  Hilfe1->setShortcut(QKeySequence::HelpContents);
+  connect(Hilfe1, &QAction::triggered, this, [this] {
+    DispatchEvent([this] {
+      if (!Guide) Guide = Named(new UserGuideWindow(this), "Guide");
+      Guide->ShowAndRaise();
+    });
+  });
   Info1 = Named(menuBar()->addAction(QStringLiteral("&Info")), "Info1");
   connect(Info1, &QAction::triggered, this,
           [this] { DispatchEvent([this] { FormHilfe->ShowModal(); }); });
+}
+
+void TFrmMain::FillRecentMenu() {
+  ZuletztGeoeffnet1->clear();
+  for (const std::string& file : RecentFiles()) {
+    QAction* action = ZuletztGeoeffnet1->addAction(QString::fromStdString(file));
+    connect(action, &QAction::triggered, this,
+            [this, file] { DispatchEvent([this, file] { OpenRecentFile(file); }); });
+  }
+  ZuletztGeoeffnet1->setEnabled(!ZuletztGeoeffnet1->isEmpty());
 }
 
 void TFrmMain::AnchorTableControls() {
@@ -404,14 +437,17 @@ void TFrmMain::AnchorTableControls() {
   WerteUebernehmenBtn->move(112, kTableButtonsTop + dy);
 }
 
+std::array<std::pair<SpeedButton*, ModelKind>, 6> TFrmMain::FitButtons() const {
+  return {{{BButLinFit, ModelKind::Lin},
+           {BButParabolFit, ModelKind::Parabolic},
+           {BButCalcReciprLine, ModelKind::Reciproc},
+           {BButLogFit, ModelKind::Log},
+           {SBRecipLog, ModelKind::RecipLog},
+           {SBExpo, ModelKind::Expon}}};
+}
+
 void TFrmMain::WireModelCommands() {
-  const std::pair<SpeedButton*, ModelKind> fits[] = {{BButLinFit, ModelKind::Lin},
-                                                    {BButParabolFit, ModelKind::Parabolic},
-                                                    {BButCalcReciprLine, ModelKind::Reciproc},
-                                                    {BButLogFit, ModelKind::Log},
-                                                    {SBRecipLog, ModelKind::RecipLog},
-                                                    {SBExpo, ModelKind::Expon}};
-  for (const auto& [button, model] : fits)
+  for (const auto& [button, model] : FitButtons())
     button->OnClick = [this, m = model] { RunFitCommand(m); };
   PolynomialCommand = [this] { RunPolynomialCommand(); };
   BButPolynomial->OnClick = [this] {
@@ -442,6 +478,3 @@ void TFrmMain::UpdateOrderLimit() {
     SEPolyOrder->SetValue(SEPolyOrder->MaxValue());
 }
 
-void TFrmMain::LaterVersionMessage() {
-  WarningBox("Erst in einer späteren Version verfügbar");
-}

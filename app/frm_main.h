@@ -4,7 +4,9 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app_core/model_table.h"
 #include "chart/varori.h"
@@ -21,6 +23,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class TFormHilfe;
+class UserGuideWindow;
 
 namespace platform_qt {
 class ControlHostWidget;
@@ -52,8 +55,6 @@ class TFrmMain : public QMainWindow {
   // (while there are at most 9). A clamp that changes the order's text runs the polynomial
   // command at once.
   void UpdateOrderLimit();
-  // The "later version" warning of the menu placeholders.
-  void LaterVersionMessage();
   // The model commands.
   void RunFitCommand(ModelKind model);
   // The least-squares model's fit, curve and labels, as its command shows them.
@@ -76,6 +77,26 @@ class TFrmMain : public QMainWindow {
   void OpenDataFile(const std::string& path, const ColumnChoice& columns = {});
   // Drops the items after the newest data mark: the curve of the last fit. Does not redraw.
   void RemoveFittedCurve();
+  // After the points changed (entered, taken over, cleared): the caption loses the file's name
+  // and the spline stops merging repeated x.
+  void PointsChanged();
+
+  // The menu's commands.
+  // "Werte-Tabelle laden": a file chosen in the dialog, opened as by argument.
+  void OpenFileCommand();
+  // A file of "Zuletzt geöffnet"; one that no longer opens is dropped from the list.
+  void OpenRecentFile(const std::string& path);
+  // "Werte-Tabelle speichern": the points, exactly, as .csv, .tsv/.txt or .asc.
+  void SavePointsCommand();
+  // "Bild speichern …": the chart as shown now, as --plot draws it.
+  void SavePictureCommand();
+  // "Ergebnis an Clipboard": the result as text, HTML and picture.
+  void CopyResultCommand();
+  // The model whose button is down, as it was last drawn; nullopt without points or model.
+  std::optional<ModelRow> ShownModel() const;
+  // The recently opened files, newest first (at most kRecentFiles).
+  static constexpr int kRecentFiles = 8;
+  std::vector<std::string> RecentFiles() const;
 
   // The curve-fitting store the handlers work on.
   TRovavAza Stats1;
@@ -83,6 +104,8 @@ class TFrmMain : public QMainWindow {
   std::function<void()> PolynomialCommand;
 
   std::array<platform_qt::SpeedButton*, 8> ModelButtons() const;
+  // The buttons of the two- and three-parameter models, each with its model.
+  std::array<std::pair<platform_qt::SpeedButton*, ModelKind>, 6> FitButtons() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -131,10 +154,14 @@ class TFrmMain : public QMainWindow {
   QAction* ErgebnisAnClipboard;
   QAction* WerteTabellespeichern1;
   QAction* WerteTabelleladen1;
+  QAction* BildSpeichern1;
+  QMenu* ZuletztGeoeffnet1;
   QAction* Ende1;
   QAction* Hilfe1;
   QAction* Info1;
   TFormHilfe* FormHilfe;
+  // The user's guide, made on the first "Hilfe" and raised by every later one.
+  UserGuideWindow* Guide = nullptr;
 
  private:
   void CreatePanels();
@@ -156,7 +183,21 @@ class TFrmMain : public QMainWindow {
   // Keeps the table, its label and its buttons at their distance from Panel2's bottom.
   void AnchorTableControls();
 
+  // Remembers a file opened: first in the recent list, its folder the dialogs' start.
+  void RememberFile(const std::string& path);
+  void ForgetRecentFile(const std::string& path);
+  void FillRecentMenu();
+  // The chart as shown now, for a picture: the window's chart's items, ranges and size.
+  void DrawPictureOf(const std::function<void(TVArori& chart, const std::string& caption)>& use);
+  // The dialogs start in the folder of the last file opened or saved.
+  std::string DialogFolder() const;
+  void RememberFolder(const std::string& path);
+
   int designPanel2Height_ = 0;
+  // The name of the file whose points are shown, for the caption; empty once they change.
+  std::string shownFile_;
+  // "Mitteln" was chosen: the spline merges repeated x until the points change.
+  bool mergeTies_ = false;
   // Shows NLabFitQual in Panel3. Declared after the label: the host is destroyed first, as the
   // label must outlive it.
   std::unique_ptr<platform_qt::ControlHostWidget> nLabFitQualHost_;

@@ -1,5 +1,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
 #include <QUrl>
@@ -75,6 +76,10 @@ void TFrmMain::OpenDataFile(const std::string& path, const ColumnChoice& columns
     ShowPointsOnChart(VArori1, file.points);
     file.points = {};
   }
+  PointsChanged();
+  shownFile_ = QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+  setWindowTitle(QString::fromStdString(CaptionText(shownFile_)));
+  RememberFile(path);
   GraphXmaxEdit->SetValueExactly(VArori1.Scale1X().RangeHigh());
   GraphYmaxEdit->SetValueExactly(VArori1.Scale1Y().RangeHigh());
   // A clamped order runs the polynomial command here, on the new axes.

@@ -3,6 +3,10 @@
 
 #include "app_core/curve_sampling.h"
 #include "app/frm_main.h"
+#include "app/message_boxes.h"
+#include "app_core/fit_analysis.h"
+#include "fit/kovix_errors.h"
+#include "format/shortest_text.h"
 #include "app_core/model_table.h"
 #include "platform/qt/scroll_bar.h"
 #include "platform/qt/speed_button.h"
@@ -40,5 +44,26 @@ void TFrmMain::RunSplineCommand() {
 void TFrmMain::DrawSmoothSpline() {
   RemoveFittedCurve();
   SBNewPnts->SetDown(false);
-  ShowFittedModel(ModelRow({ModelKind::Spline, 0, SBarSmoothSpline->Position() / 1000.0}));
+  const double factor = SBarSmoothSpline->Position() / 1000.0;
+  if (!mergeTies_) {
+    try {
+      ShowFittedModel(ModelRow({ModelKind::Spline, 0, factor}));
+      return;
+    } catch (const EKovixMath2Error& e) {
+      // Repeated x: the spline of the means of each x is offered; "Abbrechen" ends the command
+      // with the spline's own message.
+      if (std::string(e.what()).find("x-values are identical") == std::string::npos) throw;
+      const RepeatedX repeated = FindRepeatedX(
+          Stats1.PointTable().Column(1).first(std::size_t(Stats1.NumPoints())));
+      if (repeated.count == 0) throw;
+      if (!QuestionBox("Die Punkte enthalten " + std::to_string(repeated.count) +
+                           " mehrfach vorkommende x-Werte (das erste: x = " +
+                           ShortestText(repeated.first) +
+                           "). Den Spline der Mittelwerte je x zeichnen?",
+                       "Mitteln", "Abbrechen"))
+        throw;
+      mergeTies_ = true;
+    }
+  }
+  ShowFittedModel(ModelRow({ModelKind::Spline, 0, factor, true}));
 }

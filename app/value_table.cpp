@@ -22,6 +22,7 @@ void TFrmMain::TakeOverTable() {
                   BButPolynomial, BButSpline})
     b->SetDown(false);
   Stats1.ClearData();
+  PointsChanged();
   int r = 1;
   while (!WerteTabelleGrid->Cell(0, r).empty()) ++r;
   const int n = r - 1;

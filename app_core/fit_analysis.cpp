@@ -42,7 +42,8 @@ FitAnalysis AnalyseRegression(TRovavAza& store, std::span<const DataPoint> point
   r.fP = inf.fP;
   r.aic = inf.aic;
   r.bic = inf.bic;
-  if (row.ReportsCondition() && std::isfinite(s.condition)) r.condition = s.condition;
+  r.reportsCondition = row.ReportsCondition();
+  if (r.reportsCondition && std::isfinite(s.condition)) r.condition = s.condition;
 
   // The report lists the parameters as the formula names them; the statistics' basis is b_j.
   const std::vector<std::pair<std::string, int>> rows = row.ReportParameters();
@@ -209,4 +210,16 @@ std::string RepeatedXNotice(std::span<const DataPoint> points, std::span<const l
     return text + " (--ties merge fits the mean of each x)";
   }
   return {};
+}
+
+RepeatedX FindRepeatedX(std::span<const double> xs) {
+  RepeatedX r;
+  std::unordered_map<double, std::size_t> seen;
+  seen.reserve(xs.size());
+  for (const double x : xs)
+    if (++seen[x] == 2) {
+      if (r.count == 0) r.first = x;
+      ++r.count;
+    }
+  return r;
 }

@@ -45,6 +45,7 @@ struct FitReport {
   double rss = 0;
   std::optional<double> sigma, rSquared, adjRSquared, fStatistic, fP, aic, bic;
   std::optional<double> condition;  // the polynomial's design
+  bool reportsCondition = false;    // the polynomial: its condition and rank are reported
   bool solvedCentred = false;       // the polynomial was solved in centred, scaled powers
   // The covariance and correlation of the solved parameters (rows as `parameters` without the
   // derived ones); nullopt where undetermined.
@@ -87,6 +88,14 @@ struct FitAnalysis {
 FitAnalysis AnalyseFit(TRovavAza& store, std::span<const DataPoint> points, const ModelRow& row,
                        double level, bool mergeTies, const CurveSampling& curveSamples,
                        bool withBand);
+
+// The x values that occur more than once: how many distinct ones, and the first that repeats in
+// the points' order (count 0: none).
+struct RepeatedX {
+  int count = 0;
+  double first = 0;
+};
+RepeatedX FindRepeatedX(std::span<const double> xs);
 
 // ", x = 2 on lines 4 and 9" style text about the first x that repeats, in file order, or empty.
 // `lines` are the points' line numbers (empty: point numbers are shown instead).

@@ -155,7 +155,7 @@ std::string ReportText(const FitReport& r) {
       {"AIC", Text(r.aic)},
       {"BIC", Text(r.bic)},
   };
-  if (r.model.starts_with("poly:")) {
+  if (r.reportsCondition) {
     fit.push_back(
         {"condition number",
          Text(r.condition) + (r.solvedCentred ? " (powers of (x - c)/h)" : " (powers of x)")});
@@ -168,6 +168,97 @@ std::string ReportText(const FitReport& r) {
   out << "Covariance:\n" << MatrixText(names, r.covariance);
   out << "Correlation:\n" << MatrixText(names, r.correlation);
   return out.str();
+}
+
+std::string ResultText(const FitReport& r) {
+  std::string text = "Modell: " + r.model + "\n";
+  if (!r.spline) {
+    text += Trimmed(r.formula) + "\n";
+    for (const ReportParameter& p : r.parameters)
+      text += p.name + (p.derivedFrom.empty() ? "" : " = " + p.derivedFrom) + " = " +
+              ShortestText(p.estimate) + "\n";
+  }
+  text += "Anpassungsgrad: " + r.fitQuality + "\n";
+  text += "Punkte: " + std::to_string(r.n) + "\n";
+  return text + ReportText(r);
+}
+
+namespace {
+
+std::string Escaped(const std::string& s) {
+  std::string out;
+  for (const char c : s) {
+    switch (c) {
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// One table; the first row as headings where `head`.
+std::string HtmlTable(const std::vector<std::vector<std::string>>& rows, bool head) {
+  std::string out = "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n";
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const char* cell = head && i == 0 ? "th" : "td";
+    out += "<tr>";
+    for (const std::string& c : rows[i])
+      out += std::string("<") + cell + ">" + Escaped(c) + "</" + cell + ">";
+    out += "</tr>\n";
+  }
+  return out + "</table>\n";
+}
+
+}  // namespace
+
+std::string ResultHtml(const FitReport& r) {
+  std::string out = "<html><body>\n<p><b>" + Escaped(r.model) + "</b>";
+  if (!r.spline) out += ": " + Escaped(Trimmed(r.formula));
+  out += "</p>\n";
+  if (!r.spline) {
+    std::vector<std::vector<std::string>> params = {
+        {"Parameter", "Schätzwert", "Std.-Fehler", "t", "p",
+         "untere Grenze " + Percent(r.level), "obere Grenze " + Percent(r.level)}};
+    for (const ReportParameter& p : r.parameters)
+      params.push_back({p.name + (p.derivedFrom.empty() ? "" : " = " + p.derivedFrom),
+                        ShortestText(p.estimate), Text(p.standardError), Text(p.t), Text(p.p),
+                        Text(p.low), Text(p.high)});
+    out += HtmlTable(params, true);
+  }
+  std::vector<std::vector<std::string>> fit = {{"Anpassungsgrad", r.fitQuality},
+                                               {"Punkte", std::to_string(r.n)}};
+  if (r.spline) {
+    fit.push_back({"Glättungsfaktor", ShortestText(r.factor)});
+    fit.push_back({"p", ShortestText(r.smoothingParameter)});
+    fit.push_back({"tr A", ShortestText(r.trace)});
+    fit.push_back({"GCV", ShortestText(r.gcv)});
+    fit.push_back({"σ̂", Text(r.sigma)});
+  } else {
+    if (!r.space.empty()) fit.push_back({"gelöst in", r.space});
+    fit.push_back({"Freiheitsgrade", std::to_string(r.dfResidual)});
+    fit.push_back({"RSS", ShortestText(r.rss)});
+    fit.push_back({"σ̂", Text(r.sigma)});
+    fit.push_back({"R²", Text(r.rSquared)});
+    fit.push_back({"korrigiertes R²", Text(r.adjRSquared)});
+    fit.push_back({"F", Text(r.fStatistic)});
+    fit.push_back({"p von F", Text(r.fP)});
+  }
+  fit.push_back({"AIC", Text(r.aic)});
+  fit.push_back({"BIC", Text(r.bic)});
+  out += HtmlTable(fit, false);
+  return out + "</body></html>\n";
 }
 
 std::string BandText(const std::vector<SampledBand>& curve, bool xyAsShown) {

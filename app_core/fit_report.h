@@ -26,6 +26,12 @@ std::string ResidualText(const std::vector<ResidualRow>& rows);
 std::string ReportJson(const FitReport& report, const std::vector<SampledBand>* band,
                        const std::vector<ResidualRow>* residuals);
 
+// The result the window copies: the model, its formula and every parameter as the shortest text
+// that reads back to the same double, the goodness of fit and the number of points, then the
+// report (ReportText). As plain text, and as HTML tables for office programs and mail.
+std::string ResultText(const FitReport& report);
+std::string ResultHtml(const FitReport& report);
+
 // Every model, one line each, best AIC first, refused models last with their message.
 std::string ComparisonText(const std::vector<ModelComparison>& rows);
 std::string ComparisonJson(const std::vector<ModelComparison>& rows, int n);

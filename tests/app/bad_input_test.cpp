@@ -41,12 +41,15 @@ struct Window {
     platform::LoadLocale("C");
     SetErrorBoxHook([this](const std::string& t) { errors.push_back(t); });
     SetWarningBoxHook([this](const std::string& t) { warnings.push_back(t); });
+    // Repeated x for the spline: "Abbrechen", which ends the command with the spline's error.
+    SetQuestionBoxHook([](const std::string&) { return false; });
     frm = std::make_unique<TFrmMain>();
     frm->show();
   }
   ~Window() {
     SetErrorBoxHook(nullptr);
     SetWarningBoxHook(nullptr);
+    SetQuestionBoxHook(nullptr);
     platform::LoadLocale("C");
   }
 
