@@ -129,18 +129,26 @@ bool QuestionBox(const std::string& text, const std::string& yes, const std::str
   return box.clickedButton() == yesButton;
 }
 
-std::string AskOpenFileName(const std::string& title, const std::string& start,
-                            const std::string& filters) {
+namespace {
+
+std::string AskFileName(bool save, const std::string& title, const std::string& start,
+                        const std::string& filters) {
   if (FileDialogHook()) return FileDialogHook()(title);
   platform_qt::NestedEventLoopScope scope;
-  return QFileDialog::getOpenFileName(QApplication::activeWindow(), FromStd(title), FromStd(start), FromStd(filters))
+  const auto ask = save ? &QFileDialog::getSaveFileName : &QFileDialog::getOpenFileName;
+  return ask(QApplication::activeWindow(), FromStd(title), FromStd(start), FromStd(filters),
+             nullptr, QFileDialog::Options())
       .toStdString();
+}
+
+}  // namespace
+
+std::string AskOpenFileName(const std::string& title, const std::string& start,
+                            const std::string& filters) {
+  return AskFileName(false, title, start, filters);
 }
 
 std::string AskSaveFileName(const std::string& title, const std::string& start,
                             const std::string& filters) {
-  if (FileDialogHook()) return FileDialogHook()(title);
-  platform_qt::NestedEventLoopScope scope;
-  return QFileDialog::getSaveFileName(QApplication::activeWindow(), FromStd(title), FromStd(start), FromStd(filters))
-      .toStdString();
+  return AskFileName(true, title, start, filters);
 }
