@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -242,6 +243,10 @@ TEST(MenuCommands, ThePictureIsThePlotOfWhatTheWindowShows) {
   w.nextPath = w.Write("wave.csv", "1,2\n2,3.5\n3,3\n4,5\n5,4.2\n6,6.1\n");
   w.frm->WerteTabelleladen1->trigger();
   w.frm->BButParabolFit->click();
+  // Cancelled: nothing is written.
+  w.nextPath = "";
+  w.frm->BildSpeichern1->trigger();
+  EXPECT_EQ(QDir(QString::fromStdString(w.workDir.File(""))).entryList(QDir::Files).size(), 1);
   for (const char* name : {"p.png", "p.svg", "p.pdf", "p"}) {
     w.nextPath = w.workDir.File(name);
     w.frm->BildSpeichern1->trigger();
@@ -249,8 +254,9 @@ TEST(MenuCommands, ThePictureIsThePlotOfWhatTheWindowShows) {
   ASSERT_TRUE(w.errors.empty()) << w.errors[0];
   EXPECT_TRUE(Read(w.workDir.File("p.svg")).find("<svg") != std::string::npos);
   EXPECT_TRUE(Read(w.workDir.File("p.pdf")).starts_with("%PDF"));
-  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(w.workDir.File("p.png.png"))) ||
-              QFileInfo::exists(QString::fromStdString(w.workDir.File("p.png"))));
+  // A name without an extension becomes a PNG.
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(w.workDir.File("p"))));
+  EXPECT_FALSE(QImage(QString::fromStdString(w.workDir.File("p.png"))).isNull());
   const QString size = QStringLiteral("%1x%2").arg(w.frm->VArori1.Width()).arg(
       w.frm->VArori1.Height());
   QProcess p;
