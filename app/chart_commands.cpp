@@ -52,6 +52,7 @@ void TFrmMain::RemoveFittedCurve() {
 
 void TFrmMain::ChartMouseDown(int x, int y) {
   if (!SBNewPnts->Down()) return;
+  const EvaluationUpdate update(*this);
   double wx, wy;
   VArori1.PixelToWorld(1, x, y, wx, wy);
   VArori1.AddMark(wx, wy, kPointMark);
@@ -62,6 +63,7 @@ void TFrmMain::ChartMouseDown(int x, int y) {
 }
 
 void TFrmMain::GrafikClear() {
+  const EvaluationUpdate update(*this);
   Stats1.ClearData();
   PointsChanged();
   VArori1.ClearItems();
@@ -74,6 +76,7 @@ void TFrmMain::GrafikClear() {
 }
 
 void TFrmMain::TestEingabe() {
+  const EvaluationUpdate update(*this);
   PrepareModelControls();
   for (auto* b : ModelButtons()) b->SetDown(false);
   RemoveFittedCurve();

@@ -8,6 +8,7 @@
 #include "platform/qt/speed_button.h"
 
 void TFrmMain::RunFitCommand(ModelKind model) {
+  const EvaluationUpdate update(*this);
   PrepareModelControls();
   RemoveFittedCurve();
   SBNewPnts->SetDown(false);

@@ -406,6 +406,15 @@ void TFrmMain::CreateMenu() {
                          "BildSpeichern1");
   Ende1 = Named(Datei1->addAction(QStringLiteral("Ende")), "Ende1");
   connect(Ende1, &QAction::triggered, this, [this] { close(); });
+  Auswertung1 = Named(menuBar()->addMenu(QStringLiteral("&Auswertung")), "Auswertung1");
+  Auswertung1->setAccessibleName(QStringLiteral("Auswertung"));
+  Statistik1 = Named(command(Auswertung1->addAction(QStringLiteral("Statistik")),
+                             QKeySequence(Qt::CTRL | Qt::Key_R), &TFrmMain::ShowStatisticsWindow),
+                     "Statistik1");
+  Modellvergleich1 =
+      Named(command(Auswertung1->addAction(QStringLiteral("Modellvergleich")),
+                    QKeySequence(Qt::CTRL | Qt::Key_M), &TFrmMain::ShowComparisonWindow),
+            "Modellvergleich1");
   Hilfe1 = Named(menuBar()->addAction(QStringLiteral("&Hilfe")), "Hilfe1");
   Hilfe1->setShortcut(QKeySequence::HelpContents);
   connect(Hilfe1, &QAction::triggered, this, [this] {

@@ -24,6 +24,8 @@ class QMenu;
 class QPushButton;
 class TFormHilfe;
 class UserGuideWindow;
+class StatisticsWindow;
+class ComparisonWindow;
 
 namespace platform_qt {
 class ControlHostWidget;
@@ -92,6 +94,14 @@ class TFrmMain : public QMainWindow {
   void SavePictureCommand();
   // "Ergebnis an Clipboard": the result as text, HTML and picture.
   void CopyResultCommand();
+  // "Auswertung": the windows beside the main window, made on first use.
+  void ShowStatisticsWindow();
+  void ShowComparisonWindow();
+  // Brings the shown evaluation windows up to date with the points and the model; an error of
+  // the fit is shown in them as text, never thrown.
+  void UpdateEvaluation() noexcept;
+  // A model chosen in the comparison, shown as its button (and order or factor) would.
+  void ShowChosenModel(const ModelChoice& model);
   // The model whose button is down, as it was last drawn; nullopt without points or model.
   std::optional<ModelRow> ShownModel() const;
   // The recently opened files, newest first (at most kRecentFiles).
@@ -162,6 +172,11 @@ class TFrmMain : public QMainWindow {
   TFormHilfe* FormHilfe;
   // The user's guide, made on the first "Hilfe" and raised by every later one.
   UserGuideWindow* Guide = nullptr;
+  QMenu* Auswertung1;
+  QAction* Statistik1;
+  QAction* Modellvergleich1;
+  StatisticsWindow* Statistik = nullptr;
+  ComparisonWindow* Vergleich = nullptr;
 
  private:
   void CreatePanels();
@@ -203,4 +218,16 @@ class TFrmMain : public QMainWindow {
   std::unique_ptr<platform_qt::ControlHostWidget> nLabFitQualHost_;
   // Likewise the chart's host, declared after the chart.
   std::unique_ptr<platform_qt::ControlHostWidget> varori1Host_;
+};
+
+// Brings the evaluation windows up to date when a handler ends, also when an error ends it.
+class EvaluationUpdate {
+ public:
+  explicit EvaluationUpdate(TFrmMain& window) : window_(window) {}
+  ~EvaluationUpdate() { window_.UpdateEvaluation(); }
+  EvaluationUpdate(const EvaluationUpdate&) = delete;
+  EvaluationUpdate& operator=(const EvaluationUpdate&) = delete;
+
+ private:
+  TFrmMain& window_;
 };

@@ -45,6 +45,7 @@ class HeldPainting {
 }  // namespace
 
 void TFrmMain::OpenDataFile(const std::string& path, const ColumnChoice& columns) {
+  const EvaluationUpdate update(*this);
   // The whole file is read and checked before anything changes.
   DataFileResult file = ReadDataFile(path, columns);
   if (!file.Ok()) throw std::runtime_error(file.error);

@@ -19,6 +19,7 @@ constexpr int kMaxOrder = PolynomialCurve::kMaxOrder;
 }  // namespace
 
 void TFrmMain::RunPolynomialCommand() {
+  const EvaluationUpdate update(*this);
   PrepareModelControls();
   LblPolyOrder->setEnabled(true);
   SEPolyOrder->setEnabled(true);
@@ -42,6 +43,7 @@ void TFrmMain::RunSplineCommand() {
 }
 
 void TFrmMain::DrawSmoothSpline() {
+  const EvaluationUpdate update(*this);
   RemoveFittedCurve();
   SBNewPnts->SetDown(false);
   const double factor = SBarSmoothSpline->Position() / 1000.0;

@@ -1,6 +1,8 @@
 #include <QCloseEvent>
 
+#include "app/evaluation_windows.h"
 #include "app/frm_main.h"
+#include "app/user_guide.h"
 #include "app/message_boxes.h"
 #include "platform/qt/event_dispatch.h"
 
@@ -16,8 +18,13 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
     ExportOnClose();
     closing = true;
   });
-  if (closing)
+  if (closing) {
+    // The windows beside it close with it.
+    for (QWidget* w : {static_cast<QWidget*>(Guide), static_cast<QWidget*>(Statistik),
+                       static_cast<QWidget*>(Vergleich)})
+      if (w) w->close();
     event->accept();
+  }
   else
     event->ignore();
 }

@@ -18,6 +18,7 @@ double CellValue(const std::string& text) {
 }  // namespace
 
 void TFrmMain::TakeOverTable() {
+  const EvaluationUpdate update(*this);
   for (auto* b : {BButLinFit, BButLogFit, BButParabolFit, BButCalcReciprLine, SBRecipLog, SBExpo,
                   BButPolynomial, BButSpline})
     b->SetDown(false);

@@ -61,6 +61,7 @@ std::vector<ModelComparison> CompareModels(TRovavAza& store, std::span<const Dat
     const ModelRow model(choice);
     ModelComparison row;
     row.model = model.Name();
+    row.choice = choice;
     try {
       if (model.IsSpline()) {
         CompareSpline(store, points, choice.factor, mergeTies, row);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app_core/curve_sampling.h"
+#include "app_core/model_table.h"
 #include "base/data_point.h"
 #include "fit/rovav_aza.h"
 
@@ -13,6 +14,7 @@
 // in y of the curve each command draws, whatever the space the model was solved in.
 struct ModelComparison {
   std::string model;       // lin, parabolic, poly:N, reciproc, log, reciplog, expon, spline:0.5
+  ModelChoice choice;      // the same model as a value
   std::string fitQuality;  // as the window's label shows it
   double parameters = 0;   // the spline: tr A
   double rss = 0;          // Σ (y − curve(x))²

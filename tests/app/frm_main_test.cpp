@@ -360,10 +360,11 @@ TEST(ShowErrorBox, ShowsAModalErrorBoxWithTheProgramsTitle) {
 }
 
 TEST_F(FrmMainTest, TheMenuHoldsItsCommandsInTheirOrderWithTheirKeys) {
-  ASSERT_EQ(frm->menuBar()->actions().size(), 3);
+  ASSERT_EQ(frm->menuBar()->actions().size(), 4);
   EXPECT_EQ(frm->menuBar()->actions()[0]->text().remove(QLatin1Char('&')), "Datei");
-  EXPECT_EQ(frm->menuBar()->actions()[1], frm->Hilfe1);
-  EXPECT_EQ(frm->menuBar()->actions()[2], frm->Info1);
+  EXPECT_EQ(frm->menuBar()->actions()[1]->text().remove(QLatin1Char('&')), "Auswertung");
+  EXPECT_EQ(frm->menuBar()->actions()[2], frm->Hilfe1);
+  EXPECT_EQ(frm->menuBar()->actions()[3], frm->Info1);
   std::vector<std::string> items;
   for (auto* a : frm->Datei1->actions()) items.push_back(a->text().toStdString());
   EXPECT_EQ(items, (std::vector<std::string>{"Ergebnis an Clipboard", "Werte-Tabelle speichern",
@@ -373,6 +374,8 @@ TEST_F(FrmMainTest, TheMenuHoldsItsCommandsInTheirOrderWithTheirKeys) {
                                                    {frm->WerteTabellespeichern1, "Ctrl+S"},
                                                    {frm->WerteTabelleladen1, "Ctrl+O"},
                                                    {frm->BildSpeichern1, "Ctrl+Shift+S"},
+                                                   {frm->Statistik1, "Ctrl+R"},
+                                                   {frm->Modellvergleich1, "Ctrl+M"},
                                                    {frm->Hilfe1, "F1"}};
   for (const auto& [action, key] : keys)
     EXPECT_EQ(action->shortcut().toString().toStdString(), key) << action->text().toStdString();

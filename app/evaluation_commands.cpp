@@ -1,0 +1,88 @@
+#include <vector>
+
+#include "app/evaluation_windows.h"
+#include "app/frm_main.h"
+#include "app_core/curve_sampling.h"
+#include "app_core/fit_analysis.h"
+#include "app_core/fit_report.h"
+#include "app_core/model_comparison.h"
+#include "platform/qt/scroll_bar.h"
+#include "platform/qt/speed_button.h"
+#include "platform/qt/spin_edit.h"
+
+namespace {
+
+constexpr char kNoResult[] = "Noch kein Ergebnis: bitte zuerst ein Modell wählen.";
+
+std::vector<DataPoint> PointsOf(const TRovavAza& store) {
+  const std::size_t n = std::size_t(store.NumPoints());
+  const auto& table = store.PointTable();
+  std::vector<DataPoint> points(n);
+  for (std::size_t i = 0; i < n; ++i) points[i] = {table.Column(1)[i], table.Column(2)[i]};
+  return points;
+}
+
+}  // namespace
+
+void TFrmMain::ShowStatisticsWindow() {
+  if (!Statistik) {
+    Statistik = new StatisticsWindow(this);
+    Statistik->OnLevelChanged = [this] { UpdateEvaluation(); };
+  }
+  Statistik->ShowAndRaise();
+  UpdateEvaluation();
+}
+
+void TFrmMain::ShowComparisonWindow() {
+  if (!Vergleich) {
+    Vergleich = new ComparisonWindow(this);
+    Vergleich->OnChoose = [this](const ModelChoice& model) { ShowChosenModel(model); };
+  }
+  Vergleich->ShowAndRaise();
+  UpdateEvaluation();
+}
+
+void TFrmMain::UpdateEvaluation() noexcept {
+  const bool statistics = Statistik && Statistik->isVisible();
+  const bool comparison = Vergleich && Vergleich->isVisible();
+  if (!statistics && !comparison) return;
+  const std::vector<DataPoint> points = PointsOf(Stats1);
+  if (statistics) {
+    std::string text = kNoResult;
+    if (const std::optional<ModelRow> row = ShownModel()) {
+      try {
+        const CurveSampling samples(VArori1.Scale1X().RangeLow(), VArori1.Scale1X().RangeHigh());
+        text = ResultText(AnalyseFit(Stats1, points, *row, Statistik->Level(),
+                                     row->Choice().mergeTies, samples, false)
+                              .report);
+      } catch (const std::exception& e) {
+        text = row->Name() + ": " + e.what();
+      }
+    }
+    Statistik->SetText(text);
+  }
+  if (comparison) {
+    if (points.size() < 3) {
+      Vergleich->SetMessage("Für den Vergleich sind mindestens drei Punkte nötig.");
+    } else {
+      try {
+        Vergleich->SetRows(CompareModels(Stats1, points, mergeTies_));
+      } catch (const std::exception& e) {
+        Vergleich->SetMessage(e.what());
+      }
+    }
+  }
+}
+
+void TFrmMain::ShowChosenModel(const ModelChoice& model) {
+  for (const auto& [button, kind] : FitButtons())
+    if (kind == model.kind) button->click();
+  if (model.kind == ModelKind::Polynomial) {
+    SEPolyOrder->SetValue(model.order);
+    BButPolynomial->click();
+  }
+  if (model.kind == ModelKind::Spline) {
+    SBarSmoothSpline->SetPosition(int(model.factor * 1000));
+    BButSpline->click();
+  }
+}

@@ -1,0 +1,193 @@
+#include "app/evaluation_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QTest>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/frm_main.h"
+#include "app/message_boxes.h"
+#include "platform/locale.h"
+#include "platform/qt/scroll_bar.h"
+#include "platform/qt/speed_button.h"
+#include "platform/qt/spin_edit.h"
+#include "tests/app/run_args.h"
+#include "tests/app/work_dir.h"
+
+namespace {
+
+struct Window {
+  TemporaryWorkDir workDir;
+  std::vector<std::string> errors;
+  std::unique_ptr<TFrmMain> frm;
+  std::string file;
+
+  explicit Window(const std::string& text) {
+    platform::LoadLocale("C");
+    SetErrorBoxHook([this](const std::string& t) { errors.push_back(t); });
+    file = workDir.File("data.csv");
+    std::ofstream(file) << text;
+    frm = std::make_unique<TFrmMain>();
+    frm->show();
+    frm->OpenDataFile(file);
+  }
+  ~Window() {
+    frm.reset();
+    SetErrorBoxHook(nullptr);
+  }
+  std::string Statistics() const { return frm->Statistik->Text(); }
+  // The command line's report: what follows the fit's own lines.
+  static std::string Report(const std::vector<std::string>& args) {
+    const Outcome r = RunArgs(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r.out.substr(r.out.find("\n\n") + 1);
+  }
+};
+
+// Equal word for word, numbers within `relative` of each other.
+void ExpectSameReport(const std::string& got, const std::string& want, double relative) {
+  std::istringstream a(got), b(want);
+  std::string x, y;
+  while (true) {
+    const bool moreA = bool(a >> x), moreB = bool(b >> y);
+    ASSERT_EQ(moreA, moreB) << got << "\n---\n" << want;
+    if (!moreA) return;
+    char* endX = nullptr;
+    char* endY = nullptr;
+    const double vx = std::strtod(x.c_str(), &endX), vy = std::strtod(y.c_str(), &endY);
+    if (*endX == 0 && *endY == 0 && endX != x.c_str() && endY != y.c_str())
+      EXPECT_NEAR(vx, vy, relative * std::fabs(vy)) << x << " " << y;
+    else
+      EXPECT_EQ(x, y);
+  }
+}
+
+constexpr char kPoints[] = "x,y\n1,2.1\n2,2.9\n3,4.2\n4,4.8\n5,6.3\n6,6.8\n7,8.4\n8,8.7\n";
+constexpr char kNoResult[] = "Noch kein Ergebnis: bitte zuerst ein Modell wählen.";
+
+TEST(StatisticsWindow, ShowsTheCommandLinesReportOfTheShownModel) {
+  Window w(kPoints);
+  w.frm->Statistik1->trigger();
+  ASSERT_NE(w.frm->Statistik, nullptr);
+  EXPECT_TRUE(w.frm->Statistik->isVisible());
+  EXPECT_FALSE(w.frm->Statistik->isModal());
+  EXPECT_EQ(w.Statistics(), kNoResult);
+  struct Case {
+    platform_qt::SpeedButton* TFrmMain::*button;
+    std::string model;
+  };
+  const Case cases[] = {{&TFrmMain::BButLinFit, "lin"},          {&TFrmMain::BButParabolFit, "parabolic"},
+                        {&TFrmMain::BButCalcReciprLine, "reciproc"}, {&TFrmMain::BButLogFit, "log"},
+                        {&TFrmMain::SBRecipLog, "reciplog"},     {&TFrmMain::SBExpo, "expon"},
+                        {&TFrmMain::BButPolynomial, "poly:3"},   {&TFrmMain::BButSpline, "spline:0.5"}};
+  w.frm->SEPolyOrder->SetValue(3);
+  w.frm->SBarSmoothSpline->SetPosition(500);
+  for (const Case& c : cases) {
+    (w.frm.get()->*c.button)->click();
+    const std::string text = w.Statistics();
+    EXPECT_TRUE(text.starts_with("Modell: " + c.model + "\n")) << text;
+    const std::string report = Window::Report({"--fit", c.model, w.file, "--stats"});
+    if (c.model.starts_with("spline")) {
+      // The window's spline comes from the scroll bar's prediction off its last result: the same
+      // spline to the last few bits.
+      ExpectSameReport(text.substr(text.find("\n\n") + 1), report, 1e-12);
+    } else {
+      EXPECT_TRUE(text.ends_with(report)) << c.model << "\n" << text;
+    }
+  }
+  // The level: the intervals of --level.
+  w.frm->BButLinFit->click();
+  w.frm->Statistik->LevelEdit->setValue(90);
+  EXPECT_TRUE(
+      w.Statistics().ends_with(Window::Report({"--fit", "lin", w.file, "--stats", "--level", "0.9"})));
+  // Its text is selected and copied as in any text field.
+  w.frm->Statistik->Report->selectAll();
+  w.frm->Statistik->Report->copy();
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), w.Statistics());
+  EXPECT_TRUE(w.errors.empty());
+}
+
+TEST(StatisticsWindow, FollowsEveryChangeOfPointsAndModel) {
+  Window w(kPoints);
+  w.frm->Statistik1->trigger();
+  w.frm->BButLinFit->click();
+  EXPECT_TRUE(w.Statistics().starts_with("Modell: lin\n"));
+  // Entering points releases the model.
+  w.frm->SBNewPnts->click();
+  EXPECT_EQ(w.Statistics(), kNoResult);
+  w.frm->BButParabolFit->click();
+  EXPECT_TRUE(w.Statistics().starts_with("Modell: parabolic\n"));
+  // A refusal shows the refusal.
+  std::ofstream(w.workDir.File("negative.csv")) << "-1,3\n2,5\n3,8\n";
+  w.frm->OpenDataFile(w.workDir.File("negative.csv"));
+  EXPECT_EQ(w.Statistics(), kNoResult);
+  w.frm->BButLogFit->click();
+  EXPECT_EQ(w.Statistics(), "log: CalcLogFit: x values must not be negative or zero");
+  w.frm->SBClear->click();
+  EXPECT_EQ(w.Statistics(), kNoResult);
+  // It closes with the main window.
+  w.frm->close();
+  EXPECT_FALSE(w.frm->Statistik->isVisible());
+}
+
+TEST(ComparisonWindow, ListsEveryModelAndShowsTheChosenOne) {
+  Window w(kPoints);
+  w.frm->Modellvergleich1->trigger();
+  ASSERT_NE(w.frm->Vergleich, nullptr);
+  QTableWidget* table = w.frm->Vergleich->Table;
+  // The rows of --fit all, in its order.
+  const Outcome all = RunArgs({"--fit", "all", w.file});
+  std::vector<std::string> expected;
+  for (std::size_t at = all.out.find('\n') + 1; at < all.out.size();) {
+    const std::size_t end = all.out.find('\n', at);
+    const std::string line = all.out.substr(at, end - at);
+    expected.push_back(line.substr(0, line.find(' ')));
+    at = end + 1;
+  }
+  ASSERT_EQ(table->rowCount(), int(expected.size()));
+  for (int r = 0; r < table->rowCount(); ++r)
+    EXPECT_EQ(table->item(r, 0)->text().toStdString(), expected[std::size_t(r)]);
+
+  // Choosing poly:3 shows it as its button would, with the order set.
+  for (int r = 0; r < table->rowCount(); ++r)
+    if (table->item(r, 0)->text() == QStringLiteral("poly:3")) emit table->itemActivated(table->item(r, 1));
+  EXPECT_TRUE(w.frm->BButPolynomial->Down());
+  EXPECT_EQ(w.frm->SEPolyOrder->Value(), 3);
+  EXPECT_EQ(w.frm->LblFormula->text().toStdString(), "y = k0+k1*x+k2*x^2 +k3*x^3 ");
+  for (int r = 0; r < table->rowCount(); ++r)
+    if (table->item(r, 0)->text() == QStringLiteral("expon")) emit table->itemActivated(table->item(r, 0));
+  EXPECT_TRUE(w.frm->SBExpo->Down());
+  EXPECT_EQ(w.frm->LblFormula->text().toStdString(), "y = k0*e^(k1*x)");
+
+  // Too few points: a message instead of the rows.
+  w.frm->SBClear->click();
+  EXPECT_EQ(table->rowCount(), 0);
+  EXPECT_TRUE(w.frm->Vergleich->Message->isVisible());
+  EXPECT_TRUE(w.errors.empty());
+}
+
+TEST(EvaluationWindows, KeepTheirPlaceAndSizeBetweenRuns) {
+  {
+    Window w(kPoints);
+    w.frm->Statistik1->trigger();
+    w.frm->Statistik->resize(611, 433);
+    w.frm->Statistik->close();
+  }
+  Window w(kPoints);
+  w.frm->Statistik1->trigger();
+  EXPECT_EQ(w.frm->Statistik->size(), QSize(611, 433));
+}
+
+}  // namespace
