@@ -45,7 +45,7 @@ void KeptWindow::hideEvent(QHideEvent* event) {
 }
 
 StatisticsWindow::StatisticsWindow(QWidget* parent)
-    : KeptWindow(parent, "statisticsWindow", QStringLiteral("Ravelon – Statistik"), {760, 560}) {
+    : KeptWindow(parent, "statisticsWindow", QStringLiteral("Ravelon – Statistik"), {900, 600}) {
   setObjectName(QStringLiteral("Statistik"));
   LevelEdit = new QDoubleSpinBox(this);
   LevelEdit->setObjectName(QStringLiteral("LevelEdit"));
