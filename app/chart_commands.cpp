@@ -46,6 +46,8 @@ void TFrmMain::WireChartCommands() {
 }
 
 void TFrmMain::RemoveFittedCurve() {
+  shownModel_.reset();
+  HideBand(VArori1);
   while (VArori1.LastItemKind() != ikMark && VArori1.LastItemKind() != ikNone)
     VArori1.DropLastItem();
 }
@@ -67,6 +69,8 @@ void TFrmMain::GrafikClear() {
   Stats1.ClearData();
   PointsChanged();
   VArori1.ClearItems();
+  HideBand(VArori1);
+  shownModel_.reset();
   VArori1.ShowItems();
   SBNewPnts->SetDown(false);
   LblFormula->setVisible(false);

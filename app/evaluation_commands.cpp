@@ -27,7 +27,11 @@ std::vector<DataPoint> PointsOf(const TRovavAza& store) {
 void TFrmMain::ShowStatisticsWindow() {
   if (!Statistik) {
     Statistik = new StatisticsWindow(this);
-    Statistik->OnLevelChanged = [this] { UpdateEvaluation(); };
+    Statistik->OnLevelChanged = [this] {
+      // The bands follow the report's level.
+      if (BaenderZeigen1->isChecked()) ToggleBands();
+      UpdateEvaluation();
+    };
   }
   Statistik->ShowAndRaise();
   UpdateEvaluation();
@@ -71,6 +75,20 @@ void TFrmMain::UpdateEvaluation() noexcept {
         Vergleich->SetMessage(e.what());
       }
     }
+  }
+}
+
+double TFrmMain::EvaluationLevel() const {
+  return Statistik ? Statistik->Level() : 0.95;
+}
+
+void TFrmMain::ToggleBands() {
+  const std::optional<ModelRow> row = ShownModel();
+  RemoveFittedCurve();
+  if (row) {
+    ShowFittedModel(*row);
+  } else {
+    VArori1.ShowItems();
   }
 }
 

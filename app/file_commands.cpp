@@ -140,15 +140,12 @@ void TFrmMain::SavePictureCommand() {
 
 std::optional<ModelRow> TFrmMain::ShownModel() const {
   if (Stats1.NumPoints() == 0) return std::nullopt;
-  for (const auto& [button, kind] : FitButtons())
-    if (button->Down()) return ModelRow({kind});
-  if (BButPolynomial->Down()) return ModelRow({ModelKind::Polynomial, SEPolyOrder->Value()});
-  if (BButSpline->Down())
-    return ModelRow({ModelKind::Spline, 0, SBarSmoothSpline->Position() / 1000.0, mergeTies_});
-  return std::nullopt;
+  return shownModel_;
 }
 
 void TFrmMain::PointsChanged() {
+  // The curve shown, if any, belongs to the old points; the buttons are released.
+  shownModel_.reset();
   shownFile_.clear();
   mergeTies_ = false;
   setWindowTitle(FromStd(CaptionText("")));

@@ -4,6 +4,7 @@
 #include "app_core/chart_setup.h"
 #include "app_core/curve_sampling.h"
 #include "app/frm_main.h"
+#include "app_core/fit_analysis.h"
 #include "app_core/model_curve.h"
 #include "platform/qt/speed_button.h"
 
@@ -16,7 +17,24 @@ void TFrmMain::RunFitCommand(ModelKind model) {
 }
 
 void TFrmMain::ShowFittedModel(const ModelRow& row) {
+  // Also where the fit refuses the points: the evaluation windows show the refusal.
+  shownModel_ = row;
   const CurveSampling samples(VArori1.Scale1X().RangeLow(), VArori1.Scale1X().RangeHigh());
+  HideBand(VArori1);
+  if (BaenderZeigen1->isChecked()) {
+    // The bands as --plot --band draws them, before the curve. Where the model has none (no
+    // residual degrees of freedom) or refuses the points, the curve's own command says so.
+    const std::size_t n = std::size_t(Stats1.NumPoints());
+    std::vector<DataPoint> points(n);
+    for (std::size_t i = 0; i < n; ++i)
+      points[i] = {Stats1.PointTable().Column(1)[i], Stats1.PointTable().Column(2)[i]};
+    try {
+      const FitAnalysis a = AnalyseFit(Stats1, points, row, EvaluationLevel(),
+                                       row.Choice().mergeTies, samples, true);
+      ShowBand(VArori1, a.curve);
+    } catch (const std::exception&) {
+    }
+  }
   const std::optional<ModelTexts> texts = FitAndSweep(
       Stats1, row, &samples,
       [this](double fitQual) {

@@ -411,6 +411,10 @@ void TFrmMain::CreateMenu() {
   Statistik1 = Named(command(Auswertung1->addAction(QStringLiteral("Statistik")),
                              QKeySequence(Qt::CTRL | Qt::Key_R), &TFrmMain::ShowStatisticsWindow),
                      "Statistik1");
+  BaenderZeigen1 = Named(command(Auswertung1->addAction(QStringLiteral("Bänder zeigen")),
+                                 QKeySequence(Qt::CTRL | Qt::Key_B), &TFrmMain::ToggleBands),
+                         "BaenderZeigen1");
+  BaenderZeigen1->setCheckable(true);
   Modellvergleich1 =
       Named(command(Auswertung1->addAction(QStringLiteral("Modellvergleich")),
                     QKeySequence(Qt::CTRL | Qt::Key_M), &TFrmMain::ShowComparisonWindow),

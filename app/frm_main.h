@@ -100,9 +100,14 @@ class TFrmMain : public QMainWindow {
   // Brings the shown evaluation windows up to date with the points and the model; an error of
   // the fit is shown in them as text, never thrown.
   void UpdateEvaluation() noexcept;
+  // "Bänder zeigen": the shown model drawn again with or without its bands.
+  void ToggleBands();
+  // The level of intervals and bands: the statistics window's, else 95 %.
+  double EvaluationLevel() const;
   // A model chosen in the comparison, shown as its button (and order or factor) would.
   void ShowChosenModel(const ModelChoice& model);
-  // The model whose button is down, as it was last drawn; nullopt without points or model.
+  // The model last drawn (or refused) by a model command; nullopt without points, after
+  // "Test-Eingabe", "Grafik Clear", "Werte übernehmen", an open, or a removed curve.
   std::optional<ModelRow> ShownModel() const;
   // The recently opened files, newest first (at most kRecentFiles).
   static constexpr int kRecentFiles = 8;
@@ -174,6 +179,7 @@ class TFrmMain : public QMainWindow {
   UserGuideWindow* Guide = nullptr;
   QMenu* Auswertung1;
   QAction* Statistik1;
+  QAction* BaenderZeigen1;
   QAction* Modellvergleich1;
   StatisticsWindow* Statistik = nullptr;
   ComparisonWindow* Vergleich = nullptr;
@@ -211,6 +217,7 @@ class TFrmMain : public QMainWindow {
   int designPanel2Height_ = 0;
   // The name of the file whose points are shown, for the caption; empty once they change.
   std::string shownFile_;
+  std::optional<ModelRow> shownModel_;
   // "Mitteln" was chosen: the spline merges repeated x until the points change.
   bool mergeTies_ = false;
   // Shows NLabFitQual in Panel3. Declared after the label: the host is destroyed first, as the

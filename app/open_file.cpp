@@ -62,6 +62,8 @@ void TFrmMain::OpenDataFile(const std::string& path, const ColumnChoice& columns
   // As "Grafik Clear" followed by entering the points, with every model button released.
   Stats1.ClearData();
   VArori1.ClearItems();
+  HideBand(VArori1);
+  shownModel_.reset();
   SBNewPnts->SetDown(false);
   for (auto* b : ModelButtons()) b->SetDown(false);
   LblFormula->setVisible(false);

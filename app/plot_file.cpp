@@ -118,60 +118,6 @@ void WritePicture(const std::string& path, const std::function<bool(QFile&)>& wr
   });
 }
 
-// The confidence band as a light fill under the grid, the marks and the curve, drawn before them
-// onto the data area; the prediction band as two thin lines among the chart's items.
-constexpr platform::TColor kConfidenceFill = platform::RGB(204, 236, 204);
-constexpr platform::TColor kPredictionLine = platform::RGB(96, 168, 96);
-
-void DrawBand(TVArori& chart, const std::vector<SampledBand>& band) {
-  // Runs of samples where both bounds exist (a reciprocal model's band has none near its pole).
-  const auto runs = [&band](auto low, auto high) {
-    std::vector<std::pair<std::size_t, std::size_t>> out;
-    for (std::size_t i = 0; i < band.size();) {
-      if (!(band[i].band.*low) || !(band[i].band.*high)) {
-        ++i;
-        continue;
-      }
-      std::size_t j = i;
-      while (j < band.size() && band[j].band.*low && band[j].band.*high) ++j;
-      out.push_back({i, j});
-      i = j;
-    }
-    return out;
-  };
-  const auto confidence = runs(&BandValues::confidenceLow, &BandValues::confidenceHigh);
-  chart.OnBeforeRenderData = [band, confidence](TVArori& c, platform::Canvas& canvas, int top,
-                                                int left) {
-    canvas.GetBrush().Color = kConfidenceFill;
-    canvas.GetBrush().Style = platform::bsSolid;
-    canvas.GetPen().Color = kConfidenceFill;
-    canvas.GetPen().Style = platform::psSolid;
-    canvas.GetPen().Mode = platform::pmCopy;
-    canvas.GetPen().Width = 1;
-    for (const auto& [from, to] : confidence) {
-      std::vector<platform::TPoint> outline;
-      const auto add = [&](double x, double y) {
-        int px = 0, py = 0;
-        c.WorldToPixel(1, x, y, px, py);
-        outline.push_back({px - left, py - top});
-      };
-      for (std::size_t i = from; i < to; ++i) add(band[i].x, *band[i].band.confidenceHigh);
-      for (std::size_t i = to; i-- > from;) add(band[i].x, *band[i].band.confidenceLow);
-      canvas.Polygon(outline);
-    }
-  };
-  const platform::TColor color = chart.DataColor();
-  chart.SetDataColor(kPredictionLine);
-  for (auto bound : {&BandValues::predictionLow, &BandValues::predictionHigh})
-    for (const auto& [from, to] : runs(&BandValues::predictionLow, &BandValues::predictionHigh))
-      for (std::size_t i = from; i < to; ++i) {
-        if (i == from)
-          chart.AddMovePoint(band[i].x, *(band[i].band.*bound));
-        else
-          chart.AddLinePoint(band[i].x, *(band[i].band.*bound));
-      }
-  chart.SetDataColor(color);
-}
 
 }  // namespace
 
@@ -208,7 +154,7 @@ int RunPlot(const CommandLine& request, std::ostream& err) {
           for (const SampledBand& p : a.curve) fitted->curve.push_back({p.x, p.y, p.move});
       }
       if (!request.TiesMerge) fitted = FitModelCurveOrThrow(store, row, &samples);
-      if (!band.empty()) DrawBand(chart, band);
+      if (!band.empty()) ShowBand(chart, band);
       AddCurve(chart, fitted->curve);
     }
 

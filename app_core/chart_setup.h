@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "app_core/fit_analysis.h"
 #include "app_core/model_curve.h"
 #include "chart/varori.h"
 #include "base/data_point.h"
@@ -22,3 +23,11 @@ void ShowPointsOnChart(TVArori& c, std::span<const DataPoint> points);
 
 // A fitted model's curve as the chart's line items.
 void AddCurve(TVArori& c, const std::vector<CurvePoint>& curve);
+
+// The confidence band as a light fill under the grid, the marks and the curve, drawn before them
+// onto the data area; the prediction band as two thin lines among the chart's items (added now:
+// before the curve, so that the curve is drawn over them). Bounds that do not exist (a
+// reciprocal model's band near its pole) leave gaps.
+void ShowBand(TVArori& chart, const std::vector<SampledBand>& band);
+// Removes the fill; the lines go with the chart's items.
+void HideBand(TVArori& chart);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QImage>
 #include <QClipboard>
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -12,6 +14,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <memory>
 #include <string>
@@ -20,6 +23,7 @@
 #include "app/frm_main.h"
 #include "app/message_boxes.h"
 #include "platform/locale.h"
+#include "platform/qt/host_widget.h"
 #include "platform/qt/scroll_bar.h"
 #include "platform/qt/speed_button.h"
 #include "platform/qt/spin_edit.h"
@@ -175,6 +179,73 @@ TEST(ComparisonWindow, ListsEveryModelAndShowsTheChosenOne) {
   w.frm->SBClear->click();
   EXPECT_EQ(table->rowCount(), 0);
   EXPECT_TRUE(w.frm->Vergleich->Message->isVisible());
+  EXPECT_TRUE(w.errors.empty());
+}
+
+// The window's chart as a screen of ratio 1 shows it.
+QImage ChartGrab(TFrmMain& frm) {
+  QCoreApplication::processEvents();
+  QImage window(frm.VArori1Host->size(), QImage::Format_RGB32);
+  frm.VArori1Host->render(&window);
+  return window;
+}
+
+// The chart part of ravelon --plot's picture of the file at the window's chart size.
+QImage PlotChart(const std::string& file, const std::string& model, const QSize& size,
+                 const std::string& out, bool band) {
+  std::vector<std::string> args = {"--plot", out, model, file, "--scale", "1", "--size",
+                                   std::to_string(size.width()) + "x" + std::to_string(size.height())};
+  if (band) args.push_back("--band");
+  const Outcome r = RunArgs(args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  const QImage picture(QString::fromStdString(out));
+  return picture.copy(0, picture.height() - size.height(), size.width(), size.height())
+      .convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(Bands, TheMainChartShowsThemAsThePictureDoes) {
+  Window w(kPoints);
+  const QSize size = w.frm->VArori1Host->size();
+  const std::string out = w.workDir.File("plot.png");
+  struct Case {
+    std::string model;
+    std::function<void(TFrmMain&)> press;
+  };
+  const Case cases[] = {
+      {"lin", [](TFrmMain& f) { f.BButLinFit->click(); }},
+      {"reciproc", [](TFrmMain& f) { f.BButCalcReciprLine->click(); }},
+      {"poly:3",
+       [](TFrmMain& f) {
+         f.SEPolyOrder->SetValue(3);
+         f.BButPolynomial->click();
+       }},
+      {"spline:0.5",
+       [](TFrmMain& f) {
+         f.SBarSmoothSpline->SetPosition(500);
+         f.BButSpline->click();
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.model);
+    c.press(*w.frm);
+    EXPECT_EQ(ChartGrab(*w.frm), PlotChart(w.file, c.model, size, out, false));
+    w.frm->BaenderZeigen1->trigger();
+    EXPECT_TRUE(w.frm->BaenderZeigen1->isChecked());
+    const QImage banded = ChartGrab(*w.frm);
+    EXPECT_EQ(banded, PlotChart(w.file, c.model, size, out, true));
+    // A model change keeps them on; off again leaves the chart as it was.
+    c.press(*w.frm);
+    EXPECT_EQ(ChartGrab(*w.frm), banded);
+    w.frm->BaenderZeigen1->trigger();
+    EXPECT_EQ(ChartGrab(*w.frm), PlotChart(w.file, c.model, size, out, false));
+  }
+  // The bands follow the statistics window's level.
+  w.frm->BaenderZeigen1->trigger();
+  w.frm->BButLinFit->click();
+  const QImage at95 = ChartGrab(*w.frm);
+  w.frm->Statistik1->trigger();
+  w.frm->Statistik->LevelEdit->setValue(50);
+  EXPECT_NE(ChartGrab(*w.frm), at95);
   EXPECT_TRUE(w.errors.empty());
 }
 

@@ -375,6 +375,7 @@ TEST_F(FrmMainTest, TheMenuHoldsItsCommandsInTheirOrderWithTheirKeys) {
                                                    {frm->WerteTabelleladen1, "Ctrl+O"},
                                                    {frm->BildSpeichern1, "Ctrl+Shift+S"},
                                                    {frm->Statistik1, "Ctrl+R"},
+                                                   {frm->BaenderZeigen1, "Ctrl+B"},
                                                    {frm->Modellvergleich1, "Ctrl+M"},
                                                    {frm->Hilfe1, "F1"}};
   for (const auto& [action, key] : keys)
