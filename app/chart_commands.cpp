@@ -46,7 +46,7 @@ void TFrmMain::WireChartCommands() {
 }
 
 void TFrmMain::RemoveFittedCurve() {
-  shownModel_.reset();
+  ForgetShownModel();
   HideBand(VArori1);
   while (VArori1.LastItemKind() != ikMark && VArori1.LastItemKind() != ikNone)
     VArori1.DropLastItem();
@@ -70,7 +70,7 @@ void TFrmMain::GrafikClear() {
   PointsChanged();
   VArori1.ClearItems();
   HideBand(VArori1);
-  shownModel_.reset();
+  ForgetShownModel();
   VArori1.ShowItems();
   SBNewPnts->SetDown(false);
   LblFormula->setVisible(false);

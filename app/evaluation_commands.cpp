@@ -46,19 +46,33 @@ void TFrmMain::ShowComparisonWindow() {
   UpdateEvaluation();
 }
 
+void TFrmMain::ForgetShownModel() {
+  shownModel_.reset();
+  analysis_.reset();
+  analysisPoints_.clear();
+}
+
+const FitAnalysis& TFrmMain::ShownAnalysisAt(double level, bool band) {
+  if (!analysis_ || analysis_->level != level || (band && !analysis_->band)) {
+    analysis_.reset();
+    analysisPoints_ = PointsOf(Stats1);
+    const CurveSampling samples(VArori1.Scale1X().RangeLow(), VArori1.Scale1X().RangeHigh());
+    analysis_ = ShownAnalysis{AnalyseFit(Stats1, analysisPoints_, *shownModel_, level,
+                                         shownModel_->Choice().mergeTies, samples, band),
+                              level, band};
+  }
+  return analysis_->analysis;
+}
+
 void TFrmMain::UpdateEvaluation() noexcept {
   const bool statistics = Statistik && Statistik->isVisible();
   const bool comparison = Vergleich && Vergleich->isVisible();
   if (!statistics && !comparison) return;
-  const std::vector<DataPoint> points = PointsOf(Stats1);
   if (statistics) {
     std::string text = kNoResult;
     if (const std::optional<ModelRow> row = ShownModel()) {
       try {
-        const CurveSampling samples(VArori1.Scale1X().RangeLow(), VArori1.Scale1X().RangeHigh());
-        text = ResultText(AnalyseFit(Stats1, points, *row, Statistik->Level(),
-                                     row->Choice().mergeTies, samples, false)
-                              .report);
+        text = ResultText(ShownAnalysisAt(Statistik->Level(), false).report);
       } catch (const std::exception& e) {
         text = row->Name() + ": " + e.what();
       }
@@ -66,6 +80,7 @@ void TFrmMain::UpdateEvaluation() noexcept {
     Statistik->SetText(text);
   }
   if (comparison) {
+    const std::vector<DataPoint> points = PointsOf(Stats1);
     if (points.size() < 3) {
       Vergleich->SetMessage("Für den Vergleich sind mindestens drei Punkte nötig.");
     } else {

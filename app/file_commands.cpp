@@ -145,7 +145,7 @@ std::optional<ModelRow> TFrmMain::ShownModel() const {
 
 void TFrmMain::PointsChanged() {
   // The curve shown, if any, belongs to the old points; the buttons are released.
-  shownModel_.reset();
+  ForgetShownModel();
   shownFile_.clear();
   mergeTies_ = false;
   setWindowTitle(FromStd(CaptionText("")));

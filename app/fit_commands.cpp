@@ -18,20 +18,15 @@ void TFrmMain::RunFitCommand(ModelKind model) {
 
 void TFrmMain::ShowFittedModel(const ModelRow& row) {
   // Also where the fit refuses the points: the evaluation windows show the refusal.
+  ForgetShownModel();
   shownModel_ = row;
   const CurveSampling samples(VArori1.Scale1X().RangeLow(), VArori1.Scale1X().RangeHigh());
   HideBand(VArori1);
   if (BaenderZeigen1->isChecked()) {
     // The bands as --plot --band draws them, before the curve. Where the model has none (no
     // residual degrees of freedom) or refuses the points, the curve's own command says so.
-    const std::size_t n = std::size_t(Stats1.NumPoints());
-    std::vector<DataPoint> points(n);
-    for (std::size_t i = 0; i < n; ++i)
-      points[i] = {Stats1.PointTable().Column(1)[i], Stats1.PointTable().Column(2)[i]};
     try {
-      const FitAnalysis a = AnalyseFit(Stats1, points, row, EvaluationLevel(),
-                                       row.Choice().mergeTies, samples, true);
-      ShowBand(VArori1, a.curve);
+      ShowBand(VArori1, ShownAnalysisAt(EvaluationLevel(), true).curve);
     } catch (const std::exception&) {
     }
   }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app_core/fit_analysis.h"
 #include "app_core/model_table.h"
 #include "chart/varori.h"
 #include "fit/rovav_aza.h"
@@ -218,6 +219,19 @@ class TFrmMain : public QMainWindow {
   // The name of the file whose points are shown, for the caption; empty once they change.
   std::string shownFile_;
   std::optional<ModelRow> shownModel_;
+  // The shown model's analysis at a level, computed once for the bands and the statistics
+  // window; its residuals read `analysisPoints_`.
+  struct ShownAnalysis {
+    FitAnalysis analysis;
+    double level;
+    bool band;
+  };
+  std::optional<ShownAnalysis> analysis_;
+  std::vector<DataPoint> analysisPoints_;
+  void ForgetShownModel();
+  // The analysis of the shown model at the level, made once (with the band where asked) and
+  // kept until the model, the points or the level change. Throws the fit's errors.
+  const FitAnalysis& ShownAnalysisAt(double level, bool band);
   // "Mitteln" was chosen: the spline merges repeated x until the points change.
   bool mergeTies_ = false;
   // Shows NLabFitQual in Panel3. Declared after the label: the host is destroyed first, as the

@@ -63,7 +63,7 @@ void TFrmMain::OpenDataFile(const std::string& path, const ColumnChoice& columns
   Stats1.ClearData();
   VArori1.ClearItems();
   HideBand(VArori1);
-  shownModel_.reset();
+  ForgetShownModel();
   SBNewPnts->SetDown(false);
   for (auto* b : ModelButtons()) b->SetDown(false);
   LblFormula->setVisible(false);
