@@ -3,8 +3,8 @@
 #include <QObject>
 #include <QPushButton>
 
-#include "app_core/chart_setup.h"
 #include "app/frm_main.h"
+#include "app_core/chart_setup.h"
 #include "platform/cursor.h"
 #include "platform/qt/event_dispatch.h"
 #include "platform/qt/float_edit.h"

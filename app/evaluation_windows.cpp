@@ -132,13 +132,12 @@ void ComparisonWindow::SetRows(std::vector<ModelComparison> rows) {
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     const ModelComparison& c = rows_[i];
     const bool refused = !c.error.empty();
-    const std::string cells[] = {
-        c.model,
-        refused ? kNone : c.fitQuality,
-        refused ? kNone : ShortestText(c.parameters),
-        refused ? kNone : ShortestText(c.rss),
-        refused ? kNone : (c.aic ? ShortestText(*c.aic) : "-inf"),
-        c.error};
+    const std::string cells[] = {c.model,
+                                 refused ? kNone : c.fitQuality,
+                                 refused ? kNone : ShortestText(c.parameters),
+                                 refused ? kNone : ShortestText(c.rss),
+                                 refused ? kNone : (c.aic ? ShortestText(*c.aic) : "-inf"),
+                                 c.error};
     for (int col = 0; col < 6; ++col) {
       auto* item = new QTableWidgetItem(FromStd(cells[col]));
       if (col >= 1 && col <= 4) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);

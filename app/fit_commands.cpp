@@ -1,9 +1,9 @@
 #include <QLabel>
 #include <string>
 
+#include "app/frm_main.h"
 #include "app_core/chart_setup.h"
 #include "app_core/curve_sampling.h"
-#include "app/frm_main.h"
 #include "app_core/fit_analysis.h"
 #include "app_core/model_curve.h"
 #include "platform/qt/speed_button.h"

@@ -39,19 +39,18 @@ TFormHilfe::TFormHilfe(QWidget* parent)
   Label3->setGeometry(56, 88, 217, 209);
   Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   Label3->setWordWrap(true);
-  Label3->setText(
-      QString::fromStdString("Version " + ProgramVersion() + "\n") +
-      QStringLiteral("\n"
-                     "Fits a model to (x, y) points\n"
-                     "entered in the chart or\n"
-                     "in the value table:\n"
-                     "line, parabola, polynomial,\n"
-                     "reciprocal line, logarithm,\n"
-                     "reciprocal logarithm,\n"
-                     "exponential, smoothing spline.\n"
-                     "\n"
-                     "The points are saved to\n"
-                     "\"veda.asc\" on exit."));
+  Label3->setText(QString::fromStdString("Version " + ProgramVersion() + "\n") +
+                  QStringLiteral("\n"
+                                 "Fits a model to (x, y) points\n"
+                                 "entered in the chart or\n"
+                                 "in the value table:\n"
+                                 "line, parabola, polynomial,\n"
+                                 "reciprocal line, logarithm,\n"
+                                 "reciprocal logarithm,\n"
+                                 "exponential, smoothing spline.\n"
+                                 "\n"
+                                 "The points are saved to\n"
+                                 "\"veda.asc\" on exit."));
 
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setText(QStringLiteral("Close"));

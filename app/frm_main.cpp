@@ -17,10 +17,10 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app_core/chart_setup.h"
-#include "app_core/data_axes.h"
 #include "app/form_hilfe.h"
 #include "app/message_boxes.h"
+#include "app_core/chart_setup.h"
+#include "app_core/data_axes.h"
 #include "platform/qt/event_dispatch.h"
 #include "platform/qt/float_edit.h"
 #include "platform/qt/host_widget.h"
@@ -392,18 +392,17 @@ void TFrmMain::CreateMenu() {
       Named(command(Datei1->addAction(QStringLiteral("Werte-Tabelle speichern")),
                     QKeySequence::Save, &TFrmMain::SavePointsCommand),
             "WerteTabellespeichern1");
-  WerteTabelleladen1 =
-      Named(command(Datei1->addAction(QStringLiteral("Werte-Tabelle laden")), QKeySequence::Open,
-                    &TFrmMain::OpenFileCommand),
-            "WerteTabelleladen1");
+  WerteTabelleladen1 = Named(command(Datei1->addAction(QStringLiteral("Werte-Tabelle laden")),
+                                     QKeySequence::Open, &TFrmMain::OpenFileCommand),
+                             "WerteTabelleladen1");
   ZuletztGeoeffnet1 =
       Named(Datei1->addMenu(QStringLiteral("Zuletzt geöffnet")), "ZuletztGeoeffnet1");
   ZuletztGeoeffnet1->setAccessibleName(QStringLiteral("Zuletzt geöffnet"));
   FillRecentMenu();
-  BildSpeichern1 = Named(command(Datei1->addAction(QStringLiteral("Bild speichern …")),
-                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-                                 &TFrmMain::SavePictureCommand),
-                         "BildSpeichern1");
+  BildSpeichern1 =
+      Named(command(Datei1->addAction(QStringLiteral("Bild speichern …")),
+                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &TFrmMain::SavePictureCommand),
+            "BildSpeichern1");
   Ende1 = Named(Datei1->addAction(QStringLiteral("Ende")), "Ende1");
   connect(Ende1, &QAction::triggered, this, [this] { close(); });
   Auswertung1 = Named(menuBar()->addMenu(QStringLiteral("&Auswertung")), "Auswertung1");
@@ -490,4 +489,3 @@ void TFrmMain::UpdateOrderLimit() {
   if (SEPolyOrder->Value() > SEPolyOrder->MaxValue())
     SEPolyOrder->SetValue(SEPolyOrder->MaxValue());
 }
-

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app_core/command_line.h"
-#include "app_core/fit_command.h"
 #include "app/frm_main.h"
 #include "app/plot_file.h"
 #include "app/termination.h"
+#include "app_core/command_line.h"
+#include "app_core/fit_command.h"
 #include "platform/qt/event_dispatch.h"
 #include "platform/qt/install.h"
 

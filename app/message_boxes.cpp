@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileDialog>
-#include <QPushButton>
 #include <QMessageBox>
+#include <QPushButton>
 #include <memory>
 
 #include "platform/qt/event_dispatch.h"

@@ -8,9 +8,9 @@
 #include <stdexcept>
 
 #include "app/column_dialog.h"
-#include "app_core/chart_setup.h"
 #include "app/frm_main.h"
 #include "app/message_boxes.h"
+#include "app_core/chart_setup.h"
 #include "io/data_file.h"
 #include "platform/qt/event_dispatch.h"
 #include "platform/qt/float_edit.h"

@@ -118,7 +118,6 @@ void WritePicture(const std::string& path, const std::function<bool(QFile&)>& wr
   });
 }
 
-
 }  // namespace
 
 int RunPlot(const CommandLine& request, std::ostream& err) {
@@ -158,11 +157,10 @@ int RunPlot(const CommandLine& request, std::ostream& err) {
       AddCurve(chart, fitted->curve);
     }
 
-    const std::string caption =
-        request.Model.what == ModelArgument::What::None
-            ? QFileInfo(FromStd(request.File)).fileName().toStdString()
-            : ModelCaption(ModelRow(request.Model.model), fitted->formula, fitted->params,
-                           fitted->fitQual);
+    const std::string caption = request.Model.what == ModelArgument::What::None
+                                    ? QFileInfo(FromStd(request.File)).fileName().toStdString()
+                                    : ModelCaption(ModelRow(request.Model.model), fitted->formula,
+                                                   fitted->params, fitted->fitQual);
     WriteChartPicture(chart, caption, request.Output, request.Scale);
   } catch (const std::exception& e) {
     err << WithRepeatedX(e.what(), request, file) << '\n';
@@ -171,8 +169,8 @@ int RunPlot(const CommandLine& request, std::ostream& err) {
   return 0;
 }
 
-std::string ModelCaption(const ModelRow& row, const std::string& formula,
-                         const std::string& params, double fitQual) {
+std::string ModelCaption(const ModelRow& row, const std::string& formula, const std::string& params,
+                         double fitQual) {
   // Kept on one line where the caption wraps.
   const std::string quality = "Anpassungsgrad:\u00A0" + FitQualityText(fitQual);
   if (row.IsSpline()) {

@@ -26,8 +26,8 @@ int RunPlot(const CommandLine& request, std::ostream& err);
 
 // The caption line of a fitted model's picture: the formula, the parameters and the goodness of
 // fit as the window's labels show them; for the spline its smoothing factor.
-std::string ModelCaption(const ModelRow& row, const std::string& formula,
-                         const std::string& params, double fitQual);
+std::string ModelCaption(const ModelRow& row, const std::string& formula, const std::string& params,
+                         double fitQual);
 
 // The chart (set up, its items added) under a caption line at `scale` device pixels per logical
 // pixel, as the PNG of --plot holds it. Releases the chart's painting hold.

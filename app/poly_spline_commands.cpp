@@ -1,13 +1,13 @@
 #include <QLabel>
 #include <string>
 
-#include "app_core/curve_sampling.h"
 #include "app/frm_main.h"
 #include "app/message_boxes.h"
+#include "app_core/curve_sampling.h"
 #include "app_core/fit_analysis.h"
+#include "app_core/model_table.h"
 #include "fit/kovix_errors.h"
 #include "format/shortest_text.h"
-#include "app_core/model_table.h"
 #include "platform/qt/scroll_bar.h"
 #include "platform/qt/speed_button.h"
 #include "platform/qt/spin_edit.h"
@@ -55,14 +55,14 @@ void TFrmMain::DrawSmoothSpline() {
       // Repeated x: the spline of the means of each x is offered; "Abbrechen" ends the command
       // with the spline's own message.
       if (std::string(e.what()).find("x-values are identical") == std::string::npos) throw;
-      const RepeatedX repeated = FindRepeatedX(
-          Stats1.PointTable().Column(1).first(std::size_t(Stats1.NumPoints())));
+      const RepeatedX repeated =
+          FindRepeatedX(Stats1.PointTable().Column(1).first(std::size_t(Stats1.NumPoints())));
       if (repeated.count == 0) throw;
-      if (!QuestionBox("Die Punkte enthalten " + std::to_string(repeated.count) +
-                           " mehrfach vorkommende x-Werte (das erste: x = " +
-                           ShortestText(repeated.first) +
-                           "). Den Spline der Mittelwerte je x zeichnen?",
-                       "Mitteln", "Abbrechen"))
+      if (!QuestionBox(
+              "Die Punkte enthalten " + std::to_string(repeated.count) +
+                  " mehrfach vorkommende x-Werte (das erste: x = " + ShortestText(repeated.first) +
+                  "). Den Spline der Mittelwerte je x zeichnen?",
+              "Mitteln", "Abbrechen"))
         throw;
       mergeTies_ = true;
     }

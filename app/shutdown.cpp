@@ -2,8 +2,8 @@
 
 #include "app/evaluation_windows.h"
 #include "app/frm_main.h"
-#include "app/user_guide.h"
 #include "app/message_boxes.h"
+#include "app/user_guide.h"
 #include "platform/qt/event_dispatch.h"
 
 namespace {
@@ -24,8 +24,7 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
                        static_cast<QWidget*>(Vergleich)})
       if (w) w->close();
     event->accept();
-  }
-  else
+  } else
     event->ignore();
 }
 

@@ -1,8 +1,8 @@
 #include <cmath>
 
-#include "app_core/chart_setup.h"
 #include "app/frm_main.h"
 #include "app/message_boxes.h"
+#include "app_core/chart_setup.h"
 #include "base/float_check.h"
 #include "platform/locale.h"
 #include "platform/qt/speed_button.h"

@@ -6,8 +6,8 @@
 
 #include "app_core/fit_analysis.h"
 #include "app_core/model_curve.h"
-#include "chart/varori.h"
 #include "base/data_point.h"
+#include "chart/varori.h"
 
 // The chart as the main window shows it: margins, fonts, colours, grid, the first x and y scale
 // from 0 to 10 with the window's ticks, the other layers' scales hidden. The window and the

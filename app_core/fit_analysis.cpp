@@ -67,8 +67,14 @@ FitAnalysis AnalyseRegression(TRovavAza& store, std::span<const DataPoint> point
   }
   if (!row.DerivedName().empty()) {
     const ParameterInference e = ExponentialOf(inf.parameters[0]);
-    r.parameters.push_back({std::string(row.DerivedName()), e.estimate, {}, {}, {}, e.low,
-                            e.high, std::string(row.DerivedFrom())});
+    r.parameters.push_back({std::string(row.DerivedName()),
+                            e.estimate,
+                            {},
+                            {},
+                            {},
+                            e.low,
+                            e.high,
+                            std::string(row.DerivedFrom())});
   }
 
   if (withBand) {
@@ -120,8 +126,9 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points, d
     r.fitQuality = FitQualityText(r.fitQual);
     double x0 = xs[0];
     for (double x : xs) x0 = std::min(x0, x);
-    SweepMergedSpline(*merged, x0, samples,
-                      [&curve](double x, double y, bool move) { curve.push_back({x, y, move}); });
+    SweepMergedSpline(*merged, x0, samples, [&curve](double x, double y, bool move) {
+      curve.push_back({x, y, move});
+    });
     view->stats = merged->Statistics();
     r.groups = merged->Groups();
     r.mergedGroups = merged->MergedGroups();
@@ -182,10 +189,10 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points, d
 FitAnalysis AnalyseFit(TRovavAza& store, std::span<const DataPoint> points, const ModelRow& row,
                        double level, bool mergeTies, const CurveSampling& curveSamples,
                        bool withBand) {
-  FitAnalysis a = row.IsSpline() ? AnalyseSpline(store, points, row.Choice().factor, level,
-                                                 mergeTies, curveSamples, withBand)
-                                 : AnalyseRegression(store, points, row, level, curveSamples,
-                                                     withBand);
+  FitAnalysis a = row.IsSpline()
+                      ? AnalyseSpline(store, points, row.Choice().factor, level, mergeTies,
+                                      curveSamples, withBand)
+                      : AnalyseRegression(store, points, row, level, curveSamples, withBand);
   a.report.model = row.Name();
   a.report.level = level;
   a.report.n = int(points.size());

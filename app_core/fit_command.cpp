@@ -132,8 +132,7 @@ int RunCommandLineFit(const CommandLine& request, std::ostream& out, std::ostrea
         const DataAxes axes = AxesAround(file.points);
         samples.emplace(axes.X.Low, axes.X.High);
       }
-      const FittedModel fitted =
-          FitModelCurveOrThrow(store, row, samples ? &*samples : nullptr);
+      const FittedModel fitted = FitModelCurveOrThrow(store, row, samples ? &*samples : nullptr);
       text = FitText(row, fitted.formula, fitted.params, FitQualityText(fitted.fitQual),
                      CurveLines(fitted.curve));
     }

@@ -12,7 +12,6 @@
 
 namespace {
 
-
 // Σ (y − curve(x))² over the points; the message where the curve has no value at a point.
 std::optional<std::string> ResidualSum(std::span<const DataPoint> points, const ModelRow& row,
                                        const ModelFit& fit, double& rss) {

@@ -33,7 +33,9 @@ std::optional<FittedModel> FitModelCurve(TRovavAza& store, const ModelRow& row,
   FittedModel out;
   const std::optional<ModelTexts> texts = FitAndSweep(
       store, row, samples, [&out](double q) { out.fitQual = q; },
-      [&out](double x, double y, bool move) { out.curve.push_back({x, y, move}); });
+      [&out](double x, double y, bool move) {
+        out.curve.push_back({x, y, move});
+      });
   if (!texts) return std::nullopt;
   out.formula = texts->formula;
   out.params = texts->params;

@@ -32,7 +32,6 @@ struct ModelKindRow {
 
 namespace {
 
-
 std::string F6(double v) {
   return FormatFixedWidth(1, 6, v);
 }
@@ -124,8 +123,12 @@ constexpr ModelKindRow kKinds[] = {
      [](const ModelFit& f, double x) -> std::optional<double> {
        return StoredDouble(Ext(x) * f.P[0] + f.P[1]);
      },
-     [](const ModelFit& f, int) { return std::vector<double>{f.P[1], f.P[0]}; },
-     [](int) { return std::vector<std::pair<std::string, int>>{{"k", 1}, {"d", 0}}; },
+     [](const ModelFit& f, int) {
+       return std::vector<double>{f.P[1], f.P[0]};
+     },
+     [](int) {
+       return std::vector<std::pair<std::string, int>>{{"k", 1}, {"d", 0}};
+     },
      [](const ModelFit& f, const TRovavAza& store, int, RegressionInput& in) {
        const double k = f.P[0], d = f.P[1];
        const Ext count = store.NumPoints();
@@ -164,8 +167,7 @@ constexpr ModelKindRow kKinds[] = {
      TwoParameterFit<&TRovavAza::CalcReciLinFit>,
      [](const ModelFit& f, double x) { return Reciprocal(Ext(x) * f.P[1] + f.P[0]); },
      [](const ModelFit& f, int) { return InOrder(f, 1); }, [](int) { return PowerRows(1); },
-     TransformedLineInput<false>,
-     SweepSamples},
+     TransformedLineInput<false>, SweepSamples},
     {ModelKind::Log, "log", Coordinate::Ln, Coordinate::Same, "", "", "", "",
      [](int) { return std::string("y = k0 + k1*ln(x)"); },
      [](const ModelFit& f, int) { return "k0 = " + F6(f.P[0]) + "    k1 = " + F3(f.P[1]); },
@@ -175,8 +177,7 @@ constexpr ModelKindRow kKinds[] = {
        return StoredDouble(std::log(Ext(x)) * f.P[1] + f.P[0]);
      },
      [](const ModelFit& f, int) { return InOrder(f, 1); }, [](int) { return PowerRows(1); },
-     TransformedLineInput<true>,
-     SweepLogarithm},
+     TransformedLineInput<true>, SweepLogarithm},
     {ModelKind::RecipLog, "reciplog", Coordinate::Ln, Coordinate::Reciprocal, "1/y",
      "1/y = k0 + k1*ln(x)", "", "", [](int) { return std::string("y = 1/(k0 + k1*ln(x))"); },
      [](const ModelFit& f, int) { return "k0 = " + F3(f.P[0]) + "     k1 = " + F3(f.P[1]); },
@@ -186,8 +187,7 @@ constexpr ModelKindRow kKinds[] = {
        return Reciprocal(std::log(Ext(x)) * f.P[1] + f.P[0]);
      },
      [](const ModelFit& f, int) { return InOrder(f, 1); }, [](int) { return PowerRows(1); },
-     TransformedLineInput<true>,
-     SweepSamples},
+     TransformedLineInput<true>, SweepSamples},
     {ModelKind::Expon, "expon", Coordinate::Same, Coordinate::Ln, "ln y",
      "ln y = b0 + k1*x  (k0 = e^b0)", "k0", "e^b0",
      [](int) { return std::string("y = k0*e^(k1*x)"); },
@@ -200,7 +200,9 @@ constexpr ModelKindRow kKinds[] = {
      [](const ModelFit& f, int) {
        return std::vector<double>{double(std::log(Ext(f.P[0]))), f.P[1]};
      },
-     [](int) { return std::vector<std::pair<std::string, int>>{{"b0", 0}, {"k1", 1}}; },
+     [](int) {
+       return std::vector<std::pair<std::string, int>>{{"b0", 0}, {"k1", 1}};
+     },
      [](const ModelFit& f, const TRovavAza& store, int, RegressionInput& in) {
        const double k1 = f.P[1];
        const Ext b0 = std::log(Ext(f.P[0]));
@@ -228,8 +230,8 @@ constexpr ModelKindRow kKinds[] = {
      },
      SweepPolynomialFit},
     {ModelKind::Spline, "spline", Coordinate::Same, Coordinate::Same, "", "", "", "",
-     [](int) { return std::string(); }, [](const ModelFit&, int) { return std::string(); },
-     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+     [](int) { return std::string(); }, [](const ModelFit&, int) { return std::string(); }, nullptr,
+     nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 static_assert(

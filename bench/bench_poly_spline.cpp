@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "bench/bench_data.h"
 #include "base/data_point.h"
+#include "bench/bench_data.h"
 #include "fit/rovav_aza.h"
 #include "fit/tied_spline.h"
 

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "bench/bench_data.h"
 #include "base/data_point.h"
+#include "bench/bench_data.h"
 #include "fit/polynomial_curve.h"
 #include "fit/regression_statistics.h"
 #include "fit/rovav_aza.h"

@@ -2,8 +2,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "chart/varori.h"
 #include "base/float_check.h"
+#include "chart/varori.h"
 #include "platform/cursor.h"
 
 using platform::TPoint;

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "base/data_point.h"
 #include "chart/chart_objects.h"
 #include "chart/chart_types.h"
 #include "chart/display_list.h"
 #include "chart/pixel_math.h"
 #include "chart/scale_props.h"
 #include "chart/stamped_positions.h"
-#include "base/data_point.h"
 #include "platform/canvas.h"
 #include "platform/control.h"
 #include "scale/scale.h"

@@ -39,13 +39,14 @@ struct PenalizedSplineWork {
 // of the weighted least-squares line, so for 0 < S < L the spline has a residual sum of exactly
 // S. With every dy positive and 0 < S < L the spline is found through its values and slopes at
 // the knots: a square-root information sweep solves for one p in O(n) and Halley's method
-// (Newton's where the curvature is unknown) on log R over log p finds the p whose residual sum, formed from the stored values, lies within
-// 1e-12 of S (about five sweeps, three when work holds a nearby p). Reinsch's formulation in
-// second derivatives loses the spline on many knots (its banded system's condition grows like
-// p·n³ and like the inverse square of the closest knot spacing); the sweep does not. Reinsch's
-// Newton iteration, unchanged, computes the rest: S = 0 (the interpolating spline), S ≥ L (the
-// line), a zero dy, and data at the edge of the double range where the sweep's rows overflow;
-// when it ends off target a bracketing root finder mends its result as before.
+// (Newton's where the curvature is unknown) on log R over log p finds the p whose residual sum,
+// formed from the stored values, lies within 1e-12 of S (about five sweeps, three when work holds a
+// nearby p). Reinsch's formulation in second derivatives loses the spline on many knots (its banded
+// system's condition grows like p·n³ and like the inverse square of the closest knot spacing); the
+// sweep does not. Reinsch's Newton iteration, unchanged, computes the rest: S = 0 (the
+// interpolating spline), S ≥ L (the line), a zero dy, and data at the edge of the double range
+// where the sweep's rows overflow; when it ends off target a bracketing root finder mends its
+// result as before.
 //
 // Throws EKovixMath2Error for n1 >= n2, for repeated or decreasing x, and for arrays that do
 // not reach index n2 or an n1 below 0.

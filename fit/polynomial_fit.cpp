@@ -131,7 +131,7 @@ double FitQuality(const TMatrix& table, int n, const Fitted& fitted_at) {
       const double vy = UncheckedDouble(full_vy);
       const double vf = UncheckedDouble(full_vf);
       r = UncheckedDouble((syf - static_cast<Ext>(sy) * sf / count) /
-                              std::sqrt(std::fabs(static_cast<Ext>(vy) * vf)));
+                          std::sqrt(std::fabs(static_cast<Ext>(vy) * vf)));
     }
   }
   // r is a correlation; rounding may carry |r| a hair past 1.

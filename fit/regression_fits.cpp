@@ -154,8 +154,7 @@ LineResult TransformedLine(const TransformedFit& fit, const TMatrix& table, int 
 
   const Ext t = s.z * s.z / n;
   const double spread = UncheckedDouble(s.zz - t);
-  const double fit_qual =
-      spread == 0 ? 1.0 : UncheckedDouble((s.z * b0 + s.uz * b1 - t) / spread);
+  const double fit_qual = spread == 0 ? 1.0 : UncheckedDouble((s.z * b0 + s.uz * b1 - t) / spread);
   Settle(check, {t, spread, fit_qual});
   return {b0, b1, fit_qual};
 }
@@ -198,9 +197,8 @@ void TRovavAza::CalcLinFit(double& k, double& d, double& FitQual) const {
   // The intercept that belongs to the centred sums: the final one carries −k·x̄, which times a
   // rounding remainder in Sy is no longer negligible when the slope is huge.
   const double fit_qual =
-      spread == 0
-          ? 1.0
-          : UncheckedDouble((centred_intercept * sy + Ext{slope} * sxy - sy2n) / spread);
+      spread == 0 ? 1.0
+                  : UncheckedDouble((centred_intercept * sy + Ext{slope} * sxy - sy2n) / spread);
   Settle(check, {slope, intercept, spread, fit_qual});
   k = slope;
   d = intercept;

@@ -9,7 +9,6 @@
 
 namespace {
 
-
 // A direction the data do not fix moves a parameter by more than this: it has no error.
 constexpr double kUndeterminedShare = 1e-9;
 
@@ -113,8 +112,7 @@ BandValues RegressionBand(const RegressionStatistics& s, const RegressionInferen
   return BandInY(input.z, input.fitted(x), q * sigma * std::sqrt(v), q * sigma * std::sqrt(1 + v));
 }
 
-BandValues SplineBand(const SplineStatistics& stats, double sigma2, Ext z, double x,
-                      double y) {
+BandValues SplineBand(const SplineStatistics& stats, double sigma2, Ext z, double x, double y) {
   const Ext f = BandVarianceFactor(stats, x);
   const Ext c = z * std::sqrt(sigma2 * f), q = z * std::sqrt(sigma2 * (1 + f));
   return {double(y - c), double(y + c), double(y - q), double(y + q)};

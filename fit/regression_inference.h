@@ -66,8 +66,7 @@ BandValues RegressionBand(const RegressionStatistics& s, const RegressionInferen
 
 // The spline's Bayesian band at x around its value y: y ± z·√(σ̂²·A(x)) and z·√(σ̂²·(1 + A(x))),
 // z = BandQuantile(level).
-BandValues SplineBand(const SplineStatistics& stats, double sigma2, Ext z, double x,
-                      double y);
+BandValues SplineBand(const SplineStatistics& stats, double sigma2, Ext z, double x, double y);
 
 // The Gaussian log-likelihood's criteria at σ̂² = RSS/n, as R's AIC() and BIC() of a linear
 // model: −2 log L + 2(k + 1) and −2 log L + ln(n)·(k + 1), k the parameters (tr A for the

@@ -20,7 +20,6 @@
 //   const RegressionStatistics stats = LeastSquaresStatistics(input);
 //   const double se1 = std::sqrt(*stats.sigma2 * stats.covariance[1 * stats.parameters + 1]);
 
-
 struct RegressionInput {
   std::span<const double> x, y;  // the points, any order (the store's columns)
   Coordinate u = Coordinate::Same, z = Coordinate::Same;

@@ -561,8 +561,7 @@ DataFileResult ParseDataText(std::string_view text, const std::string& fileName,
   return Parser(text, fileName, columns, withLines).Run();
 }
 
-DataFileResult ReadDataFile(const std::string& path, const ColumnChoice& columns,
-                            bool withLines) {
+DataFileResult ReadDataFile(const std::string& path, const ColumnChoice& columns, bool withLines) {
   DataFileResult failed;
   const auto fail = [&](std::string message) {
     failed.error = std::move(message);

@@ -51,17 +51,40 @@ TEST(CommandLine, ReadsWhatTheArgumentsAskFor) {
       {{"-h"}, Action::Help, "", ""},
       {{"--version"}, Action::Version, "", ""},
       // Columns, anywhere beside a file.
-      {{"--fit", "lin", "d.csv", "--columns", "zeit,strom"}, Action::Fit, "d.csv", "lin", 0, 0,
-       "zeit", "strom"},
+      {{"--fit", "lin", "d.csv", "--columns", "zeit,strom"},
+       Action::Fit,
+       "d.csv",
+       "lin",
+       0,
+       0,
+       "zeit",
+       "strom"},
       {{"--columns", "2,3", "--fit", "lin", "d.csv"}, Action::Fit, "d.csv", "lin", 0, 0, "2", "3"},
       {{"--fit", "lin", "--columns=a,b", "d.csv"}, Action::Fit, "d.csv", "lin", 0, 0, "a", "b"},
       {{"d.csv", "--columns", "x,y"}, Action::Window, "d.csv", "", 0, 0, "x", "y"},
       // Pictures.
       {{"--plot", "a.png", "lin", "d.csv"}, Action::Plot, "d.csv", "lin"},
-      {{"--plot", "a.SVG", "none", "d.csv", "--size", "800x600"}, Action::Plot, "d.csv", "", 0, 0,
-       "", "", 800, 600},
-      {{"--scale=1.5", "--plot", "a.pdf", "poly:2", "d.csv"}, Action::Plot, "d.csv", "poly:2", 2,
-       0, "", "", 0, 0, 1.5},
+      {{"--plot", "a.SVG", "none", "d.csv", "--size", "800x600"},
+       Action::Plot,
+       "d.csv",
+       "",
+       0,
+       0,
+       "",
+       "",
+       800,
+       600},
+      {{"--scale=1.5", "--plot", "a.pdf", "poly:2", "d.csv"},
+       Action::Plot,
+       "d.csv",
+       "poly:2",
+       2,
+       0,
+       "",
+       "",
+       0,
+       0,
+       1.5},
       // Bad usage.
       {{"a.csv", "b.csv"}, Action::Usage, "", ""},
       {{"--frobnicate"}, Action::Usage, "", ""},
@@ -92,7 +115,9 @@ TEST(CommandLine, ReadsWhatTheArgumentsAskFor) {
       {{"--plot", "a.png", "lin", "d.csv", "--size", "0x600"}, Action::Usage, "", ""},
       {{"--plot", "a.png", "lin", "d.csv", "--scale", "0"}, Action::Usage, "", ""},
       {{"--plot", "a.png", "lin", "d.csv", "--scale", "8", "--size", "20000x20000"},
-       Action::Usage, "", ""},
+       Action::Usage,
+       "",
+       ""},
       {{"--fit", "lin", "d.csv", "--size", "800x600"}, Action::Usage, "", ""},
   };
   for (const Case& c : cases) {
@@ -103,8 +128,8 @@ TEST(CommandLine, ReadsWhatTheArgumentsAskFor) {
     EXPECT_EQ(r.Problem.empty(), c.action != Action::Usage) << shown;
     if (c.action == Action::Usage) continue;
     EXPECT_EQ(r.File, c.file) << shown;
-    const bool fits = (r.Do == Action::Fit || r.Do == Action::Plot) &&
-                      r.Model.what == ModelArgument::What::One;
+    const bool fits =
+        (r.Do == Action::Fit || r.Do == Action::Plot) && r.Model.what == ModelArgument::What::One;
     EXPECT_EQ(fits ? ModelRow(r.Model.model).Name() : "", c.model) << shown;
     EXPECT_EQ(r.Model.model.order, c.order) << shown;
     EXPECT_EQ(r.Model.model.factor, c.factor) << shown;

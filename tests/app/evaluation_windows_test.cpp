@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QImage>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDoubleSpinBox>
+#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTableWidget>
@@ -15,8 +15,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -92,10 +92,14 @@ TEST(StatisticsWindow, ShowsTheCommandLinesReportOfTheShownModel) {
     platform_qt::SpeedButton* TFrmMain::*button;
     std::string model;
   };
-  const Case cases[] = {{&TFrmMain::BButLinFit, "lin"},          {&TFrmMain::BButParabolFit, "parabolic"},
-                        {&TFrmMain::BButCalcReciprLine, "reciproc"}, {&TFrmMain::BButLogFit, "log"},
-                        {&TFrmMain::SBRecipLog, "reciplog"},     {&TFrmMain::SBExpo, "expon"},
-                        {&TFrmMain::BButPolynomial, "poly:3"},   {&TFrmMain::BButSpline, "spline:0.5"}};
+  const Case cases[] = {{&TFrmMain::BButLinFit, "lin"},
+                        {&TFrmMain::BButParabolFit, "parabolic"},
+                        {&TFrmMain::BButCalcReciprLine, "reciproc"},
+                        {&TFrmMain::BButLogFit, "log"},
+                        {&TFrmMain::SBRecipLog, "reciplog"},
+                        {&TFrmMain::SBExpo, "expon"},
+                        {&TFrmMain::BButPolynomial, "poly:3"},
+                        {&TFrmMain::BButSpline, "spline:0.5"}};
   w.frm->SEPolyOrder->SetValue(3);
   w.frm->SBarSmoothSpline->SetPosition(500);
   for (const Case& c : cases) {
@@ -114,8 +118,8 @@ TEST(StatisticsWindow, ShowsTheCommandLinesReportOfTheShownModel) {
   // The level: the intervals of --level.
   w.frm->BButLinFit->click();
   w.frm->Statistik->LevelEdit->setValue(90);
-  EXPECT_TRUE(
-      w.Statistics().ends_with(Window::Report({"--fit", "lin", w.file, "--stats", "--level", "0.9"})));
+  EXPECT_TRUE(w.Statistics().ends_with(
+      Window::Report({"--fit", "lin", w.file, "--stats", "--level", "0.9"})));
   // Its text is selected and copied as in any text field.
   w.frm->Statistik->Report->selectAll();
   w.frm->Statistik->Report->copy();
@@ -166,12 +170,14 @@ TEST(ComparisonWindow, ListsEveryModelAndShowsTheChosenOne) {
 
   // Choosing poly:3 shows it as its button would, with the order set.
   for (int r = 0; r < table->rowCount(); ++r)
-    if (table->item(r, 0)->text() == QStringLiteral("poly:3")) emit table->itemActivated(table->item(r, 1));
+    if (table->item(r, 0)->text() == QStringLiteral("poly:3"))
+      emit table->itemActivated(table->item(r, 1));
   EXPECT_TRUE(w.frm->BButPolynomial->Down());
   EXPECT_EQ(w.frm->SEPolyOrder->Value(), 3);
   EXPECT_EQ(w.frm->LblFormula->text().toStdString(), "y = k0+k1*x+k2*x^2 +k3*x^3 ");
   for (int r = 0; r < table->rowCount(); ++r)
-    if (table->item(r, 0)->text() == QStringLiteral("expon")) emit table->itemActivated(table->item(r, 0));
+    if (table->item(r, 0)->text() == QStringLiteral("expon"))
+      emit table->itemActivated(table->item(r, 0));
   EXPECT_TRUE(w.frm->SBExpo->Down());
   EXPECT_EQ(w.frm->LblFormula->text().toStdString(), "y = k0*e^(k1*x)");
 
@@ -193,8 +199,9 @@ QImage ChartGrab(TFrmMain& frm) {
 // The chart part of ravelon --plot's picture of the file at the window's chart size.
 QImage PlotChart(const std::string& file, const std::string& model, const QSize& size,
                  const std::string& out, bool band) {
-  std::vector<std::string> args = {"--plot", out, model, file, "--scale", "1", "--size",
-                                   std::to_string(size.width()) + "x" + std::to_string(size.height())};
+  std::vector<std::string> args = {
+      "--plot",  out, model,    file,
+      "--scale", "1", "--size", std::to_string(size.width()) + "x" + std::to_string(size.height())};
   if (band) args.push_back("--band");
   const Outcome r = RunArgs(args);
   EXPECT_EQ(r.status, 0) << r.err;
@@ -207,37 +214,23 @@ TEST(Bands, TheMainChartShowsThemAsThePictureDoes) {
   Window w(kPoints);
   const QSize size = w.frm->VArori1Host->size();
   const std::string out = w.workDir.File("plot.png");
-  struct Case {
-    std::string model;
-    std::function<void(TFrmMain&)> press;
-  };
-  const Case cases[] = {
-      {"lin", [](TFrmMain& f) { f.BButLinFit->click(); }},
-      {"reciproc", [](TFrmMain& f) { f.BButCalcReciprLine->click(); }},
-      {"poly:3",
-       [](TFrmMain& f) {
-         f.SEPolyOrder->SetValue(3);
-         f.BButPolynomial->click();
-       }},
-      {"spline:0.5",
-       [](TFrmMain& f) {
-         f.SBarSmoothSpline->SetPosition(500);
-         f.BButSpline->click();
-       }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.model);
-    c.press(*w.frm);
-    EXPECT_EQ(ChartGrab(*w.frm), PlotChart(w.file, c.model, size, out, false));
+  for (const std::string model : {"lin", "reciproc", "poly:3", "spline:0.5"}) {
+    SCOPED_TRACE(model);
+    // The model's button, with its order or factor set first.
+    const auto press = [&] {
+      w.frm->ShowChosenModel(ParseModelArgument(model, false, false).first->model);
+    };
+    press();
+    EXPECT_EQ(ChartGrab(*w.frm), PlotChart(w.file, model, size, out, false));
     w.frm->BaenderZeigen1->trigger();
     EXPECT_TRUE(w.frm->BaenderZeigen1->isChecked());
     const QImage banded = ChartGrab(*w.frm);
-    EXPECT_EQ(banded, PlotChart(w.file, c.model, size, out, true));
+    EXPECT_EQ(banded, PlotChart(w.file, model, size, out, true));
     // A model change keeps them on; off again leaves the chart as it was.
-    c.press(*w.frm);
+    press();
     EXPECT_EQ(ChartGrab(*w.frm), banded);
     w.frm->BaenderZeigen1->trigger();
-    EXPECT_EQ(ChartGrab(*w.frm), PlotChart(w.file, c.model, size, out, false));
+    EXPECT_EQ(ChartGrab(*w.frm), PlotChart(w.file, model, size, out, false));
   }
   // The bands follow the statistics window's level.
   w.frm->BaenderZeigen1->trigger();

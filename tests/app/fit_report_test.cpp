@@ -18,8 +18,8 @@
 
 #include "app_core/command_line.h"
 #include "app_core/fit_report.h"
-#include "format/shortest_text.h"
 #include "fit/tied_spline.h"
+#include "format/shortest_text.h"
 #include "tests/app/run_args.h"
 #include "tests/app/work_dir.h"
 #include "tests/support/least_squares.h"

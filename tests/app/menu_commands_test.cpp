@@ -82,7 +82,8 @@ struct Window {
 constexpr char kCaption[] = "      Ravelon V0.7    -    Univariante Regression";
 
 TEST(MenuCommands, OpenThroughTheDialogAndTheRecentFiles) {
-  QSettings(QStringLiteral("ravelon"), QStringLiteral("ravelon")).remove(QStringLiteral("recentFiles"));
+  QSettings(QStringLiteral("ravelon"), QStringLiteral("ravelon"))
+      .remove(QStringLiteral("recentFiles"));
   Window w;
   const std::string good = w.Write("years.csv", "x,y\n1990,3\n1991,4\n1992,4.5\n1993,6\n");
   const std::string other = w.Write("other.csv", "1,2\n2,3\n");
@@ -179,8 +180,7 @@ TEST(MenuCommands, AFailedOrCancelledSaveChangesNothing) {
   w.frm->WerteTabellespeichern1->trigger();
   const std::string old = w.Write("old.csv", "old");
   QDir(QString::fromStdString(w.workDir.File(""))).mkdir(QStringLiteral("folder.csv"));
-  for (const std::string& path :
-       {w.workDir.File("missing/p.csv"), w.workDir.File("folder.csv")}) {
+  for (const std::string& path : {w.workDir.File("missing/p.csv"), w.workDir.File("folder.csv")}) {
     w.nextPath = path;
     w.frm->WerteTabellespeichern1->trigger();
   }
@@ -210,8 +210,9 @@ TEST(MenuCommands, TheResultOnTheClipboardInThreeForms) {
   const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
   const std::string text = mime->text().toStdString();
   // The report of the command line for the same model and points follows the result's lines.
-  EXPECT_TRUE(text.starts_with("Modell: lin\ny = k*x + d\nk = 1.9899999999999998\n"
-                               "d = 1.0500000000000007\nAnpassungsgrad: 0.9973\nPunkte: 5\n"))
+  EXPECT_TRUE(
+      text.starts_with("Modell: lin\ny = k*x + d\nk = 1.9899999999999998\n"
+                       "d = 1.0500000000000007\nAnpassungsgrad: 0.9973\nPunkte: 5\n"))
       << text;
   QProcess p;
   p.start(QStringLiteral(RAVELON_EXECUTABLE),
@@ -232,8 +233,8 @@ TEST(MenuCommands, TheResultOnTheClipboardInThreeForms) {
   w.frm->BButSpline->click();
   w.frm->ErgebnisAnClipboard->trigger();
   const std::string spline = QGuiApplication::clipboard()->text().toStdString();
-  for (const char* part : {"Modell: spline:", "smoothing parameter p", "tr A", "GCV",
-                           "residual standard deviation"})
+  for (const char* part :
+       {"Modell: spline:", "smoothing parameter p", "tr A", "GCV", "residual standard deviation"})
     EXPECT_NE(spline.find(part), std::string::npos) << part << "\n" << spline;
 }
 
@@ -257,8 +258,8 @@ TEST(MenuCommands, ThePictureIsThePlotOfWhatTheWindowShows) {
   // A name without an extension becomes a PNG.
   EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(w.workDir.File("p"))));
   EXPECT_FALSE(QImage(QString::fromStdString(w.workDir.File("p.png"))).isNull());
-  const QString size = QStringLiteral("%1x%2").arg(w.frm->VArori1.Width()).arg(
-      w.frm->VArori1.Height());
+  const QString size =
+      QStringLiteral("%1x%2").arg(w.frm->VArori1.Width()).arg(w.frm->VArori1.Height());
   QProcess p;
   p.start(QStringLiteral(RAVELON_EXECUTABLE),
           {QStringLiteral("--plot"), QString::fromStdString(w.workDir.File("plot.png")),

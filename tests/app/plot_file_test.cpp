@@ -52,30 +52,13 @@ TEST(PlotFile, ThePngHoldsTheWindowsChartUnderItsCaption) {
   TemporaryWorkDir dir;
   platform::LoadLocale("C");
   std::ofstream(dir.File("p.csv")) << kPoints;
-  struct Case {
-    std::string model;
-    std::function<void(TFrmMain&)> press;
-  };
-  const Case cases[] = {
-      {"none", [](TFrmMain&) {}},
-      {"lin", [](TFrmMain& f) { f.BButLinFit->click(); }},
-      {"poly:3",
-       [](TFrmMain& f) {
-         f.SEPolyOrder->SetValue(3);
-         f.BButPolynomial->click();
-       }},
-      {"spline:0.5",
-       [](TFrmMain& f) {
-         f.SBarSmoothSpline->SetPosition(500);
-         f.BButSpline->click();
-       }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.model);
+  for (const std::string model : {"none", "lin", "poly:3", "spline:0.5"}) {
+    SCOPED_TRACE(model);
     auto frm = std::make_unique<TFrmMain>();
     frm->show();
     frm->OpenDataFile(dir.File("p.csv"));
-    c.press(*frm);
+    // The model's button, with its order or factor set first.
+    if (model != "none") frm->ShowChosenModel(ParseModelArgument(model, false, false).first->model);
     QCoreApplication::processEvents();
     // The default size is the window's chart.
     ASSERT_EQ(frm->VArori1Host->size(), QSize(kDefaultPictureWidth, kDefaultPictureHeight));
@@ -90,7 +73,7 @@ TEST(PlotFile, ThePngHoldsTheWindowsChartUnderItsCaption) {
 
       const std::string out = dir.File("chart.png");
       const Outcome r =
-          Plot({"--plot", out, c.model, dir.File("p.csv"), "--scale", std::to_string(ratio)});
+          Plot({"--plot", out, model, dir.File("p.csv"), "--scale", std::to_string(ratio)});
       ASSERT_EQ(r.status, 0) << r.err;
       QImage picture(QString::fromStdString(out));
       ASSERT_FALSE(picture.isNull());

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "app/plot_file.h"
 #include "app_core/command_line.h"
 #include "app_core/fit_command.h"
-#include "app/plot_file.h"
 
 // A request that needs no window, carried out in this process as main carries it out: its status
 // and what it wrote. A picture needs the QApplication the test's main makes.

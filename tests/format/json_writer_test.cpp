@@ -11,8 +11,8 @@
 namespace {
 
 TEST(ShortestText, ReadsBackToTheSameDouble) {
-  const double values[] = {0.1, -2.5e-310, 1e300, 1.0 / 3, 2024, -0.0,
-                           std::numeric_limits<double>::max()};
+  const double values[] = {
+      0.1, -2.5e-310, 1e300, 1.0 / 3, 2024, -0.0, std::numeric_limits<double>::max()};
   for (const double v : values) {
     const std::string text = ShortestText(v);
     EXPECT_EQ(std::strtod(text.c_str(), nullptr), v) << text;
