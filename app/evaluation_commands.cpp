@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr char kNoResult[] = "Noch kein Ergebnis: bitte zuerst ein Modell wählen.";
-
 std::vector<DataPoint> PointsOf(const TRovavAza& store) {
   const std::size_t n = std::size_t(store.NumPoints());
   const auto& table = store.PointTable();
@@ -69,7 +67,7 @@ void TFrmMain::UpdateEvaluation() noexcept {
   const bool comparison = Vergleich && Vergleich->isVisible();
   if (!statistics && !comparison) return;
   if (statistics) {
-    std::string text = kNoResult;
+    std::string text = kNoResultText;
     if (const std::optional<ModelRow> row = ShownModel()) {
       try {
         text = ResultText(ShownAnalysisAt(Statistik->Level(), false).report);

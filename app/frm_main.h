@@ -42,6 +42,9 @@ class ValueGrid;
 // points are shown (fileName empty: none).
 std::string CaptionText(const std::string& fileName);
 
+// What the result's commands say where no model is shown.
+inline constexpr char kNoResultText[] = "Noch kein Ergebnis: bitte zuerst ein Modell wählen.";
+
 // The main window. Its controls carry their form names, as member and as object name; the
 // handlers of the commands are wired as their parts arrive.
 class TFrmMain : public QMainWindow {
