@@ -99,4 +99,5 @@ void TFrmMain::ResetAxis() {
   VArori1.Scale1X().SetRangeHigh(xMax);
   VArori1.Scale1Y().SetRangeLow(0);
   VArori1.Scale1Y().SetRangeHigh(yMax);
+  FollowMainChartX();
 }

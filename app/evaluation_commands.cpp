@@ -6,6 +6,7 @@
 #include "app_core/fit_analysis.h"
 #include "app_core/fit_report.h"
 #include "app_core/model_comparison.h"
+#include "format/shortest_text.h"
 #include "platform/qt/scroll_bar.h"
 #include "platform/qt/speed_button.h"
 #include "platform/qt/spin_edit.h"
@@ -33,6 +34,20 @@ void TFrmMain::ShowStatisticsWindow() {
   }
   Statistik->ShowAndRaise();
   UpdateEvaluation();
+}
+
+void TFrmMain::ShowResidualWindow() {
+  if (!Residuen) {
+    Residuen = new ResidualWindow(this);
+    VArori1.OnZoomPan = [this](TVArori&) { FollowMainChartX(); };
+  }
+  Residuen->ShowAndRaise();
+  UpdateEvaluation();
+}
+
+void TFrmMain::FollowMainChartX() {
+  if (Residuen && Residuen->isVisible())
+    Residuen->FollowX(VArori1.Scale1X().RangeLow(), VArori1.Scale1X().RangeHigh());
 }
 
 void TFrmMain::ShowComparisonWindow() {
@@ -64,8 +79,8 @@ const FitAnalysis& TFrmMain::ShownAnalysisAt(double level, bool band) {
 
 void TFrmMain::UpdateEvaluation() noexcept {
   const bool statistics = Statistik && Statistik->isVisible();
-  const bool comparison = Vergleich && Vergleich->isVisible();
-  if (!statistics && !comparison) return;
+  const bool residuals = Residuen && Residuen->isVisible();
+  const bool comparison = Vergleich && Vergleich->isVisible() && comparisonStale_;
   if (statistics) {
     std::string text = kNoResultText;
     if (const std::optional<ModelRow> row = ShownModel()) {
@@ -77,7 +92,27 @@ void TFrmMain::UpdateEvaluation() noexcept {
     }
     Statistik->SetText(text);
   }
+  if (residuals) {
+    FollowMainChartX();
+    std::string message = kNoResultText;
+    if (const std::optional<ModelRow> row = ShownModel()) {
+      try {
+        const FitAnalysis& a = ShownAnalysisAt(EvaluationLevel(), false);
+        // Twice the mean leverage: the spline's parameters are its trace.
+        const double p = a.report.spline ? a.report.trace : a.report.parameterCount;
+        const double limit = 2 * p / a.report.n;
+        Residuen->SetResiduals(a.residuals(), limit,
+                               "Residuen y − ŷ von " + row->Name() +
+                                   " gegen x; rot: Hebelwert über 2p/n = " + ShortestText(limit));
+        message.clear();
+      } catch (const std::exception& e) {
+        message = row->Name() + ": " + e.what();
+      }
+    }
+    if (!message.empty()) Residuen->SetMessage(message);
+  }
   if (comparison) {
+    comparisonStale_ = false;
     const std::vector<DataPoint> points = PointsOf(Stats1);
     if (points.size() < 3) {
       Vergleich->SetMessage("Für den Vergleich sind mindestens drei Punkte nötig.");

@@ -9,9 +9,13 @@
 #include <QSettings>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "app_core/chart_setup.h"
+#include "app_core/data_axes.h"
 #include "format/shortest_text.h"
 #include "platform/qt/event_dispatch.h"
+#include "platform/qt/host_widget.h"
 
 namespace {
 
@@ -152,4 +156,80 @@ void ComparisonWindow::SetMessage(const std::string& text) {
   Table->setRowCount(0);
   Message->setText(FromStd(text));
   Message->setVisible(true);
+}
+
+ResidualWindow::ResidualWindow(QWidget* parent)
+    : KeptWindow(parent, "residualWindow", QStringLiteral("Ravelon – Residuen"), {820, 420}) {
+  setObjectName(QStringLiteral("Residuen"));
+  About = new QLabel(this);
+  About->setObjectName(QStringLiteral("About"));
+  About->setWordWrap(true);
+  About->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  SetUpMainChart(Chart);
+  // x follows the main chart; the user may move the residuals up and down.
+  Chart.SetMouseAction(maPanVert);
+  // Over the grid, whose line at zero is dotted, and over the marks, as a reference line.
+  Chart.OnDataRendered = [](TVArori& c, platform::Canvas& canvas, int top, int left) {
+    int x0 = 0, x1 = 0, y = 0;
+    c.WorldToPixel(1, c.Scale1X().RangeLow(), 0, x0, y);
+    c.WorldToPixel(1, c.Scale1X().RangeHigh(), 0, x1, y);
+    canvas.GetPen().Color = platform::clBlack;
+    canvas.GetPen().Style = platform::psSolid;
+    canvas.GetPen().Mode = platform::pmCopy;
+    canvas.GetPen().Width = 1;
+    canvas.MoveTo(x0 - left, y - top);
+    canvas.LineTo(x1 - left + 1, y - top);
+  };
+  host_ = std::make_unique<platform_qt::ControlHostWidget>(Chart, this);
+  ChartHost = host_.get();
+  ChartHost->setObjectName(QStringLiteral("ResidualChart"));
+  ChartHost->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  ChartHost->setMinimumSize(200, 120);
+  ChartHost->setAccessibleName(QStringLiteral("Residuen"));
+  ChartHost->setAccessibleDescription(
+      QStringLiteral("Residuals of the fitted model against x, with a zero line"));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(About);
+  layout->addWidget(ChartHost, 1);
+}
+
+ResidualWindow::~ResidualWindow() = default;
+
+void ResidualWindow::SetResiduals(const std::vector<ResidualRow>& rows, double leverageLimit,
+                                  const std::string& about) {
+  std::vector<DataPoint> plain, high;
+  plain.reserve(rows.size());
+  double low = 0, top = 0;
+  for (const ResidualRow& r : rows) {
+    if (!r.residual) continue;
+    const DataPoint p{r.x, *r.residual};
+    (r.leverage && *r.leverage > leverageLimit ? high : plain).push_back(p);
+    low = std::min(low, p.y);
+    top = std::max(top, p.y);
+  }
+  const AxisRange y = RoundRangeAround(low, top, kChartMinTicks, kChartMinRange);
+  {
+    const HeldPainting hold(Chart);
+    Chart.ClearItems();
+    Chart.SetDataColor(kPointColor);
+    Chart.AddMarks(plain, kPointMark);
+    Chart.SetDataColor(kLeverageColor);
+    Chart.AddMarks(high, kPointMark);
+    Chart.Scale1Y().SetRangeLow(y.Low);
+    Chart.Scale1Y().SetRangeHigh(y.High);
+  }
+  About->setText(FromStd(about));
+}
+
+void ResidualWindow::SetMessage(const std::string& text) {
+  Chart.ClearItems();
+  Chart.ShowItems();
+  About->setText(FromStd(text));
+}
+
+void ResidualWindow::FollowX(double low, double high) {
+  if (Chart.Scale1X().RangeLow() == low && Chart.Scale1X().RangeHigh() == high) return;
+  const HeldPainting hold(Chart);
+  Chart.Scale1X().SetRangeLow(low);
+  Chart.Scale1X().SetRangeHigh(high);
 }

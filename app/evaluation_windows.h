@@ -2,16 +2,22 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app_core/fit_analysis.h"
 #include "app_core/model_comparison.h"
 #include "app_core/model_table.h"
+#include "chart/varori.h"
 
 class QDoubleSpinBox;
 class QLabel;
 class QPlainTextEdit;
 class QTableWidget;
+namespace platform_qt {
+class ControlHostWidget;
+}
 
 // A window of its own beside the main window, never modal, that keeps its place and size between
 // runs in the user's settings under `key`.
@@ -59,4 +65,34 @@ class ComparisonWindow : public KeptWindow {
 
  private:
   std::vector<ModelComparison> rows_;
+};
+
+// "Residuen": the residuals of the model the main window shows against x, as marks on a chart of
+// the main chart's kind with a zero line; its x range is the main chart's, its y range fits the
+// residuals (the mouse pans it up and down). Points of high leverage are marked in a second
+// colour.
+class ResidualWindow : public KeptWindow {
+ public:
+  explicit ResidualWindow(QWidget* parent);
+  ~ResidualWindow() override;
+  // The marks of `rows` that have a residual; those of leverage above `leverageLimit` in the
+  // second colour. `about` names the model and the limit above the chart.
+  void SetResiduals(const std::vector<ResidualRow>& rows, double leverageLimit,
+                    const std::string& about);
+  // No residuals, and why.
+  void SetMessage(const std::string& text);
+  // The x range of the main chart.
+  void FollowX(double low, double high);
+
+  // The marks' colours: ordinary points as in the main chart, high leverage.
+  static constexpr platform::TColor kPointColor = platform::clGreen;
+  static constexpr platform::TColor kLeverageColor = platform::clRed;
+
+  QLabel* About;
+  TVArori Chart;
+  QWidget* ChartHost;
+
+ private:
+  // Declared after the chart: destroyed before it.
+  std::unique_ptr<platform_qt::ControlHostWidget> host_;
 };

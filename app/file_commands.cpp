@@ -148,5 +148,6 @@ void TFrmMain::PointsChanged() {
   ForgetShownModel();
   shownFile_.clear();
   mergeTies_ = false;
+  comparisonStale_ = true;
   setWindowTitle(FromStd(CaptionText("")));
 }

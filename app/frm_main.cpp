@@ -414,6 +414,9 @@ void TFrmMain::CreateMenu() {
                                  QKeySequence(Qt::CTRL | Qt::Key_B), &TFrmMain::ToggleBands),
                          "BaenderZeigen1");
   BaenderZeigen1->setCheckable(true);
+  Residuen1 = Named(command(Auswertung1->addAction(QStringLiteral("Residuen")),
+                            QKeySequence(Qt::CTRL | Qt::Key_E), &TFrmMain::ShowResidualWindow),
+                    "Residuen1");
   Modellvergleich1 =
       Named(command(Auswertung1->addAction(QStringLiteral("Modellvergleich")),
                     QKeySequence(Qt::CTRL | Qt::Key_M), &TFrmMain::ShowComparisonWindow),

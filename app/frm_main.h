@@ -27,6 +27,7 @@ class TFormHilfe;
 class UserGuideWindow;
 class StatisticsWindow;
 class ComparisonWindow;
+class ResidualWindow;
 
 namespace platform_qt {
 class ControlHostWidget;
@@ -101,6 +102,9 @@ class TFrmMain : public QMainWindow {
   // "Auswertung": the windows beside the main window, made on first use.
   void ShowStatisticsWindow();
   void ShowComparisonWindow();
+  void ShowResidualWindow();
+  // The residual window's x range is the chart's.
+  void FollowMainChartX();
   // Brings the shown evaluation windows up to date with the points and the model; an error of
   // the fit is shown in them as text, never thrown.
   void UpdateEvaluation() noexcept;
@@ -184,8 +188,10 @@ class TFrmMain : public QMainWindow {
   QMenu* Auswertung1;
   QAction* Statistik1;
   QAction* BaenderZeigen1;
+  QAction* Residuen1;
   QAction* Modellvergleich1;
   StatisticsWindow* Statistik = nullptr;
+  ResidualWindow* Residuen = nullptr;
   ComparisonWindow* Vergleich = nullptr;
 
  private:
@@ -237,6 +243,8 @@ class TFrmMain : public QMainWindow {
   const FitAnalysis& ShownAnalysisAt(double level, bool band);
   // "Mitteln" was chosen: the spline merges repeated x until the points change.
   bool mergeTies_ = false;
+  // The comparison belongs to other points (or ties) than those shown now.
+  bool comparisonStale_ = true;
   // Shows NLabFitQual in Panel3. Declared after the label: the host is destroyed first, as the
   // label must outlive it.
   std::unique_ptr<platform_qt::ControlHostWidget> nLabFitQualHost_;

@@ -26,22 +26,6 @@ QString DroppedFile(const QMimeData* mime) {
   return urls.front().toLocalFile();
 }
 
-// Holds the chart's painting while it lives and then restores it, painting once if it was not
-// held before; also when an error leaves the scope.
-class HeldPainting {
- public:
-  explicit HeldPainting(TVArori& chart) : chart_(chart), old_(chart.PaintHeld()) {
-    chart_.HoldPainting(true);
-  }
-  ~HeldPainting() { chart_.HoldPainting(old_); }
-  HeldPainting(const HeldPainting&) = delete;
-  HeldPainting& operator=(const HeldPainting&) = delete;
-
- private:
-  TVArori& chart_;
-  bool old_;
-};
-
 }  // namespace
 
 void TFrmMain::OpenDataFile(const std::string& path, const ColumnChoice& columns) {

@@ -65,6 +65,7 @@ void TFrmMain::DrawSmoothSpline() {
               "Mitteln", "Abbrechen"))
         throw;
       mergeTies_ = true;
+      comparisonStale_ = true;
     }
   }
   ShowFittedModel(ModelRow({ModelKind::Spline, 0, factor, true}));

@@ -21,7 +21,7 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
   if (closing) {
     // The windows beside it close with it.
     for (QWidget* w : {static_cast<QWidget*>(Guide), static_cast<QWidget*>(Statistik),
-                       static_cast<QWidget*>(Vergleich)})
+                       static_cast<QWidget*>(Residuen), static_cast<QWidget*>(Vergleich)})
       if (w) w->close();
     event->accept();
   } else

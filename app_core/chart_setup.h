@@ -14,6 +14,22 @@
 // picture written by `ravelon --plot` set their charts up alike.
 void SetUpMainChart(TVArori& c);
 
+// Holds the chart's painting while it lives and then restores it, painting once if it was not
+// held before; also when an error leaves the scope.
+class HeldPainting {
+ public:
+  explicit HeldPainting(TVArori& chart) : chart_(chart), old_(chart.PaintHeld()) {
+    chart_.HoldPainting(true);
+  }
+  ~HeldPainting() { chart_.HoldPainting(old_); }
+  HeldPainting(const HeldPainting&) = delete;
+  HeldPainting& operator=(const HeldPainting&) = delete;
+
+ private:
+  TVArori& chart_;
+  bool old_;
+};
+
 // The mark every point is drawn with: a filled circle (see TVArori::AddMark's mark types).
 inline constexpr std::uint8_t kPointMark = 26;
 

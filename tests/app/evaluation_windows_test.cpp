@@ -7,14 +7,18 @@
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -23,6 +27,7 @@
 #include "app/frm_main.h"
 #include "app/message_boxes.h"
 #include "platform/locale.h"
+#include "platform/qt/float_edit.h"
 #include "platform/qt/host_widget.h"
 #include "platform/qt/scroll_bar.h"
 #include "platform/qt/speed_button.h"
@@ -185,6 +190,126 @@ TEST(ComparisonWindow, ListsEveryModelAndShowsTheChosenOne) {
   w.frm->SBClear->click();
   EXPECT_EQ(table->rowCount(), 0);
   EXPECT_TRUE(w.frm->Vergleich->Message->isVisible());
+  EXPECT_TRUE(w.errors.empty());
+}
+
+// The points of kPoints and one far out at x = 30, of high leverage.
+constexpr char kLeveraged[] =
+    "x,y\n1,2.1\n2,2.9\n3,4.2\n4,4.8\n5,6.3\n6,6.8\n7,8.4\n8,8.7\n30,25\n";
+
+// The residual chart's marks by x, with their colour.
+std::map<double, ChartItem> ResidualMarks(const TVArori& chart) {
+  std::map<double, ChartItem> marks;
+  for (int i = 0; i < chart.ItemCount(); ++i) {
+    const ChartItem& item = chart.Item(i);
+    EXPECT_EQ(item.Kind, ikMark);
+    EXPECT_TRUE(marks.emplace(item.X, item).second) << item.X;
+  }
+  return marks;
+}
+
+TEST(ResidualWindow, MarksTheCommandLinesResidualsAndTheirLeverage) {
+  Window w(kLeveraged);
+  w.frm->Residuen1->trigger();
+  ResidualWindow* window = w.frm->Residuen;
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->Chart.ItemCount(), 0);
+  EXPECT_EQ(window->About->text().toStdString(), kNoResult);
+  for (const std::string model :
+       {"lin", "parabolic", "reciproc", "expon", "poly:3", "spline:0.5"}) {
+    SCOPED_TRACE(model);
+    w.frm->ShowChosenModel(ParseModelArgument(model, false, false).first->model);
+    // 2p/n, p the parameters or the spline's trace.
+    const Outcome stats = RunArgs({"--fit", model, w.file, "--stats", "--json"});
+    const QJsonObject report =
+        QJsonDocument::fromJson(QByteArray::fromStdString(stats.out)).object();
+    const double p = model.starts_with("spline")
+                         ? report["spline"].toObject()["trace"].toDouble()
+                         : report["fit"].toObject()["parameters"].toDouble();
+    const double limit = 2 * p / 9;
+    const std::map<double, ChartItem> marks = ResidualMarks(window->Chart);
+    const Outcome r = RunArgs({"--fit", model, w.file, "--residuals"});
+    std::istringstream lines(r.out.substr(r.out.find("\n\n") + 2));
+    std::size_t rows = 0, high = 0;
+    for (std::string line; std::getline(lines, line); ++rows) {
+      double x, y, fitted, residual, leverage;
+      ASSERT_EQ(
+          std::sscanf(line.c_str(), "%lf %lf %lf %lf %lf", &x, &y, &fitted, &residual, &leverage),
+          5)
+          << line;
+      ASSERT_TRUE(marks.contains(x)) << x;
+      const ChartItem& mark = marks.at(x);
+      // The window's spline comes from the scroll bar's prediction: equal to the last bits.
+      EXPECT_NEAR(mark.Y, residual, model.starts_with("spline") ? 1e-12 : 0) << x;
+      EXPECT_EQ(mark.Color,
+                leverage > limit ? ResidualWindow::kLeverageColor : ResidualWindow::kPointColor)
+          << x;
+      high += leverage > limit;
+    }
+    EXPECT_EQ(rows, marks.size());
+    // The far point is one of high leverage for every model here.
+    EXPECT_GE(high, 1u);
+    EXPECT_EQ(marks.at(30).Color, ResidualWindow::kLeverageColor);
+  }
+
+  EXPECT_TRUE(w.errors.empty());
+
+  // A refusal shows the refusal (as the main window's message does), "Grafik Clear" that there
+  // is no result.
+  std::ofstream(w.workDir.File("negative.csv")) << "-1,3\n2,5\n3,8\n";
+  w.frm->OpenDataFile(w.workDir.File("negative.csv"));
+  w.frm->BButLogFit->click();
+  const std::string refusal = "CalcLogFit: x values must not be negative or zero";
+  EXPECT_EQ(w.errors, std::vector<std::string>{refusal + "."});
+  EXPECT_EQ(window->About->text().toStdString(), "log: " + refusal);
+  EXPECT_EQ(window->Chart.ItemCount(), 0);
+  w.frm->SBClear->click();
+  EXPECT_EQ(window->About->text().toStdString(), kNoResult);
+}
+
+TEST(ResidualWindow, FollowsTheMainChartsXRangeAndDrawsTheZeroLine) {
+  Window w(kLeveraged);
+  w.frm->BButLinFit->click();
+  w.frm->Residuen1->trigger();
+  ResidualWindow* window = w.frm->Residuen;
+  const auto sameX = [&] {
+    return window->Chart.Scale1X().RangeLow() == w.frm->VArori1.Scale1X().RangeLow() &&
+           window->Chart.Scale1X().RangeHigh() == w.frm->VArori1.Scale1X().RangeHigh();
+  };
+  EXPECT_TRUE(sameX());
+  // The residuals' y range holds them all and zero.
+  for (int i = 0; i < window->Chart.ItemCount(); ++i) {
+    EXPECT_GE(window->Chart.Item(i).Y, window->Chart.Scale1Y().RangeLow());
+    EXPECT_LE(window->Chart.Item(i).Y, window->Chart.Scale1Y().RangeHigh());
+  }
+  EXPECT_LT(window->Chart.Scale1Y().RangeLow(), 0);
+  EXPECT_GT(window->Chart.Scale1Y().RangeHigh(), 0);
+  // A pan of the main chart.
+  TVArori& chart = w.frm->VArori1;
+  const double low = chart.Scale1X().RangeLow();
+  chart.MouseDown(platform::mbLeft, {}, 300, 200);
+  chart.MouseMove({platform::ssLeft}, 300, 200);
+  chart.MouseMove({platform::ssLeft}, 200, 200);
+  chart.MouseUp(platform::mbLeft, {}, 200, 200);
+  ASSERT_NE(chart.Scale1X().RangeLow(), low);
+  EXPECT_TRUE(sameX());
+  // "Reset Axis" with another Graph Xmax.
+  w.frm->GraphXmaxEdit->SetValueExactly(50);
+  w.frm->ResetAxisButton->click();
+  ASSERT_EQ(chart.Scale1X().RangeHigh(), 50);
+  EXPECT_TRUE(sameX());
+
+  // The zero line runs across the data area, where no mark is.
+  QCoreApplication::processEvents();
+  QImage picture(window->ChartHost->size(), QImage::Format_RGB32);
+  window->ChartHost->render(&picture);
+  int left = 0, zero = 0, right = 0;
+  window->Chart.WorldToPixel(1, 40, 0, left, zero);
+  window->Chart.WorldToPixel(1, 48, 0, right, zero);
+  for (int x = left; x <= right; ++x)
+    EXPECT_EQ(picture.pixelColor(x, zero), QColor(Qt::black)) << x;
+  EXPECT_NE(picture.pixelColor(left, zero - 3), QColor(Qt::black));
   EXPECT_TRUE(w.errors.empty());
 }
 
