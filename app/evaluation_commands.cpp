@@ -6,7 +6,6 @@
 #include "app_core/fit_analysis.h"
 #include "app_core/fit_report.h"
 #include "app_core/model_comparison.h"
-#include "format/shortest_text.h"
 #include "platform/qt/scroll_bar.h"
 #include "platform/qt/speed_button.h"
 #include "platform/qt/spin_edit.h"
@@ -62,15 +61,22 @@ void TFrmMain::ShowComparisonWindow() {
 void TFrmMain::ForgetShownModel() {
   shownModel_.reset();
   analysis_.reset();
-  analysisPoints_.clear();
+}
+
+const std::vector<DataPoint>& TFrmMain::StorePoints() {
+  if (storePoints_.size() != std::size_t(Stats1.NumPoints())) {
+    analysis_.reset();
+    storePoints_ = PointsOf(Stats1);
+  }
+  return storePoints_;
 }
 
 const FitAnalysis& TFrmMain::ShownAnalysisAt(double level, bool band) {
   if (!analysis_ || analysis_->level != level || (band && !analysis_->band)) {
     analysis_.reset();
-    analysisPoints_ = PointsOf(Stats1);
+    const std::vector<DataPoint>& points = StorePoints();
     const CurveSampling samples(VArori1.Scale1X().RangeLow(), VArori1.Scale1X().RangeHigh());
-    analysis_ = ShownAnalysis{AnalyseFit(Stats1, analysisPoints_, *shownModel_, level,
+    analysis_ = ShownAnalysis{AnalyseFit(Stats1, points, *shownModel_, level,
                                          shownModel_->Choice().mergeTies, samples, band),
                               level, band};
   }
@@ -101,9 +107,11 @@ void TFrmMain::UpdateEvaluation() noexcept {
         // Twice the mean leverage: the spline's parameters are its trace.
         const double p = a.report.spline ? a.report.trace : a.report.parameterCount;
         const double limit = 2 * p / a.report.n;
-        Residuen->SetResiduals(a.residuals(), limit,
+        // The limit rounded for reading: the colours compare the exact value.
+        Residuen->SetResiduals(a, limit,
                                "Residuen y − ŷ von " + row->Name() +
-                                   " gegen x; rot: Hebelwert über 2p/n = " + ShortestText(limit));
+                                   " über x; rot: Hebelwert über 2p/n = " +
+                                   QString::number(limit, 'g', 3).toStdString());
         message.clear();
       } catch (const std::exception& e) {
         message = row->Name() + ": " + e.what();
@@ -113,7 +121,7 @@ void TFrmMain::UpdateEvaluation() noexcept {
   }
   if (comparison) {
     comparisonStale_ = false;
-    const std::vector<DataPoint> points = PointsOf(Stats1);
+    const std::vector<DataPoint>& points = StorePoints();
     if (points.size() < 3) {
       Vergleich->SetMessage("Für den Vergleich sind mindestens drei Punkte nötig.");
     } else {

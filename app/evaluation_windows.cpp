@@ -195,18 +195,18 @@ ResidualWindow::ResidualWindow(QWidget* parent)
 
 ResidualWindow::~ResidualWindow() = default;
 
-void ResidualWindow::SetResiduals(const std::vector<ResidualRow>& rows, double leverageLimit,
+void ResidualWindow::SetResiduals(const FitAnalysis& analysis, double leverageLimit,
                                   const std::string& about) {
   std::vector<DataPoint> plain, high;
-  plain.reserve(rows.size());
+  plain.reserve(std::size_t(analysis.report.n));
   double low = 0, top = 0;
-  for (const ResidualRow& r : rows) {
-    if (!r.residual) continue;
+  analysis.residuals([&](const ResidualRow& r) {
+    if (!r.residual) return;
     const DataPoint p{r.x, *r.residual};
     (r.leverage && *r.leverage > leverageLimit ? high : plain).push_back(p);
     low = std::min(low, p.y);
     top = std::max(top, p.y);
-  }
+  });
   const AxisRange y = RoundRangeAround(low, top, kChartMinTicks, kChartMinRange);
   {
     const HeldPainting hold(Chart);

@@ -75,10 +75,9 @@ class ResidualWindow : public KeptWindow {
  public:
   explicit ResidualWindow(QWidget* parent);
   ~ResidualWindow() override;
-  // The marks of `rows` that have a residual; those of leverage above `leverageLimit` in the
-  // second colour. `about` names the model and the limit above the chart.
-  void SetResiduals(const std::vector<ResidualRow>& rows, double leverageLimit,
-                    const std::string& about);
+  // The marks of the analysis' points that have a residual; those of leverage above
+  // `leverageLimit` in the second colour. `about` names the model and the limit above the chart.
+  void SetResiduals(const FitAnalysis& analysis, double leverageLimit, const std::string& about);
   // No residuals, and why.
   void SetMessage(const std::string& text);
   // The x range of the main chart.

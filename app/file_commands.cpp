@@ -146,6 +146,7 @@ std::optional<ModelRow> TFrmMain::ShownModel() const {
 void TFrmMain::PointsChanged() {
   // The curve shown, if any, belongs to the old points; the buttons are released.
   ForgetShownModel();
+  storePoints_.clear();
   shownFile_.clear();
   mergeTies_ = false;
   comparisonStale_ = true;

@@ -228,15 +228,17 @@ class TFrmMain : public QMainWindow {
   // The name of the file whose points are shown, for the caption; empty once they change.
   std::string shownFile_;
   std::optional<ModelRow> shownModel_;
-  // The shown model's analysis at a level, computed once for the bands and the statistics
-  // window; its residuals read `analysisPoints_`.
+  // The shown model's analysis at a level, computed once for the bands and the evaluation
+  // windows; its residuals read `storePoints_`.
   struct ShownAnalysis {
     FitAnalysis analysis;
     double level;
     bool band;
   };
   std::optional<ShownAnalysis> analysis_;
-  std::vector<DataPoint> analysisPoints_;
+  // The store's points in their order, copied once for the evaluation after the points change.
+  std::vector<DataPoint> storePoints_;
+  const std::vector<DataPoint>& StorePoints();
   void ForgetShownModel();
   // The analysis of the shown model at the level, made once (with the band where asked) and
   // kept until the model, the points or the level change. Throws the fit's errors.

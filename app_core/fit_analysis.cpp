@@ -1,6 +1,7 @@
 #include "app_core/fit_analysis.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 #include <unordered_map>
@@ -87,17 +88,21 @@ FitAnalysis AnalyseRegression(TRovavAza& store, std::span<const DataPoint> point
         a.curve.push_back({x, *y, a.curve.empty(), RegressionBand(s, inf, in, x)});
     }
   }
-  a.residuals = [points, row, fit, u = in.u, s]() {
-    std::vector<ResidualRow> rows;
-    rows.reserve(points.size());
-    for (const DataPoint& pt : points) {
-      ResidualRow r{pt.x, pt.y, {}, {}, {}};
-      r.fitted = row.Value(fit, pt.x);
-      if (r.fitted) r.residual = pt.y - *r.fitted;
-      r.leverage = s.VarianceFactor(double(InCoordinate(u, pt.x)));
-      rows.push_back(r);
+  a.residuals = [points, row, fit, u = in.u, s](const FitAnalysis::ResidualSink& sink) {
+    // In runs, whose leverages share one test of the flags.
+    constexpr std::size_t kRun = 1024;
+    std::array<double, kRun> us, leverages;
+    for (std::size_t from = 0; from < points.size(); from += kRun) {
+      const std::size_t n = std::min(kRun, points.size() - from);
+      for (std::size_t i = 0; i < n; ++i) us[i] = double(InCoordinate(u, points[from + i].x));
+      s.VarianceFactors({us.data(), n}, {leverages.data(), n});
+      for (std::size_t i = 0; i < n; ++i) {
+        const DataPoint& pt = points[from + i];
+        ResidualRow r{pt.x, pt.y, row.Value(fit, pt.x), {}, leverages[i]};
+        if (r.fitted) r.residual = pt.y - *r.fitted;
+        sink(r);
+      }
     }
-    return rows;
   };
   return a;
 }
@@ -167,9 +172,7 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points, d
   } else {
     for (const CurvePoint& p : curve) a.curve.push_back({p.x, p.y, p.move, {}});
   }
-  a.residuals = [points, view]() {
-    std::vector<ResidualRow> rows;
-    rows.reserve(points.size());
+  a.residuals = [points, view](const FitAnalysis::ResidualSink& sink) {
     const std::vector<double>& knots = view->stats.knots;
     for (const DataPoint& pt : points) {
       const std::size_t g =
@@ -177,9 +180,8 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points, d
       const double fitted = view->stats.fitted[g];
       const double leverage =
           view->merged ? view->merged->PointLeverage(view->stats, int(g)) : view->stats.leverage[g];
-      rows.push_back({pt.x, pt.y, fitted, pt.y - fitted, leverage});
+      sink({pt.x, pt.y, fitted, pt.y - fitted, leverage});
     }
-    return rows;
   };
   return a;
 }
@@ -197,6 +199,13 @@ FitAnalysis AnalyseFit(TRovavAza& store, std::span<const DataPoint> points, cons
   a.report.level = level;
   a.report.n = int(points.size());
   return a;
+}
+
+std::vector<ResidualRow> ResidualRows(const FitAnalysis& analysis) {
+  std::vector<ResidualRow> rows;
+  rows.reserve(std::size_t(analysis.report.n));
+  analysis.residuals([&rows](const ResidualRow& row) { rows.push_back(row); });
+  return rows;
 }
 
 std::string RepeatedXNotice(std::span<const DataPoint> points, std::span<const long> lines) {

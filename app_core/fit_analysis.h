@@ -76,9 +76,13 @@ struct FitAnalysis {
   FitReport report;
   // The fitted curve as the command draws it, each point with its band.
   std::vector<SampledBand> curve;
-  // In the points' order.
-  std::function<std::vector<ResidualRow>()> residuals;
+  // Every point's residual row to the sink, in the points' order.
+  using ResidualSink = std::function<void(const ResidualRow& row)>;
+  std::function<void(const ResidualSink& sink)> residuals;
 };
+
+// The residual rows of every point, in the points' order.
+std::vector<ResidualRow> ResidualRows(const FitAnalysis& analysis);
 
 // Fits the model to the store's points (also given as `points`, in file order) and analyses the
 // fit at the confidence level. `mergeTies`: the spline merges repeated x. `curveSamples` is the

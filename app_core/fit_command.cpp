@@ -85,7 +85,7 @@ int RunAnalysis(const CommandLine& request, const ModelRow& row, const DataFileR
   const FitAnalysis a =
       AnalyseFit(store, file.points, row, request.Level, request.TiesMerge, samples, request.Band);
   const std::vector<ResidualRow> residuals =
-      request.Residuals ? a.residuals() : std::vector<ResidualRow>();
+      request.Residuals ? ResidualRows(a) : std::vector<ResidualRow>();
   std::string text;
   if (request.Json) {
     text = ReportJson(a.report, request.Band ? &a.curve : nullptr,

@@ -8,9 +8,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cfenv>
 #include <cmath>
 #include <cstddef>
+#include <exception>
 #include <limits>
+#include <thread>
 
 #include "base/float_check.h"
 #include "fit/kovix_errors.h"
@@ -140,27 +143,53 @@ Sums BlockSums(const RegressionInput& in, const double* xs, const double* ys, in
 // The one pass over the points: residuals, the spread of z and the power sums of t. Blocks are
 // summed in groups of kBlock and the groups into the totals, so that a sum's rounding grows
 // with the block size and the number of groups rather than with n: the power sums decide the
-// rank, and at 10^6 points summed one by one their rounding reaches kResolvable.
+// rank, and at 10^6 points summed one by one their rounding reaches kResolvable. From two groups
+// on, a second thread forms the later half of the groups; the totals add the groups in order, so
+// the sums are the same to the last bit whichever thread formed a group.
 Pass Accumulate(const RegressionInput& in, Ext centre, Ext half, bool chebyshev) {
+  constexpr std::size_t kGroup = static_cast<std::size_t>(kBlock) * kBlock;
   const std::size_t n = in.x.size();
   // A product rounds as the quotient would, and costs a fraction of it.
   const Ext scale = 1 / half;
   const Ext z0 = InCoordinate(in.z, in.y[0]);
-  Pass pass;
-  pass.lo = pass.hi = in.x[0];
-  Sums group;
-  int blocks = 0;
-  for (std::size_t start = 0; start < n; start += kBlock) {
-    const int count = static_cast<int>(std::min<std::size_t>(kBlock, n - start));
-    group.Add(BlockSums(in, in.x.data() + start, in.y.data() + start, count, z0, centre, scale,
-                        chebyshev, pass));
-    if (++blocks == kBlock) {
-      pass.sums.Add(group);
-      group = Sums();
-      blocks = 0;
-    }
+  const std::size_t groups = (n + kGroup - 1) / kGroup;
+  std::vector<Sums> group(groups);
+  auto run = [&](std::size_t first, std::size_t last, Pass& part) {
+    part.lo = part.hi = in.x[first * kGroup];
+    for (std::size_t g = first; g < last; ++g)
+      for (std::size_t start = g * kGroup; start < std::min(n, (g + 1) * kGroup); start += kBlock) {
+        const int count = static_cast<int>(std::min<std::size_t>(kBlock, n - start));
+        group[g].Add(BlockSums(in, in.x.data() + start, in.y.data() + start, count, z0, centre,
+                               scale, chebyshev, part));
+      }
+  };
+  Pass pass, later;
+  const std::size_t split = groups >= 2 ? groups / 2 : groups;
+  std::exception_ptr failed;
+  int raised = 0;
+  {
+    std::jthread worker;
+    if (split < groups)
+      worker = std::jthread([&] {
+        // The flags are each thread's own: what the worker raised is handed to the caller's.
+        ClearFloatFlags();
+        try {
+          run(split, groups, later);
+        } catch (...) {
+          failed = std::current_exception();
+        }
+        raised = std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
+      });
+    run(0, split, pass);
   }
-  pass.sums.Add(group);
+  if (failed) std::rethrow_exception(failed);
+  if (raised) std::feraiseexcept(raised);
+  if (split < groups) {
+    pass.lo = std::min(pass.lo, later.lo);
+    pass.hi = std::max(pass.hi, later.hi);
+    pass.probe += later.probe;
+  }
+  for (const Sums& g : group) pass.sums.Add(g);
   return pass;
 }
 
@@ -476,21 +505,35 @@ RegressionStatistics LeastSquaresStatistics(const RegressionInput& in) {
 }
 
 double RegressionStatistics::VarianceFactor(double u) const {
+  double factor = 0;
+  VarianceFactors({&u, 1}, {&factor, 1});
+  return factor;
+}
+
+void RegressionStatistics::VarianceFactors(std::span<const double> u,
+                                           std::span<double> factors) const {
   if (parameters < 1 || basis_inverse.size() != static_cast<std::size_t>(parameters * parameters))
     Refuse("VarianceFactor: no statistics");
+  // One clearing and one test of the flags for the whole run: they cost more than the sum.
   FloatCheck check;
   const int p = parameters;
-  const Ext t = (u - basis_centre) / basis_half;
-  Vec g{};
-  g[0] = 1;
-  if (p > 1) g[1] = t;
-  for (int k = 2; k < p; ++k) g[k] = basis_chebyshev ? 2 * t * g[k - 1] - g[k - 2] : t * g[k - 1];
-  Ext v = 0;
-  for (int j = 0; j < p; ++j) {
-    Ext row = 0;
-    for (int k = 0; k < p; ++k) row += basis_inverse[static_cast<std::size_t>(j * p + k)] * g[k];
-    v += g[j] * row;
+  for (std::size_t i = 0; i < u.size(); ++i) {
+    const Ext t = (u[i] - basis_centre) / basis_half;
+    // Only g[0..p) is read: left unset beyond, which at 10^6 points is most of the time.
+    Vec g;
+    g[0] = 1;
+    if (p > 1) g[1] = t;
+    for (int k = 2; k < p; ++k)
+      g[k] = basis_chebyshev ? 2 * t * g[k - 1] - g[k - 2] : t * g[k - 1];
+    Ext v = 0;
+    for (int j = 0; j < p; ++j) {
+      Ext row = 0;
+      for (int k = 0; k < p; ++k) row += basis_inverse[static_cast<std::size_t>(j * p + k)] * g[k];
+      v += g[j] * row;
+    }
+    // A flag raised on the way names the error, as it would for a single u.
+    if (!std::isfinite(v)) check.Check();
+    factors[i] = StoredDouble(std::max<Ext>(v, 0));
   }
   check.Check();
-  return StoredDouble(std::max<Ext>(v, 0));
 }

@@ -71,6 +71,8 @@ struct RegressionStatistics {
   // = q·σ̂·√v, prediction = q·σ̂·√(1 + v). Takes u (already transformed), not x. A NaN u raises
   // EInvalidOp, a value beyond the double range EOverflow.
   double VarianceFactor(double u) const;
+  // VarianceFactor of every u into `factors` (of the same size), the flags tested once for all.
+  void VarianceFactors(std::span<const double> u, std::span<double> factors) const;
 
   // The basis the sums were formed in, for VarianceFactor: t = (u − basis_centre)/basis_half,
   // the Chebyshev polynomials T_0..T_order of t (order ≥ 2) or 1, t (the lines), and (XᵀX)⁺ in

@@ -73,7 +73,7 @@ void CheckReport(const FitAnalysis& a, const std::vector<DataPoint>& points,
     if (b.predictionLow && b.confidenceLow)
       FUZZ_CHECK(*b.predictionLow <= *b.confidenceLow, "prediction inside confidence: " + at);
   }
-  for (const ResidualRow& row : a.residuals())
+  for (const ResidualRow& row : ResidualRows(a))
     if (row.leverage && std::isfinite(*row.leverage))
       FUZZ_CHECK(*row.leverage >= -kLeverageSlack && *row.leverage <= 1 + kLeverageSlack,
                  "leverage outside [0, 1]: " + at);

@@ -370,12 +370,17 @@ TEST_F(FrmMainTest, TheMenuHoldsItsCommandsInTheirOrderWithTheirKeys) {
   EXPECT_EQ(items, (std::vector<std::string>{"Ergebnis an Clipboard", "Werte-Tabelle speichern",
                                              "Werte-Tabelle laden", "Zuletzt geöffnet",
                                              "Bild speichern \u2026", "Ende"}));
+  items.clear();
+  for (auto* a : frm->Auswertung1->actions()) items.push_back(a->text().toStdString());
+  EXPECT_EQ(items, (std::vector<std::string>{"Statistik", "B\u00e4nder zeigen", "Residuen",
+                                             "Modellvergleich"}));
   const std::pair<QAction*, const char*> keys[] = {{frm->ErgebnisAnClipboard, "Ctrl+Shift+C"},
                                                    {frm->WerteTabellespeichern1, "Ctrl+S"},
                                                    {frm->WerteTabelleladen1, "Ctrl+O"},
                                                    {frm->BildSpeichern1, "Ctrl+Shift+S"},
                                                    {frm->Statistik1, "Ctrl+R"},
                                                    {frm->BaenderZeigen1, "Ctrl+B"},
+                                                   {frm->Residuen1, "Ctrl+E"},
                                                    {frm->Modellvergleich1, "Ctrl+M"},
                                                    {frm->Hilfe1, "F1"}};
   for (const auto& [action, key] : keys)

@@ -553,6 +553,46 @@ TEST(LeastSquaresStatistics, RefusesWhatHasNoStatistics) {
 
 // A point that is not finite is an invalid operation, in either coordinate, in one pass or two;
 // a transform without a value raises its floating-point error, as the fits do.
+// Enough points for the pass to run on two threads (groups of 65536): the statistics stay those
+// of the independent least squares, and a floating-point error in the later half, which the
+// second thread meets, is raised as one in the first half is.
+TEST(LeastSquaresStatistics, ManyPointsAsFewAndTheirErrors) {
+  const std::size_t n = 3 * 65536 + 5;
+  std::vector<double> x(n), y(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    x[i] = 2000 + 10.0 * static_cast<double>((i * 7919) % n) / n;
+    y[i] = 1 + std::sin(static_cast<double>(i)) / 4;
+  }
+  RegressionInput in = Unfitted(x, y, 2);
+  const RegressionStatistics st = LeastSquaresStatistics(in);
+  ASSERT_EQ(st.rank, 3);
+  std::vector<Quad> u(x.begin(), x.end()), z(y.begin(), y.end());
+  const test_support::LeastSquares<Quad> ref(u, z, 2, test_support::Basis::kPowers,
+                                             test_support::Centring::kMeanAndRms);
+  const QuadMatrix cov = ref.CovarianceInU();
+  for (int a = 0; a < 3; ++a)
+    for (int b = 0; b < 3; ++b) {
+      const double scale = static_cast<double>(test_support::Sqrt(cov[a][a] * cov[b][b]));
+      EXPECT_NEAR(st.covariance[static_cast<std::size_t>(a * 3 + b)],
+                  static_cast<double>(cov[a][b]), 1e-12 * scale);
+    }
+  // ẑ = 0: the residual sum is Σ y².
+  Quad squares = 0;
+  for (const double v : y) squares += Quad(v) * v;
+  EXPECT_NEAR(st.rss, static_cast<double>(squares), 1e-15 * static_cast<double>(squares));
+
+  for (const std::size_t at : {std::size_t(1), n / 2 + 1, n - 1}) {
+    SCOPED_TRACE(at);
+    std::vector<double> bad = y;
+    bad[at] = 0;  // ln 0: a division by zero
+    RegressionInput ln = Unfitted(x, bad, 2);
+    ln.z = Coordinate::Ln;
+    EXPECT_THROW(LeastSquaresStatistics(ln), EZeroDivide);
+    bad[at] = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_THROW(LeastSquaresStatistics(Unfitted(x, bad, 2)), EInvalidOp);
+  }
+}
+
 TEST(LeastSquaresStatistics, NonFinitePointsAndTransformsRaise) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
