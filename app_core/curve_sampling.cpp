@@ -54,6 +54,8 @@ void SweepSmoothSpline(TRovavAza& store, const CurveSampling& samples, double fa
   quality(fitQual);
   SweepFromFirstKnot(
       x0, y0, samples,
-      [&store, &fitQual](double x, bool& valid) { return store.SmoothSplineValue(x, fitQual, valid); },
+      [&store, &fitQual](double x, bool& valid) {
+        return store.SmoothSplineValue(x, fitQual, valid);
+      },
       point);
 }

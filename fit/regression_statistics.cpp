@@ -523,8 +523,7 @@ void RegressionStatistics::VarianceFactors(std::span<const double> u,
     Vec g;
     g[0] = 1;
     if (p > 1) g[1] = t;
-    for (int k = 2; k < p; ++k)
-      g[k] = basis_chebyshev ? 2 * t * g[k - 1] - g[k - 2] : t * g[k - 1];
+    for (int k = 2; k < p; ++k) g[k] = basis_chebyshev ? 2 * t * g[k - 1] - g[k - 2] : t * g[k - 1];
     Ext v = 0;
     for (int j = 0; j < p; ++j) {
       Ext row = 0;
