@@ -71,13 +71,13 @@ const std::vector<DataPoint>& TFrmMain::StorePoints() {
   return storePoints_;
 }
 
-const FitAnalysis& TFrmMain::ShownAnalysisAt(double level, bool band) {
+const FitAnalysis& TFrmMain::ShownAnalysisAt(double level, bool band, const ModelFit* known) {
   if (!analysis_ || analysis_->level != level || (band && !analysis_->band)) {
     analysis_.reset();
     const std::vector<DataPoint>& points = StorePoints();
     const CurveSampling samples(VArori1.Scale1X().RangeLow(), VArori1.Scale1X().RangeHigh());
     analysis_ = ShownAnalysis{AnalyseFit(Stats1, points, *shownModel_, level,
-                                         shownModel_->Choice().mergeTies, samples, band),
+                                         shownModel_->Choice().mergeTies, samples, band, known),
                               level, band};
   }
   return analysis_->analysis;

@@ -22,11 +22,14 @@ void TFrmMain::ShowFittedModel(const ModelRow& row) {
   shownModel_ = row;
   const CurveSampling samples(VArori1.Scale1X().RangeLow(), VArori1.Scale1X().RangeHigh());
   HideBand(VArori1);
+  // With the bands, one fit serves them and the curve.
+  std::optional<ModelFit> fit;
   if (BaenderZeigen1->isChecked()) {
     // The bands as --plot --band draws them, before the curve. Where the model has none (no
     // residual degrees of freedom) or refuses the points, the curve's own command says so.
     try {
-      ShowBand(VArori1, ShownAnalysisAt(EvaluationLevel(), true).curve);
+      if (!row.IsSpline()) fit = row.Fit(Stats1);
+      ShowBand(VArori1, ShownAnalysisAt(EvaluationLevel(), true, fit ? &*fit : nullptr).curve);
     } catch (const std::exception&) {
     }
   }
@@ -41,7 +44,8 @@ void TFrmMain::ShowFittedModel(const ModelRow& row) {
           VArori1.AddMovePoint(x, y);
         else
           VArori1.AddLinePoint(x, y);
-      });
+      },
+      fit ? &*fit : nullptr);
   if (!texts) return;
   VArori1.ShowItems();
   // The spline's labels stay hidden.

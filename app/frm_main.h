@@ -241,8 +241,9 @@ class TFrmMain : public QMainWindow {
   const std::vector<DataPoint>& StorePoints();
   void ForgetShownModel();
   // The analysis of the shown model at the level, made once (with the band where asked) and
-  // kept until the model, the points or the level change. Throws the fit's errors.
-  const FitAnalysis& ShownAnalysisAt(double level, bool band);
+  // kept until the model, the points or the level change. Throws the fit's errors. `known`: the
+  // shown least-squares model's fit, made already.
+  const FitAnalysis& ShownAnalysisAt(double level, bool band, const ModelFit* known = nullptr);
   // "Mitteln" was chosen: the spline merges repeated x until the points change.
   bool mergeTies_ = false;
   // The comparison belongs to other points (or ties) than those shown now.

@@ -16,10 +16,10 @@ namespace {
 
 FitAnalysis AnalyseRegression(TRovavAza& store, std::span<const DataPoint> points,
                               const ModelRow& row, double level, const CurveSampling& samples,
-                              bool withBand) {
+                              bool withBand, const ModelFit* known) {
   FitAnalysis a;
   FitReport& r = a.report;
-  const ModelFit fit = FitOrThrow(row, store);
+  const ModelFit fit = known ? *known : FitOrThrow(row, store);
   r.formula = row.Formula();
   r.params = row.Params(fit);
   r.fitQuality = FitQualityText(fit.FitQual);
@@ -190,11 +190,11 @@ FitAnalysis AnalyseSpline(TRovavAza& store, std::span<const DataPoint> points, d
 
 FitAnalysis AnalyseFit(TRovavAza& store, std::span<const DataPoint> points, const ModelRow& row,
                        double level, bool mergeTies, const CurveSampling& curveSamples,
-                       bool withBand) {
+                       bool withBand, const ModelFit* known) {
   FitAnalysis a = row.IsSpline()
                       ? AnalyseSpline(store, points, row.Choice().factor, level, mergeTies,
                                       curveSamples, withBand)
-                      : AnalyseRegression(store, points, row, level, curveSamples, withBand);
+                      : AnalyseRegression(store, points, row, level, curveSamples, withBand, known);
   a.report.model = row.Name();
   a.report.level = level;
   a.report.n = int(points.size());

@@ -88,10 +88,11 @@ std::vector<ResidualRow> ResidualRows(const FitAnalysis& analysis);
 // fit at the confidence level. `mergeTies`: the spline merges repeated x. `curveSamples` is the
 // sampling of the curve and its band. Throws the fits' errors; the spline's refusal of repeated
 // x names the first of them (see RepeatedXNotice). Throws std::invalid_argument where the report
-// cannot be formed (a band without degrees of freedom).
+// cannot be formed (a band without degrees of freedom). `known`: a least-squares model's fit to
+// these points made already, used instead of fitting again.
 FitAnalysis AnalyseFit(TRovavAza& store, std::span<const DataPoint> points, const ModelRow& row,
                        double level, bool mergeTies, const CurveSampling& curveSamples,
-                       bool withBand);
+                       bool withBand, const ModelFit* known = nullptr);
 
 // The x values that occur more than once: how many distinct ones, and the first that repeats in
 // the points' order (count 0: none).

@@ -7,7 +7,7 @@
 std::optional<ModelTexts> FitAndSweep(TRovavAza& store, const ModelRow& row,
                                       const CurveSampling* samples,
                                       const std::function<void(double fitQual)>& quality,
-                                      const CurveSink& point) {
+                                      const CurveSink& point, const ModelFit* known) {
   if (row.IsSpline() && row.Choice().mergeTies) {
     const std::size_t n = std::size_t(store.NumPoints());
     const std::span<const double> xs = store.PointTable().Column(1).first(n);
@@ -21,7 +21,7 @@ std::optional<ModelTexts> FitAndSweep(TRovavAza& store, const ModelRow& row,
     SweepSmoothSpline(store, *samples, row.Choice().factor, quality, point);
     return ModelTexts{};
   }
-  const std::optional<ModelFit> fit = row.Fit(store);
+  const std::optional<ModelFit> fit = known ? *known : row.Fit(store);
   if (!fit) return std::nullopt;
   quality(fit->FitQual);
   if (samples) row.Sweep(*fit, *samples, point);

@@ -34,14 +34,15 @@ struct FittedModel {
 // labels' texts (empty for the spline). `samples`: where the curve is drawn; null for the texts
 // and goodness of fit alone (not for the spline, whose goodness of fit comes with its curve).
 // nullopt where the polynomial's decomposition did not converge (the window's command then draws
-// nothing); the fits' own errors are thrown.
+// nothing); the fits' own errors are thrown. `known`: the least-squares model's fit to these
+// points made already, used instead of fitting again.
 struct ModelTexts {
   std::string formula, params;
 };
 std::optional<ModelTexts> FitAndSweep(TRovavAza& store, const ModelRow& row,
                                       const CurveSampling* samples,
                                       const std::function<void(double fitQual)>& quality,
-                                      const CurveSink& point);
+                                      const CurveSink& point, const ModelFit* known = nullptr);
 
 // The same, collected.
 std::optional<FittedModel> FitModelCurve(TRovavAza& store, const ModelRow& row,

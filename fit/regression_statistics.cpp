@@ -69,6 +69,81 @@ struct Pass {
   double probe = 0;       // NaN when a coordinate is not finite
 };
 
+// The power sums of the block's t (t(i) its i-th point's) into power[1..]: Σ t, Σ t² for the
+// lines, Σ T_1..T_top for the Chebyshev basis. With top known when compiled, the sums stay in the
+// extended unit's registers instead of memory; the operations and their order are the same for
+// every top.
+template <int kTop, class T>
+void ChebyshevSums(int count, const T& t, Sums& block) {
+  std::array<Ext, kTop + 1> sum{};
+  // T_{k+1} = 2t·T_k − T_{k−1}, two points at a time: each recurrence is a chain of dependent
+  // operations, and two chains keep the floating-point unit busy.
+  int i = 0;
+  for (; i + 1 < count; i += 2) {
+    const Ext ta = t(i), tb = t(i + 1);
+    const Ext a2 = 2 * ta, b2 = 2 * tb;
+    Ext a0 = 1, a1 = ta, b0 = 1, b1 = tb;
+    sum[1] += a1 + b1;
+    for (int k = 2; k <= kTop; ++k) {
+      const Ext an = a2 * a1 - a0, bn = b2 * b1 - b0;
+      a0 = a1;
+      a1 = an;
+      b0 = b1;
+      b1 = bn;
+      sum[static_cast<std::size_t>(k)] += an + bn;
+    }
+  }
+  for (; i < count; ++i) {
+    const Ext ta = t(i);
+    const Ext a2 = 2 * ta;
+    Ext a0 = 1, a1 = ta;
+    sum[1] += a1;
+    for (int k = 2; k <= kTop; ++k) {
+      const Ext an = a2 * a1 - a0;
+      a0 = a1;
+      a1 = an;
+      sum[static_cast<std::size_t>(k)] += an;
+    }
+  }
+  for (int k = 1; k <= kTop; ++k)
+    block.power[static_cast<std::size_t>(k)] = sum[static_cast<std::size_t>(k)];
+}
+
+template <class T>
+void PowerSums(int count, const T& t, bool chebyshev, int top, Sums& block) {
+  if (!chebyshev) {
+    Ext s1 = 0, s2 = 0;
+    for (int i = 0; i < count; ++i) {
+      const Ext ti = t(i);
+      s1 += ti;
+      s2 += ti * ti;
+    }
+    block.power[1] = s1;
+    block.power[2] = s2;
+    return;
+  }
+  switch (top) {
+    case 4:
+      return ChebyshevSums<4>(count, t, block);
+    case 6:
+      return ChebyshevSums<6>(count, t, block);
+    case 8:
+      return ChebyshevSums<8>(count, t, block);
+    case 10:
+      return ChebyshevSums<10>(count, t, block);
+    case 12:
+      return ChebyshevSums<12>(count, t, block);
+    case 14:
+      return ChebyshevSums<14>(count, t, block);
+    case 16:
+      return ChebyshevSums<16>(count, t, block);
+    case 18:
+      return ChebyshevSums<18>(count, t, block);
+    default:
+      return ChebyshevSums<2 * kMaxOrder>(count, t, block);
+  }
+}
+
 // The sums of one block of points, `count` ≤ kBlock from `xs`, `ys`.
 Sums BlockSums(const RegressionInput& in, const double* xs, const double* ys, int count, Ext z0,
                Ext centre, Ext scale, bool chebyshev, Pass& pass) {
@@ -76,7 +151,6 @@ Sums BlockSums(const RegressionInput& in, const double* xs, const double* ys, in
   // whose few sums stay in the eight registers of the extended unit.
   std::array<Ext, kBlock> fitted, t;
   for (int i = 0; i < count; ++i) fitted[i] = in.fitted(xs[i]);
-  for (int i = 0; i < count; ++i) t[i] = (InCoordinate(in.u, xs[i]) - centre) * scale;
   Sums block;
   Ext rss = 0, dz = 0, dzz = 0;
   double probe = 0, lo = pass.lo, hi = pass.hi;
@@ -99,43 +173,15 @@ Sums BlockSums(const RegressionInput& in, const double* xs, const double* ys, in
   pass.lo = lo;
   pass.hi = hi;
   block.power[0] = count;
-  if (!chebyshev) {
-    Ext s1 = 0, s2 = 0;
-    for (int i = 0; i < count; ++i) {
-      s1 += t[i];
-      s2 += t[i] * t[i];
-    }
-    block.power[1] = s1;
-    block.power[2] = s2;
-    return block;
-  }
-  // T_{k+1} = 2t·T_k − T_{k−1}, two points at a time: each recurrence is a chain of dependent
-  // operations, and two chains keep the floating-point unit busy.
   const int top = 2 * in.order;
-  int i = 0;
-  for (; i + 1 < count; i += 2) {
-    const Ext a2 = 2 * t[i], b2 = 2 * t[i + 1];
-    Ext a0 = 1, a1 = t[i], b0 = 1, b1 = t[i + 1];
-    block.power[1] += a1 + b1;
-    for (int k = 2; k <= top; ++k) {
-      const Ext an = a2 * a1 - a0, bn = b2 * b1 - b0;
-      a0 = a1;
-      a1 = an;
-      b0 = b1;
-      b1 = bn;
-      block.power[static_cast<std::size_t>(k)] += an + bn;
-    }
-  }
-  for (; i < count; ++i) {
-    const Ext a2 = 2 * t[i];
-    Ext a0 = 1, a1 = t[i];
-    block.power[1] += a1;
-    for (int k = 2; k <= top; ++k) {
-      const Ext an = a2 * a1 - a0;
-      a0 = a1;
-      a1 = an;
-      block.power[static_cast<std::size_t>(k)] += an;
-    }
+  if (in.u == Coordinate::Same) {
+    // t from x as it is needed: storing and loading an extended value costs more than forming it.
+    const auto at = [xs, centre, scale](int i) { return (Ext(xs[i]) - centre) * scale; };
+    PowerSums(count, at, chebyshev, top, block);
+  } else {
+    for (int i = 0; i < count; ++i) t[i] = (InCoordinate(in.u, xs[i]) - centre) * scale;
+    const auto at = [&t](int i) { return t[static_cast<std::size_t>(i)]; };
+    PowerSums(count, at, chebyshev, top, block);
   }
   return block;
 }

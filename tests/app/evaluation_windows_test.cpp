@@ -86,50 +86,57 @@ void ExpectSameReport(const std::string& got, const std::string& want, double re
 constexpr char kPoints[] = "x,y\n1,2.1\n2,2.9\n3,4.2\n4,4.8\n5,6.3\n6,6.8\n7,8.4\n8,8.7\n";
 constexpr char kNoResult[] = "Noch kein Ergebnis: bitte zuerst ein Modell wählen.";
 
+// Years with readings: far from 0, where the polynomial is solved centred and scaled.
+constexpr char kYears[] =
+    "year,reading\n1990,12.1\n1991,12.9\n1992,12.7\n1993,13.6\n1994,13.2\n1995,14.4\n"
+    "1996,14.1\n1997,15.3\n1998,15.2\n1999,16.6\n2000,16.1\n2001,17.4\n";
+
 TEST(StatisticsWindow, ShowsTheCommandLinesReportOfTheShownModel) {
-  Window w(kPoints);
-  w.frm->Statistik1->trigger();
-  ASSERT_NE(w.frm->Statistik, nullptr);
-  EXPECT_TRUE(w.frm->Statistik->isVisible());
-  EXPECT_FALSE(w.frm->Statistik->isModal());
-  EXPECT_EQ(w.Statistics(), kNoResult);
-  struct Case {
-    platform_qt::SpeedButton* TFrmMain::*button;
-    std::string model;
-  };
-  const Case cases[] = {{&TFrmMain::BButLinFit, "lin"},
-                        {&TFrmMain::BButParabolFit, "parabolic"},
-                        {&TFrmMain::BButCalcReciprLine, "reciproc"},
-                        {&TFrmMain::BButLogFit, "log"},
-                        {&TFrmMain::SBRecipLog, "reciplog"},
-                        {&TFrmMain::SBExpo, "expon"},
-                        {&TFrmMain::BButPolynomial, "poly:3"},
-                        {&TFrmMain::BButSpline, "spline:0.5"}};
-  w.frm->SEPolyOrder->SetValue(3);
-  w.frm->SBarSmoothSpline->SetPosition(500);
-  for (const Case& c : cases) {
-    (w.frm.get()->*c.button)->click();
-    const std::string text = w.Statistics();
-    EXPECT_TRUE(text.starts_with("Modell: " + c.model + "\n")) << text;
-    const std::string report = Window::Report({"--fit", c.model, w.file, "--stats"});
-    if (c.model.starts_with("spline")) {
-      // The window's spline comes from the scroll bar's prediction off its last result: the same
-      // spline to the last few bits.
-      ExpectSameReport(text.substr(text.find("\n\n") + 1), report, 1e-12);
-    } else {
-      EXPECT_TRUE(text.ends_with(report)) << c.model << "\n" << text;
+  for (const char* file : {kPoints, kYears}) {
+    Window w(file);
+    w.frm->Statistik1->trigger();
+    ASSERT_NE(w.frm->Statistik, nullptr);
+    EXPECT_TRUE(w.frm->Statistik->isVisible());
+    EXPECT_FALSE(w.frm->Statistik->isModal());
+    EXPECT_EQ(w.Statistics(), kNoResult);
+    struct Case {
+      platform_qt::SpeedButton* TFrmMain::*button;
+      std::string model;
+    };
+    const Case cases[] = {{&TFrmMain::BButLinFit, "lin"},
+                          {&TFrmMain::BButParabolFit, "parabolic"},
+                          {&TFrmMain::BButCalcReciprLine, "reciproc"},
+                          {&TFrmMain::BButLogFit, "log"},
+                          {&TFrmMain::SBRecipLog, "reciplog"},
+                          {&TFrmMain::SBExpo, "expon"},
+                          {&TFrmMain::BButPolynomial, "poly:3"},
+                          {&TFrmMain::BButSpline, "spline:0.5"}};
+    w.frm->SEPolyOrder->SetValue(3);
+    w.frm->SBarSmoothSpline->SetPosition(500);
+    for (const Case& c : cases) {
+      (w.frm.get()->*c.button)->click();
+      const std::string text = w.Statistics();
+      EXPECT_TRUE(text.starts_with("Modell: " + c.model + "\n")) << text;
+      const std::string report = Window::Report({"--fit", c.model, w.file, "--stats"});
+      if (c.model.starts_with("spline")) {
+        // The window's spline comes from the scroll bar's prediction off its last result: the same
+        // spline to the last few bits.
+        ExpectSameReport(text.substr(text.find("\n\n") + 1), report, 1e-12);
+      } else {
+        EXPECT_TRUE(text.ends_with(report)) << c.model << "\n" << text;
+      }
     }
+    // The level: the intervals of --level.
+    w.frm->BButLinFit->click();
+    w.frm->Statistik->LevelEdit->setValue(90);
+    EXPECT_TRUE(w.Statistics().ends_with(
+        Window::Report({"--fit", "lin", w.file, "--stats", "--level", "0.9"})));
+    // Its text is selected and copied as in any text field.
+    w.frm->Statistik->Report->selectAll();
+    w.frm->Statistik->Report->copy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), w.Statistics());
+    EXPECT_TRUE(w.errors.empty());
   }
-  // The level: the intervals of --level.
-  w.frm->BButLinFit->click();
-  w.frm->Statistik->LevelEdit->setValue(90);
-  EXPECT_TRUE(w.Statistics().ends_with(
-      Window::Report({"--fit", "lin", w.file, "--stats", "--level", "0.9"})));
-  // Its text is selected and copied as in any text field.
-  w.frm->Statistik->Report->selectAll();
-  w.frm->Statistik->Report->copy();
-  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), w.Statistics());
-  EXPECT_TRUE(w.errors.empty());
 }
 
 TEST(StatisticsWindow, FollowsEveryChangeOfPointsAndModel) {
