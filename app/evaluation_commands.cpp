@@ -121,17 +121,48 @@ void TFrmMain::UpdateEvaluation() noexcept {
   }
   if (comparison) {
     comparisonStale_ = false;
+    ++comparisonGeneration_;
     const std::vector<DataPoint>& points = StorePoints();
     if (points.size() < 3) {
       Vergleich->SetMessage("Für den Vergleich sind mindestens drei Punkte nötig.");
     } else {
       try {
-        Vergleich->SetRows(CompareModels(Stats1, points, mergeTies_));
+        Vergleich->SetMessage("Die Modelle werden verglichen \u2026");
+        StartComparison(points);
       } catch (const std::exception& e) {
         Vergleich->SetMessage(e.what());
       }
     }
   }
+}
+
+void TFrmMain::StartComparison(std::vector<DataPoint> points) {
+  comparisonThread_.setMaxThreadCount(1);
+  const int generation = comparisonGeneration_;
+  const bool merge = mergeTies_;
+  comparisonThread_.start([this, points = std::move(points), merge, generation] {
+    std::vector<ModelComparison> rows;
+    std::string error;
+    try {
+      // A store of its own: the window's keeps its spline, and the two threads share nothing.
+      TRovavAza store;
+      store.AddPoints(points);
+      rows = CompareModels(store, points, merge);
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, rows = std::move(rows), error, generation]() mutable {
+          // Rows of points that changed meanwhile are dropped: a later comparison runs.
+          if (generation != comparisonGeneration_ || !Vergleich) return;
+          if (error.empty())
+            Vergleich->SetRows(std::move(rows));
+          else
+            Vergleich->SetMessage(error);
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 double TFrmMain::EvaluationLevel() const {

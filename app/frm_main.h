@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QThreadPool>
 #include <array>
 #include <functional>
 #include <memory>
@@ -248,6 +249,13 @@ class TFrmMain : public QMainWindow {
   bool mergeTies_ = false;
   // The comparison belongs to other points (or ties) than those shown now.
   bool comparisonStale_ = true;
+  // Every model on a million points takes seconds: the comparison runs on a copy of the points
+  // in a thread of its own, and its rows are shown when it ends unless a later one was started.
+  // Declared last but the hosts: destroyed early, it waits for a running comparison, whose
+  // result then goes to the window's event queue (and is dropped with it).
+  QThreadPool comparisonThread_;
+  int comparisonGeneration_ = 0;
+  void StartComparison(std::vector<DataPoint> points);
   // Shows NLabFitQual in Panel3. Declared after the label: the host is destroyed first, as the
   // label must outlive it.
   std::unique_ptr<platform_qt::ControlHostWidget> nLabFitQualHost_;
