@@ -24,14 +24,25 @@ void TFrmMain::ShowFittedModel(const ModelRow& row) {
   HideBand(VArori1);
   // With the bands, one fit serves them and the curve.
   std::optional<ModelFit> fit;
+  const FitAnalysis* banded = nullptr;
   if (BaenderZeigen1->isChecked()) {
     // The bands as --plot --band draws them, before the curve. Where the model has none (no
     // residual degrees of freedom) or refuses the points, the curve's own command says so.
     try {
       if (!row.IsSpline()) fit = row.Fit(Stats1);
-      ShowBand(VArori1, ShownAnalysisAt(EvaluationLevel(), true, fit ? &*fit : nullptr).curve);
+      banded = &ShownAnalysisAt(EvaluationLevel(), true, fit ? &*fit : nullptr);
+      ShowBand(VArori1, banded->curve);
     } catch (const std::exception&) {
+      banded = nullptr;
     }
+  }
+  if (banded && row.IsSpline()) {
+    // The spline the bands were taken of, swept as its command sweeps it: computed once.
+    NLabFitQual.SetValue(banded->report.fitQual);
+    NLabFitQual.SetEmpty(false);
+    AddCurve(VArori1, banded->curve);
+    VArori1.ShowItems();
+    return;
   }
   const std::optional<ModelTexts> texts = FitAndSweep(
       Stats1, row, &samples,

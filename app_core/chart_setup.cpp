@@ -73,15 +73,6 @@ void ShowPointsOnChart(TVArori& c, std::span<const DataPoint> points) {
   c.Scale1Y().SetRangeHigh(axes.Y.High);
 }
 
-void AddCurve(TVArori& c, const std::vector<CurvePoint>& curve) {
-  for (const CurvePoint& p : curve) {
-    if (p.move)
-      c.AddMovePoint(p.x, p.y);
-    else
-      c.AddLinePoint(p.x, p.y);
-  }
-}
-
 void ShowBand(TVArori& chart, const std::vector<SampledBand>& band) {
   // Runs of samples where both bounds exist (a reciprocal model's band has none near its pole).
   const auto runs = [&band](auto low, auto high) {

@@ -37,8 +37,17 @@ inline constexpr std::uint8_t kPointMark = 26;
 // The caller holds painting, so that it is one picture.
 void ShowPointsOnChart(TVArori& c, std::span<const DataPoint> points);
 
-// A fitted model's curve as the chart's line items.
-void AddCurve(TVArori& c, const std::vector<CurvePoint>& curve);
+// A fitted model's curve as the chart's line items: points with x, y and move (CurvePoint, or
+// SampledBand's curve).
+template <class Points>
+void AddCurve(TVArori& c, const Points& curve) {
+  for (const auto& p : curve) {
+    if (p.move)
+      c.AddMovePoint(p.x, p.y);
+    else
+      c.AddLinePoint(p.x, p.y);
+  }
+}
 
 // The confidence band as a light fill under the grid, the marks and the curve, drawn before them
 // onto the data area; the prediction band as two thin lines among the chart's items (added now:

@@ -45,9 +45,7 @@ void SweepMergedSpline(const MergedSmoothingSpline& spline, double minX,
 void SweepSmoothSpline(TRovavAza& store, const CurveSampling& samples, double factor,
                        const std::function<void(double fitQual)>& quality, const CurveSink& point) {
   const double x0 = store.MinX();
-  // Setting the factor recomputes the spline: the one the statistics were just taken of, for the
-  // bands, is kept.
-  if (store.SmoothingFactor() != factor) store.SetSmoothingFactor(factor);
+  store.SetSmoothingFactor(factor);
   double fitQual = 0;
   bool defined = false;
   const double y0 = store.SmoothSplineValue(x0, fitQual, defined);
