@@ -14,6 +14,7 @@
 #include <exception>
 #include <limits>
 #include <thread>
+#include <utility>
 
 #include "base/float_check.h"
 #include "fit/kovix_errors.h"
@@ -122,26 +123,12 @@ void PowerSums(int count, const T& t, bool chebyshev, int top, Sums& block) {
     block.power[2] = s2;
     return;
   }
-  switch (top) {
-    case 4:
-      return ChebyshevSums<4>(count, t, block);
-    case 6:
-      return ChebyshevSums<6>(count, t, block);
-    case 8:
-      return ChebyshevSums<8>(count, t, block);
-    case 10:
-      return ChebyshevSums<10>(count, t, block);
-    case 12:
-      return ChebyshevSums<12>(count, t, block);
-    case 14:
-      return ChebyshevSums<14>(count, t, block);
-    case 16:
-      return ChebyshevSums<16>(count, t, block);
-    case 18:
-      return ChebyshevSums<18>(count, t, block);
-    default:
-      return ChebyshevSums<2 * kMaxOrder>(count, t, block);
+  // The instance of top: 2, 4, …, 2·kMaxOrder.
+  [&]<std::size_t... K>(std::index_sequence<K...>) {
+    ((top == 2 * static_cast<int>(K + 1) && (ChebyshevSums<2 * (K + 1)>(count, t, block), true)) ||
+     ...);
   }
+  (std::make_index_sequence<kMaxOrder>());
 }
 
 // The sums of one block of points, `count` ≤ kBlock from `xs`, `ys`.

@@ -33,7 +33,7 @@ TEST(CommandLine, ReadsWhatTheArgumentsAskFor) {
     std::string file, model;  // model: its command-line name where it fits one
     int order = 0;
     double factor = 0;
-    std::string x, y;  // --columns
+    std::string x{}, y{};  // --columns
     int width = 0, height = 0;
     double scale = 2;
   };
