@@ -70,12 +70,25 @@ struct Pass {
   double probe = 0;       // NaN when a coordinate is not finite
 };
 
-// The power sums of the block's t (t(i) its i-th point's) into power[1..]: Σ t, Σ t² for the
-// lines, Σ T_1..T_top for the Chebyshev basis. With top known when compiled, the sums stay in the
-// extended unit's registers instead of memory; the operations and their order are the same for
-// every top.
-template <int kTop, class T>
-void ChebyshevSums(int count, const T& t, Sums& block) {
+// The weight of every point where the points carry none: terms are added as they are, without
+// the product by 1 (which would leave them as they are, at a cost).
+struct UnitWeight {
+  Ext operator()(int) const { return 1; }
+};
+inline Ext Weighted(const UnitWeight&, int, Ext term) {
+  return term;
+}
+template <class W>
+Ext Weighted(const W& w, int i, Ext term) {
+  return w(i) * term;
+}
+
+// The power sums of the block's t (t(i) its i-th point's, w(i) its weight) into power[1..]:
+// Σ w·t, Σ w·t² for the lines, Σ w·T_1..w·T_top for the Chebyshev basis. With top known when
+// compiled, the sums stay in the extended unit's registers instead of memory; the operations and
+// their order are the same for every top.
+template <int kTop, class T, class W>
+void ChebyshevSums(int count, const T& t, const W& w, Sums& block) {
   std::array<Ext, kTop + 1> sum{};
   // T_{k+1} = 2t·T_k − T_{k−1}, two points at a time: each recurrence is a chain of dependent
   // operations, and two chains keep the floating-point unit busy.
@@ -84,40 +97,40 @@ void ChebyshevSums(int count, const T& t, Sums& block) {
     const Ext ta = t(i), tb = t(i + 1);
     const Ext a2 = 2 * ta, b2 = 2 * tb;
     Ext a0 = 1, a1 = ta, b0 = 1, b1 = tb;
-    sum[1] += a1 + b1;
+    sum[1] += Weighted(w, i, a1) + Weighted(w, i + 1, b1);
     for (int k = 2; k <= kTop; ++k) {
       const Ext an = a2 * a1 - a0, bn = b2 * b1 - b0;
       a0 = a1;
       a1 = an;
       b0 = b1;
       b1 = bn;
-      sum[static_cast<std::size_t>(k)] += an + bn;
+      sum[static_cast<std::size_t>(k)] += Weighted(w, i, an) + Weighted(w, i + 1, bn);
     }
   }
   for (; i < count; ++i) {
     const Ext ta = t(i);
     const Ext a2 = 2 * ta;
     Ext a0 = 1, a1 = ta;
-    sum[1] += a1;
+    sum[1] += Weighted(w, i, a1);
     for (int k = 2; k <= kTop; ++k) {
       const Ext an = a2 * a1 - a0;
       a0 = a1;
       a1 = an;
-      sum[static_cast<std::size_t>(k)] += an;
+      sum[static_cast<std::size_t>(k)] += Weighted(w, i, an);
     }
   }
   for (int k = 1; k <= kTop; ++k)
     block.power[static_cast<std::size_t>(k)] = sum[static_cast<std::size_t>(k)];
 }
 
-template <class T>
-void PowerSums(int count, const T& t, bool chebyshev, int top, Sums& block) {
+template <class T, class W>
+void PowerSums(int count, const T& t, const W& w, bool chebyshev, int top, Sums& block) {
   if (!chebyshev) {
     Ext s1 = 0, s2 = 0;
     for (int i = 0; i < count; ++i) {
       const Ext ti = t(i);
-      s1 += ti;
-      s2 += ti * ti;
+      s1 += Weighted(w, i, ti);
+      s2 += Weighted(w, i, ti * ti);
     }
     block.power[1] = s1;
     block.power[2] = s2;
@@ -125,21 +138,35 @@ void PowerSums(int count, const T& t, bool chebyshev, int top, Sums& block) {
   }
   // The instance of top: 2, 4, …, 2·kMaxOrder.
   [&]<std::size_t... K>(std::index_sequence<K...>) {
-    ((top == 2 * static_cast<int>(K + 1) && (ChebyshevSums<2 * (K + 1)>(count, t, block), true)) ||
+    ((top == 2 * static_cast<int>(K + 1) &&
+      (ChebyshevSums<2 * (K + 1)>(count, t, w, block), true)) ||
      ...);
   }
   (std::make_index_sequence<kMaxOrder>());
 }
 
-// The sums of one block of points, `count` ≤ kBlock from `xs`, `ys`.
-Sums BlockSums(const RegressionInput& in, const double* xs, const double* ys, int count, Ext z0,
-               Ext centre, Ext scale, bool chebyshev, Pass& pass) {
+// The weight 1/dz² of a point whose y has the standard uncertainty dy, dz that of z = Z(y):
+// dy, dy/y² (1/y) or dy/|y| (ln y), to first order.
+Ext WeightInZ(Coordinate z, double y, double dy) {
+  Ext dz = dy;
+  if (z == Coordinate::Reciprocal) dz = dz / (Ext(y) * y);
+  if (z == Coordinate::Ln) dz = dz / std::fabs(Ext(y));
+  return 1 / (dz * dz);
+}
+
+// The sums of one block of points, `count` ≤ kBlock from `xs`, `ys` (and `dys` where weighted).
+template <bool kWeighted>
+Sums BlockSums(const RegressionInput& in, const double* xs, const double* ys, const double* dys,
+               int count, Ext z0, Ext centre, Ext scale, bool chebyshev, Pass& pass) {
   // The calls come first, so that no extended value has to live across them; then short loops
   // whose few sums stay in the eight registers of the extended unit.
   std::array<Ext, kBlock> fitted, t;
+  [[maybe_unused]] std::array<Ext, kBlock> weight;
   for (int i = 0; i < count; ++i) fitted[i] = in.fitted(xs[i]);
+  if constexpr (kWeighted)
+    for (int i = 0; i < count; ++i) weight[i] = WeightInZ(in.z, ys[i], dys[i]);
   Sums block;
-  Ext rss = 0, dz = 0, dzz = 0;
+  Ext rss = 0, dz = 0, dzz = 0, sum_w = 0;
   double probe = 0, lo = pass.lo, hi = pass.hi;
   for (int i = 0; i < count; ++i) {
     const double x = xs[i], y = ys[i];
@@ -149,9 +176,17 @@ Sums BlockSums(const RegressionInput& in, const double* xs, const double* ys, in
     const Ext z = InCoordinate(in.z, y);
     const Ext r = z - fitted[i];
     const Ext d = z - z0;
-    rss += r * r;
-    dz += d;
-    dzz += d * d;
+    if constexpr (kWeighted) {
+      const Ext w = weight[i];
+      rss += w * r * r;
+      dz += w * d;
+      dzz += w * d * d;
+      sum_w += w;
+    } else {
+      rss += r * r;
+      dz += d;
+      dzz += d * d;
+    }
   }
   block.rss = rss;
   block.dz = dz;
@@ -159,16 +194,22 @@ Sums BlockSums(const RegressionInput& in, const double* xs, const double* ys, in
   pass.probe += probe;
   pass.lo = lo;
   pass.hi = hi;
-  block.power[0] = count;
+  block.power[0] = kWeighted ? sum_w : Ext(count);
   const int top = 2 * in.order;
+  const auto sums = [&](const auto& at) {
+    if constexpr (kWeighted)
+      PowerSums(
+          count, at, [&weight](int i) { return weight[static_cast<std::size_t>(i)]; }, chebyshev,
+          top, block);
+    else
+      PowerSums(count, at, UnitWeight{}, chebyshev, top, block);
+  };
   if (in.u == Coordinate::Same) {
     // t from x as it is needed: storing and loading an extended value costs more than forming it.
-    const auto at = [xs, centre, scale](int i) { return (Ext(xs[i]) - centre) * scale; };
-    PowerSums(count, at, chebyshev, top, block);
+    sums([xs, centre, scale](int i) { return (Ext(xs[i]) - centre) * scale; });
   } else {
     for (int i = 0; i < count; ++i) t[i] = (InCoordinate(in.u, xs[i]) - centre) * scale;
-    const auto at = [&t](int i) { return t[static_cast<std::size_t>(i)]; };
-    PowerSums(count, at, chebyshev, top, block);
+    sums([&t](int i) { return t[static_cast<std::size_t>(i)]; });
   }
   return block;
 }
@@ -192,8 +233,12 @@ Pass Accumulate(const RegressionInput& in, Ext centre, Ext half, bool chebyshev)
     for (std::size_t g = first; g < last; ++g)
       for (std::size_t start = g * kGroup; start < std::min(n, (g + 1) * kGroup); start += kBlock) {
         const int count = static_cast<int>(std::min<std::size_t>(kBlock, n - start));
-        group[g].Add(BlockSums(in, in.x.data() + start, in.y.data() + start, count, z0, centre,
-                               scale, chebyshev, part));
+        const double* xs = in.x.data() + start;
+        const double* ys = in.y.data() + start;
+        group[g].Add(in.dy.empty() ? BlockSums<false>(in, xs, ys, nullptr, count, z0, centre, scale,
+                                                      chebyshev, part)
+                                   : BlockSums<true>(in, xs, ys, in.dy.data() + start, count, z0,
+                                                     centre, scale, chebyshev, part));
       }
   };
   Pass pass, later;
@@ -400,6 +445,12 @@ RegressionStatistics LeastSquaresStatistics(const RegressionInput& in) {
   if (in.order < 1 || in.order > kMaxOrder)
     Refuse("LeastSquaresStatistics: order must lie in 1..10");
   if (in.x.size() != in.y.size()) Refuse("LeastSquaresStatistics: x and y differ in length");
+  if (!in.dy.empty()) {
+    if (in.dy.size() != in.x.size()) Refuse("LeastSquaresStatistics: dy and x differ in length");
+    for (const double v : in.dy)
+      if (!(v > 0) || !std::isfinite(v))
+        Refuse("LeastSquaresStatistics: every dy must be positive and finite");
+  }
   if (in.u == Coordinate::Reciprocal) Refuse("LeastSquaresStatistics: u is x or ln x");
   if (!in.fitted) Refuse("LeastSquaresStatistics: no fitted values");
   const int p = in.order + 1;
@@ -521,7 +572,9 @@ RegressionStatistics LeastSquaresStatistics(const RegressionInput& in) {
   }
 
   const Ext rss = pass.sums.rss;
-  const Ext tss = std::max<Ext>(pass.sums.dzz - pass.sums.dz * pass.sums.dz / n, 0);
+  // Around the (weighted) mean: Σw is n without weights.
+  const Ext tss =
+      std::max<Ext>(pass.sums.dzz - pass.sums.dz * pass.sums.dz / pass.sums.power[0], 0);
   st.rss = StoredDouble(rss);
   st.tss = StoredDouble(tss);
   st.df_residual = st.n - st.rank;

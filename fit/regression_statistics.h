@@ -36,6 +36,13 @@ struct RegressionInput {
   // it a line takes ONE pass over the points; without it (or order ≥ 2) a first pass finds the
   // range.
   std::optional<long double> centre;
+  // The standard uncertainties of y, one a point, each positive and finite; empty: none. With
+  // them every sum is weighted by w = 1/dz², dz carried to z to first order (dy, dy/y² for 1/y,
+  // dy/|y| for ln y): rss is χ² = Σ w·(z − ẑ)², tss is Σ w·(z − z̄_w)² around the weighted mean,
+  // and the covariance is (XᵀWX)⁺, which is the covariance of the estimates where the dy are the
+  // errors' own deviations; times σ̂² = χ²/(n − rank), the one scaled to the scatter (R's `lm`
+  // with weights 1/dz²).
+  std::span<const double> dy;
 };
 
 struct RegressionStatistics {

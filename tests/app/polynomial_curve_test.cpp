@@ -84,7 +84,9 @@ TEST(PolynomialCurve, DrawnSamplesFollowTheFitAwayFromZero) {
       EXPECT_LE(worst, 1e-9 * (yHigh - yLow));
       EXPECT_NEAR(frm->NLabFitQual.Value(), double(ref.FitQuality()), 1e-9);
       // At order 7 and above every set here is solved in the centred form.
-      if (p >= 7) EXPECT_TRUE(form.Centred());
+      if (p >= 7) {
+        EXPECT_TRUE(form.Centred());
+      }
     }
   }
   EXPECT_TRUE(errors.empty());

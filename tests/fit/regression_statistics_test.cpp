@@ -593,6 +593,137 @@ TEST(LeastSquaresStatistics, ManyPointsAsFewAndTheirErrors) {
   }
 }
 
+// ---- Weighted by the points' uncertainties -------------------------------------------------
+
+struct WeightedCase {
+  std::string name;
+  Coordinate u, z;
+  int order;
+  double lo, hi;
+  double (*curve)(double x);
+};
+
+// The statistics with dy against the independent weighted least squares in quadruple precision,
+// on the transformed coordinates with dz = dy, dy/y² or dy/|y|: χ², the weighted spread, R²,
+// (XᵀWX)⁻¹ and the variance factor; ẑ is the reference's own weighted fit.
+TEST(LeastSquaresStatistics, WeightedAsTheIndependentWeightedLeastSquares) {
+  const WeightedCase cases[] = {
+      {"Line", Coordinate::Same, Coordinate::Same, 1, 0, 40, Wave},
+      {"Parabola", Coordinate::Same, Coordinate::Same, 2, 0, 40, Wave},
+      {"YearsOrder4", Coordinate::Same, Coordinate::Same, 4, 1990, 2020, Wave},
+      {"ReciprocalY", Coordinate::Same, Coordinate::Reciprocal, 1, 0.5, 50, Falling},
+      {"LnX", Coordinate::Ln, Coordinate::Same, 1, 0.5, 50, Logarithmic},
+      {"LnY", Coordinate::Same, Coordinate::Ln, 1, 0.5, 50, Growing}};
+  for (const WeightedCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    unsigned state = 7;
+    auto next = [&state] {
+      state = state * 1664525u + 1013904223u;
+      return static_cast<double>(state >> 8) / 16777216.0;
+    };
+    std::vector<double> x, y, dy;
+    for (int i = 0; i < 300; ++i) {
+      x.push_back(c.lo + (c.hi - c.lo) * (i + next()) / 300);
+      const double v = c.curve(x.back());
+      // Uncertainties over a factor of 20, the noise drawn at their scale.
+      dy.push_back(std::fabs(v) * 0.002 * (1 + 19 * next()));
+      y.push_back(v + dy.back() * 2 * (next() - 0.5));
+    }
+    std::vector<Quad> u, z, w;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      u.push_back(InCoordinate(c.u, x[i]));
+      z.push_back(InCoordinate(c.z, y[i]));
+      Quad dz = dy[i];
+      if (c.z == Coordinate::Reciprocal) dz /= Quad(y[i]) * y[i];
+      if (c.z == Coordinate::Ln) dz /= QuadAbs(y[i]);
+      w.push_back(1 / (dz * dz));
+    }
+    const test_support::LeastSquares<Quad> ref(u, z, c.order, test_support::Basis::kPowers,
+                                               test_support::Centring::kMeanAndRms, w);
+    RegressionInput in;
+    in.x = x;
+    in.y = y;
+    in.dy = dy;
+    in.u = c.u;
+    in.z = c.z;
+    in.order = c.order;
+    in.fitted = [&ref, &c](double v) {
+      return static_cast<long double>(ref.Fitted(InCoordinate(c.u, v)));
+    };
+    const RegressionStatistics st = LeastSquaresStatistics(in);
+    const int p = c.order + 1;
+    ASSERT_EQ(st.rank, p);
+    const double chi2 = static_cast<double>(ref.ResidualSum());
+    EXPECT_NEAR(st.rss, chi2, 1e-12 * chi2);
+    EXPECT_NEAR(*st.r_squared, static_cast<double>(ref.FitQuality()), 1e-12);
+    EXPECT_NEAR(*st.sigma2, chi2 / (300 - p), 1e-12 * chi2);
+    const QuadMatrix cov = ref.CovarianceInU();
+    for (int a = 0; a < p; ++a)
+      for (int b = 0; b < p; ++b) {
+        const double scale = static_cast<double>(test_support::Sqrt(cov[a][a] * cov[b][b]));
+        EXPECT_NEAR(st.covariance[static_cast<std::size_t>(a * p + b)],
+                    static_cast<double>(cov[a][b]), 1e-11 * scale)
+            << a << ", " << b;
+      }
+    for (const Quad at : {u.front(), u[150], u.back()}) {
+      const double expected = static_cast<double>(ref.Variance(at));
+      EXPECT_NEAR(st.VarianceFactor(static_cast<double>(at)), expected, 1e-11 * expected);
+    }
+  }
+}
+
+// dy = 1 everywhere is no weighting at all, to the last bit; a point of dy 1e30 counts as if it
+// were not there; a dy that is no uncertainty is refused.
+TEST(LeastSquaresStatistics, UnitHugeAndBadUncertainties) {
+  std::vector<double> x, y;
+  for (int i = 0; i < 40; ++i) {
+    x.push_back(1990 + i);
+    y.push_back(Wave(i) + 0.3 * std::sin(7.0 * i));
+  }
+  for (const int order : {1, 3}) {
+    SCOPED_TRACE(order);
+    RegressionInput plain = Unfitted(x, y, order);
+    plain.fitted = [](double v) { return 50 + 0.01L * (v - 1990); };
+    const std::vector<double> ones(x.size(), 1.0);
+    RegressionInput unit = plain;
+    unit.dy = ones;
+    const RegressionStatistics a = LeastSquaresStatistics(plain), b = LeastSquaresStatistics(unit);
+    EXPECT_EQ(a.rss, b.rss);
+    EXPECT_EQ(a.tss, b.tss);
+    EXPECT_EQ(a.covariance, b.covariance);
+    EXPECT_EQ(a.basis_inverse, b.basis_inverse);
+    EXPECT_EQ(a.condition, b.condition);
+
+    // The last point carried with a dy of 1e30, against the points without it.
+    std::vector<double> dy = ones;
+    dy.back() = 1e30;
+    RegressionInput huge = plain;
+    huge.dy = dy;
+    const std::span<const double> fewer_x(x.data(), x.size() - 1), fewer_y(y.data(), y.size() - 1);
+    RegressionInput fewer = plain;
+    fewer.x = fewer_x;
+    fewer.y = fewer_y;
+    const RegressionStatistics h = LeastSquaresStatistics(huge), f = LeastSquaresStatistics(fewer);
+    EXPECT_NEAR(h.rss, f.rss, 1e-12 * f.rss);
+    EXPECT_NEAR(h.tss, f.tss, 1e-12 * f.tss);
+    for (std::size_t k = 0; k < f.covariance.size(); ++k)
+      EXPECT_NEAR(h.covariance[k], f.covariance[k], 1e-9 * std::fabs(f.covariance[k]) + 1e-300);
+  }
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  for (const double bad : {0.0, -1.0, nan, inf}) {
+    std::vector<double> dy(x.size(), 1.0);
+    dy[5] = bad;
+    RegressionInput in = Unfitted(x, y, 1);
+    in.dy = dy;
+    EXPECT_THROW(LeastSquaresStatistics(in), EKovixMath2Error) << bad;
+  }
+  const std::vector<double> short_dy(x.size() - 1, 1.0);
+  RegressionInput in = Unfitted(x, y, 1);
+  in.dy = short_dy;
+  EXPECT_THROW(LeastSquaresStatistics(in), EKovixMath2Error);
+}
+
 TEST(LeastSquaresStatistics, NonFinitePointsAndTransformsRaise) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();

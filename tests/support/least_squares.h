@@ -6,6 +6,8 @@
 // type T: long double, or __float128 where a test needs more than the engine's own precision.
 //   const test_support::LeastSquares<long double> ref(u, z, order);
 //   ref.Fitted(u), ref.Variance(u), ref.FitQuality(), ref.ResidualVariance()
+// With weights w (one a point), each row of the design and its z are multiplied by √w: weighted
+// least squares, whose residual sum is χ² = Σ w·r² and whose covariance is (XᵀWX)⁻¹.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -40,8 +42,10 @@ class LeastSquares {
   using Matrix = std::vector<std::vector<T>>;
 
   LeastSquares(const std::vector<T>& u, const std::vector<T>& z, int order,
-               Basis basis = Basis::kPowers, Centring centring = Centring::kMidRange)
+               Basis basis = Basis::kPowers, Centring centring = Centring::kMidRange,
+               std::vector<T> weights = {})
       : m_(order + 1), n_(u.size()), basis_(basis) {
+    if (weights.empty()) weights.assign(u.size(), 1);
     const std::size_t n = n_, m = static_cast<std::size_t>(m_);
     if (centring == Centring::kMidRange) {
       const auto [lo, hi] = std::minmax_element(u.begin(), u.end());
@@ -54,16 +58,20 @@ class LeastSquares {
       for (const T v : u) spread += (v - centre_) * (v - centre_);
       if (spread > 0) scale_ = Sqrt(spread / static_cast<T>(n));
     }
-    T mean = 0;
-    for (const T v : z) mean += v;
-    mean /= static_cast<T>(n);
-    for (const T v : z) tss_ += (v - mean) * (v - mean);
+    T mean = 0, sum_w = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      mean += weights[i] * z[i];
+      sum_w += weights[i];
+    }
+    mean /= sum_w;
+    for (std::size_t i = 0; i < n; ++i) tss_ += weights[i] * (z[i] - mean) * (z[i] - mean);
 
     Matrix a(n, std::vector<T>(m + 1));
     for (std::size_t i = 0; i < n; ++i) {
+      const T root = Sqrt(weights[i]);
       const std::vector<T> f = BasisAt(u[i]);
-      std::copy(f.begin(), f.end(), a[i].begin());
-      a[i][m] = z[i];
+      for (std::size_t j = 0; j < m; ++j) a[i][j] = root * f[j];
+      a[i][m] = root * z[i];
     }
     for (std::size_t k = 0; k < m; ++k) {
       T norm = 0;
