@@ -23,6 +23,15 @@ inline Ext InCoordinate(Coordinate c, double v) {
   return v;
 }
 
+// The weight 1/dz² of a point whose y has the standard uncertainty dy, dz that of z = Z(y) to
+// first order: dy, dy/y² (1/y) or dy/|y| (ln y).
+inline Ext UncertaintyWeight(Coordinate z, double y, double dy) {
+  Ext dz = dy;
+  if (z == Coordinate::Reciprocal) dz = dz / (Ext(y) * y);
+  if (z == Coordinate::Ln) dz = dz / std::fabs(Ext(y));
+  return 1 / (dz * dz);
+}
+
 // The y of a value in the solved coordinate z: 1/z and e^z; nullopt for 1/0.
 inline std::optional<double> FromCoordinate(Coordinate z, Ext v) {
   switch (z) {

@@ -13,6 +13,7 @@
 #include "fit/kovix_errors.h"
 #include "fit/matrix.h"
 #include "fit/numeric_kernels.h"
+#include "fit/polynomial_basis.h"
 #include "fit/rovav_aza.h"
 #include "fit/triangular_reduction.h"
 #include "fit/vector.h"
@@ -81,12 +82,7 @@ bool SolveInPowers(const TMatrix& table, int n, int p, FloatCheck& check, const 
       fill_row(table.Elem(1, i), y);
       reduction.AddRow(row, y);
     }
-    TMatrix r;
-    r.Resize(p + 1, p + 1);
-    TVector qtb;
-    qtb.Resize(p + 1);
-    reduction.Finish(r, qtb);
-    return r.LeastSquaresSVD(qtb, solution, rankDeficient);
+    return reduction.Solve(solution, rankDeficient);
   }
   TMatrix design;
   design.Resize(p + 1, n);
@@ -138,10 +134,8 @@ double FitQuality(const TMatrix& table, int n, const Fitted& fitted_at) {
   return std::min(r * r, 1.0);
 }
 
-// The polynomial in x of a polynomial in t = alpha·x + beta with coefficients a (a[k] of t^k):
-// Horner's scheme over polynomials, q := q·(alpha·x + beta) + a[k] for k = p down to 0, in
-// extended precision. Binomial expansion by another name; each step is exact but for one
-// rounding per coefficient.
+}  // namespace
+
 std::vector<Ext> PowersOfX(const std::vector<Ext>& a, Ext alpha, Ext beta) {
   const int p = int(a.size()) - 1;
   std::vector<Ext> q(a.size(), 0);
@@ -151,8 +145,6 @@ std::vector<Ext> PowersOfX(const std::vector<Ext>& a, Ext alpha, Ext beta) {
   }
   return q;
 }
-
-}  // namespace
 
 // The powers of x are so badly scaled where the data lie away from 0 (years, x in 1000..1010,
 // or only 0..100 at order 7) that the solver's relative cut-off zeroes singular values that

@@ -145,15 +145,6 @@ void PowerSums(int count, const T& t, const W& w, bool chebyshev, int top, Sums&
   (std::make_index_sequence<kMaxOrder>());
 }
 
-// The weight 1/dz² of a point whose y has the standard uncertainty dy, dz that of z = Z(y):
-// dy, dy/y² (1/y) or dy/|y| (ln y), to first order.
-Ext WeightInZ(Coordinate z, double y, double dy) {
-  Ext dz = dy;
-  if (z == Coordinate::Reciprocal) dz = dz / (Ext(y) * y);
-  if (z == Coordinate::Ln) dz = dz / std::fabs(Ext(y));
-  return 1 / (dz * dz);
-}
-
 // The sums of one block of points, `count` ≤ kBlock from `xs`, `ys` (and `dys` where weighted).
 template <bool kWeighted>
 Sums BlockSums(const RegressionInput& in, const double* xs, const double* ys, const double* dys,
@@ -164,7 +155,7 @@ Sums BlockSums(const RegressionInput& in, const double* xs, const double* ys, co
   [[maybe_unused]] std::array<Ext, kBlock> weight;
   for (int i = 0; i < count; ++i) fitted[i] = in.fitted(xs[i]);
   if constexpr (kWeighted)
-    for (int i = 0; i < count; ++i) weight[i] = WeightInZ(in.z, ys[i], dys[i]);
+    for (int i = 0; i < count; ++i) weight[i] = UncertaintyWeight(in.z, ys[i], dys[i]);
   Sums block;
   Ext rss = 0, dz = 0, dzz = 0, sum_w = 0;
   double probe = 0, lo = pass.lo, hi = pass.hi;

@@ -84,3 +84,12 @@ void TriangularReduction::Finish(TMatrix& r, TVector& qtb) {
     qtb.SetElem(i + 1, rhs_[static_cast<std::size_t>(i)]);
   }
 }
+
+bool TriangularReduction::Solve(TVector& solution, bool& rankDeficient) {
+  TMatrix r;
+  r.Resize(columns_, columns_);
+  TVector qtb;
+  qtb.Resize(columns_);
+  Finish(r, qtb);
+  return r.LeastSquaresSVD(qtb, solution, rankDeficient);
+}

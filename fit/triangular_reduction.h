@@ -26,6 +26,8 @@ class TriangularReduction {
   // R into the columns × columns matrix r (upper triangular, zero below) and Qᵀ·b into qtb.
   // Both must be of that size already. Raises the floating-point errors of the arithmetic.
   void Finish(TMatrix& r, TVector& qtb);
+  // The least-squares solution of the rows given: Finish, then TMatrix::LeastSquaresSVD of R.
+  bool Solve(TVector& solution, bool& rankDeficient);
 
  private:
   double& At(int row, int column) {

@@ -17,6 +17,7 @@
 #include "fit/polynomial_curve.h"
 #include "fit/rovav_aza.h"
 #include "tests/support/least_squares.h"
+#include "tests/support/model_curves.h"
 #include "tests/support/nist_strd.h"
 
 namespace {
@@ -280,21 +281,11 @@ struct Generated {
   double noise;  // relative
 };
 
-double Wave(double x) {
-  return 50 + 3 * std::sin(x / 4) + 0.01 * x;
-}
-double Falling(double x) {
-  return 1 / (0.2 + 0.05 * x);
-}
-double Logarithmic(double x) {
-  return 3 + 2 * std::log(x);
-}
-double FallingLog(double x) {
-  return 1 / (0.5 + 0.3 * std::log(x));
-}
-double Growing(double x) {
-  return 2 * std::exp(0.05 * x);
-}
+using test_support::Falling;
+using test_support::FallingLog;
+using test_support::Growing;
+using test_support::Logarithmic;
+using test_support::Wave;
 
 // n points over [lo, hi] in a shuffled order, y = curve(x) with relative noise.
 void FillGenerated(TRovavAza& store, const Generated& g, int n) {
@@ -595,48 +586,19 @@ TEST(LeastSquaresStatistics, ManyPointsAsFewAndTheirErrors) {
 
 // ---- Weighted by the points' uncertainties -------------------------------------------------
 
-struct WeightedCase {
-  std::string name;
-  Coordinate u, z;
-  int order;
-  double lo, hi;
-  double (*curve)(double x);
-};
-
 // The statistics with dy against the independent weighted least squares in quadruple precision,
 // on the transformed coordinates with dz = dy, dy/y² or dy/|y|: χ², the weighted spread, R²,
 // (XᵀWX)⁻¹ and the variance factor; ẑ is the reference's own weighted fit.
 TEST(LeastSquaresStatistics, WeightedAsTheIndependentWeightedLeastSquares) {
-  const WeightedCase cases[] = {
-      {"Line", Coordinate::Same, Coordinate::Same, 1, 0, 40, Wave},
-      {"Parabola", Coordinate::Same, Coordinate::Same, 2, 0, 40, Wave},
-      {"YearsOrder4", Coordinate::Same, Coordinate::Same, 4, 1990, 2020, Wave},
-      {"ReciprocalY", Coordinate::Same, Coordinate::Reciprocal, 1, 0.5, 50, Falling},
-      {"LnX", Coordinate::Ln, Coordinate::Same, 1, 0.5, 50, Logarithmic},
-      {"LnY", Coordinate::Same, Coordinate::Ln, 1, 0.5, 50, Growing}};
-  for (const WeightedCase& c : cases) {
+  for (const test_support::WeightedModel& c : test_support::kWeightedModels) {
     SCOPED_TRACE(c.name);
-    unsigned state = 7;
-    auto next = [&state] {
-      state = state * 1664525u + 1013904223u;
-      return static_cast<double>(state >> 8) / 16777216.0;
-    };
-    std::vector<double> x, y, dy;
-    for (int i = 0; i < 300; ++i) {
-      x.push_back(c.lo + (c.hi - c.lo) * (i + next()) / 300);
-      const double v = c.curve(x.back());
-      // Uncertainties over a factor of 20, the noise drawn at their scale.
-      dy.push_back(std::fabs(v) * 0.002 * (1 + 19 * next()));
-      y.push_back(v + dy.back() * 2 * (next() - 0.5));
-    }
+    const test_support::UncertainPoints pts = test_support::GenerateUncertain(c, 300, 7);
+    const std::vector<double>&x = pts.x, &y = pts.y, &dy = pts.dy;
     std::vector<Quad> u, z, w;
     for (std::size_t i = 0; i < x.size(); ++i) {
       u.push_back(InCoordinate(c.u, x[i]));
       z.push_back(InCoordinate(c.z, y[i]));
-      Quad dz = dy[i];
-      if (c.z == Coordinate::Reciprocal) dz /= Quad(y[i]) * y[i];
-      if (c.z == Coordinate::Ln) dz /= QuadAbs(y[i]);
-      w.push_back(1 / (dz * dz));
+      w.push_back(test_support::WeightIn<Quad>(c.z, y[i], dy[i]));
     }
     const test_support::LeastSquares<Quad> ref(u, z, c.order, test_support::Basis::kPowers,
                                                test_support::Centring::kMeanAndRms, w);
