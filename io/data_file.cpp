@@ -103,9 +103,10 @@ struct Layout {
   char sep = ',';
   std::size_t offset = 0;    // 1 with a row-name column
   std::size_t x = 0, y = 1;  // field indices, the row-name column counted
+  std::optional<std::size_t> dy;
   bool acceptComma = false;
   // Whether ReadPlainLine reads these lines: the first two columns after at most a row name.
-  bool Plain() const { return x == offset && y == offset + 1; }
+  bool Plain() const { return x == offset && y == offset + 1 && !dy; }
 };
 
 enum class Field { kNumber, kMissing, kBad };
@@ -258,7 +259,8 @@ class Parser {
   DataFileResult ReadExport() {
     // Its two columns have no names: a choice picks them by number.
     Layout layout;
-    if (choice_.Given() && !ResolveColumns({}, '\t', {}, layout)) return Fail(*columnError_);
+    if ((choice_.Given() || !choice_.dy.empty()) && !ResolveColumns({}, '\t', {}, layout))
+      return Fail(*columnError_);
     result_.numericColumns = {1, 2};
     result_.xColumn = layout.x + 1;
     result_.yColumn = layout.y + 1;
@@ -276,6 +278,7 @@ class Parser {
       if (const auto reason = ReadExportPoint(*line, p)) return FailLine(*line, *reason);
       if (layout.x > 1 || layout.y > 1)
         return FailLine(*line, layout.x > 1 ? "Der x-Wert fehlt." : "Der y-Wert fehlt.");
+      if (layout.dy) return FailLine(*line, "Der dy-Wert fehlt.");
       const double values[] = {p.x, p.y};
       AddPoint({values[layout.x], values[layout.y]});
       ++rows;
@@ -351,6 +354,7 @@ class Parser {
       switch (Read(record, *layout, p, reason)) {
         case Field::kNumber:
           AddPoint(p);
+          if (layout->dy) result_.dy.push_back(dy_);
           break;
         case Field::kMissing:
           if (result_.skippedLines.size() < kListedSkippedLines)
@@ -434,11 +438,14 @@ class Parser {
     layout.acceptComma = sep != ',';
     layout.x = offset;
     layout.y = offset + 1;
-    if (!choice_.Given()) return true;
+    layout.dy.reset();
     std::size_t from = 0;
     const std::size_t names = HeaderNames(header, sep, rowNames, from);
-    for (const auto& [wanted, field] :
-         {std::pair{&choice_.x, &layout.x}, {&choice_.y, &layout.y}}) {
+    std::size_t dyField = 0;
+    std::vector<std::pair<const std::string*, std::size_t*>> wanted_fields;
+    if (choice_.Given()) wanted_fields = {{&choice_.x, &layout.x}, {&choice_.y, &layout.y}};
+    if (!choice_.dy.empty()) wanted_fields.push_back({&choice_.dy, &dyField});
+    for (const auto& [wanted, field] : wanted_fields) {
       std::optional<std::size_t> column;
       for (std::size_t i = 0; i < names && !column && !choice_.numbers; ++i)
         if (Trim(headerFields_[from + i]) == *wanted) column = i;
@@ -455,7 +462,29 @@ class Parser {
       }
       *field = offset + *column;
     }
+    if (!choice_.dy.empty()) {
+      layout.dy = dyField;
+    } else if (choice_.findDy) {
+      // The column right after y, where its name says it holds y's uncertainty.
+      const std::size_t next = layout.y + 1 - offset;
+      if (next < names && NamesUncertaintyOf(Trim(headerFields_[from + next]),
+                                             layout.y - offset < names
+                                                 ? Trim(headerFields_[from + layout.y - offset])
+                                                 : std::string_view()))
+        layout.dy = layout.y + 1;
+    }
     return true;
+  }
+
+  // Whether a column's name says it holds the uncertainty of the column named `y`.
+  static bool NamesUncertaintyOf(std::string_view name, std::string_view y) {
+    std::string n(name), yl(y);
+    for (char& c : n) c = char(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : yl) c = char(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* plain : {"dy", "sigma", "err", "error", "uncertainty"})
+      if (n == plain) return true;
+    if (yl.empty()) return false;
+    return n == "u(" + yl + ")" || n == "d" + yl || n == yl + "_err";
   }
 
   std::string UnknownColumn(const std::string& wanted, std::size_t names, std::size_t from) {
@@ -488,6 +517,7 @@ class Parser {
       result_.columnNames.emplace_back(Trim(headerFields_[from + i]));
     result_.xColumn = layout.x - layout.offset + 1;
     result_.yColumn = layout.y - layout.offset + 1;
+    if (layout.dy) result_.dyColumn = *layout.dy - layout.offset + 1;
   }
 
   static Field Classify(std::string_view field, bool acceptComma) {
@@ -518,7 +548,29 @@ class Parser {
         return Field::kBad;
       }
     }
-    return missing ? Field::kMissing : Field::kNumber;
+    if (missing) return Field::kMissing;
+    if (layout.dy) {
+      // Never a default: an uncertainty that is not there is no uncertainty of 1.
+      if (*layout.dy >= n) {
+        reason = "Der dy-Wert fehlt.";
+        return Field::kBad;
+      }
+      const std::string_view field = Trim(fields_[*layout.dy]);
+      if (IsMissingValue(field)) {
+        reason = "Die Unsicherheit dy fehlt.";
+        return Field::kBad;
+      }
+      const FieldStatus status = ParseNumberField(field, layout.acceptComma, dy_);
+      if (status != FieldStatus::kNumber) {
+        reason = Reason(status, field);
+        return Field::kBad;
+      }
+      if (!(dy_ > 0)) {
+        reason = "Die Unsicherheit dy muss größer als 0 sein.";
+        return Field::kBad;
+      }
+    }
+    return Field::kNumber;
   }
 
   // Whether the line's first word reads as a number, under either decimal mark, in quotes or not.
@@ -551,6 +603,7 @@ class Parser {
   std::optional<std::string> columnError_;
   bool hasNul_ = false;
   std::vector<std::string> fields_, headerFields_;
+  double dy_ = 0;  // the last record's dy, where the layout has one
   DataFileResult result_;
 };
 

@@ -37,7 +37,7 @@
 //   names over a first data line whose first field is text (a named index of dates or names).
 //   Column numbers do not count it.
 //   A data line whose x or y field is empty, "NA", "NaN" (any case), "N/A" or "#N/A" is skipped
-//   and counted (`skippedCount`, `skippedLines`).
+//   and counted (`skippedCount`, `skippedLines`); a missing dy on a line with both is an error.
 //
 // The messages, each naming the file as given (invalid UTF-8 quoted as \xNN):
 //   Die Datei "F" konnte nicht gelesen werden: <the system's reason>
@@ -56,6 +56,9 @@
 //   Der y-Wert fehlt.
 //   NaN und unendliche Werte sind nicht erlaubt.          (infinity; the export's NaN)
 //   "<field>" ist zu groß für eine Gleitkommazahl.
+//   Der dy-Wert fehlt.                                     (a dy column beyond the line)
+//   Die Unsicherheit dy fehlt.                             (an empty or missing dy)
+//   Die Unsicherheit dy muss größer als 0 sein.
 //   Die Zeile ist länger als 64 KiB.
 //   Die Zeile enthält ein NUL-Byte.
 //   Laut Kopfzeile <n> Datenzeilen, gefunden <m>.          (the export's row count)
@@ -63,9 +66,14 @@
 
 // The two columns that give x and y: each a header name or a column number from 1 (a row-name
 // column not counted). A name the header has is taken before a number. Empty: the first two.
+// `dy`, named or numbered alike, holds each y's standard uncertainty; with `findDy` and no dy
+// given, the column right after y is taken where its header names one: "dy", "sigma", "err",
+// "error", "uncertainty", "u(<y>)", "d<y>" or "<y>_err", <y> the y column's name, case ignored.
 struct ColumnChoice {
   std::string x, y;
-  bool numbers = false;  // x and y are column numbers, never names (a choice from a list)
+  bool numbers = false;  // x, y and dy are column numbers, never names (a choice from a list)
+  std::string dy{};
+  bool findDy = false;
   bool Given() const { return !x.empty() || !y.empty(); }
 };
 
@@ -75,6 +83,9 @@ std::optional<ColumnChoice> ParseColumnChoice(std::string_view text);
 // Either the points (at least one, in file order) or one message; never both.
 struct DataFileResult {
   std::vector<DataPoint> points;
+  // Each point's standard uncertainty of y, where a dy column was read (every one positive and
+  // finite); empty otherwise.
+  std::vector<double> dy;
   std::string error;  // empty when the file was read
   // The header's names, unquoted, a row-name column's left out; empty without a header.
   std::vector<std::string> columnNames;
@@ -82,6 +93,7 @@ struct DataFileResult {
   // value: those a user may choose from.
   std::vector<std::size_t> numericColumns;
   std::size_t xColumn = 1, yColumn = 2;  // the columns read
+  std::size_t dyColumn = 0;              // the dy column read; 0: none
   long skippedCount = 0;                 // data lines skipped for a missing value
   std::vector<long> skippedLines;        // the first ten of their line numbers
   std::vector<long> pointLines;          // each point's line number, when asked for

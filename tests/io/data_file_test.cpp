@@ -96,6 +96,118 @@ TEST(ParseDataText, RefusesABadLineWithOneMessage) {
   }
 }
 
+// A third column of uncertainties: named or numbered, or found by its header right after y where
+// the reader is asked to look; each dy stays with its point.
+TEST(ParseDataText, ReadsTheUncertaintiesOfY) {
+  struct Case {
+    const char* name;
+    std::string text;
+    ColumnChoice choice;
+    std::size_t dyColumn;
+    std::vector<double> dy;
+  };
+  const auto find = [] {
+    ColumnChoice c;
+    c.findDy = true;
+    return c;
+  };
+  const auto given = [](std::string x, std::string y, std::string dy) {
+    ColumnChoice c{std::move(x), std::move(y)};
+    c.dy = std::move(dy);
+    return c;
+  };
+  const Case cases[] = {
+      {"by name",
+       "t,signal,dsignal\n1,2,0.5\n2,3,0.25\n",
+       given("t", "signal", "dsignal"),
+       3,
+       {0.5, 0.25}},
+      {"by number", "1;2;9;0,5\n2;3;9;0,25\n", given("1", "2", "4"), 4, {0.5, 0.25}},
+      {"dy alone",
+       "x,y,s\n1,2,0.5\n",
+       [] {
+         ColumnChoice c;
+         c.dy = "s";
+         return c;
+       }(),
+       3,
+       {0.5}},
+      {"dy", "x,y,dy\n1,2,0.5\n", find(), 3, {0.5}},
+      {"Sigma", "x\ty\tSigma\n1\t2\t0.5\n", find(), 3, {0.5}},
+      {"err", "x;y;ERR\n1;2;0,5\n", find(), 3, {0.5}},
+      {"error", "x y error\n1 2 0.5\n", find(), 3, {0.5}},
+      {"uncertainty", "x,y,Uncertainty\n1,2,0.5\n", find(), 3, {0.5}},
+      {"u(y)", "t,signal,u(signal)\n1,2,0.5\n", find(), 3, {0.5}},
+      {"d<y>", "t,signal,dSignal\n1,2,0.5\n", find(), 3, {0.5}},
+      {"<y>_err", "t,signal,signal_err\n1,2,0.5\n", find(), 3, {0.5}},
+      {"row names", ",t,signal,sigma\n0,1,2,0.5\n", find(), 3, {0.5}},
+      {"next to the chosen y",
+       "t,a,b,db\n1,2,3,0.5\n",
+       [] {
+         ColumnChoice c{"t", "b"};
+         c.findDy = true;
+         return c;
+       }(),
+       4,
+       {0.5}},
+      {"skipped lines keep the pairing",
+       "x,y,dy\n1,2,0.5\n2,NA,0.1\n3,4,0.25\n",
+       find(),
+       3,
+       {0.5, 0.25}},
+      {"not asked", "x,y,dy\n1,2,0.5\n", ColumnChoice{}, 0, {}},
+      {"not next to y", "x,y,z,dy\n1,2,3,0.5\n", find(), 0, {}},
+      {"another name", "x,y,weight\n1,2,0.5\n", find(), 0, {}},
+      {"no header", "1,2,0.5\n", find(), 0, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const DataFileResult r = ParseDataText(c.text, "f.csv", c.choice);
+    ASSERT_EQ(r.error, "");
+    EXPECT_EQ(r.dyColumn, c.dyColumn);
+    EXPECT_EQ(r.dy, c.dy);
+    if (!r.dy.empty()) {
+      EXPECT_EQ(r.dy.size(), r.points.size());
+    }
+  }
+}
+
+// An uncertainty that is not one is an error naming its line, never a default.
+TEST(ParseDataText, RefusesABadUncertaintyWithItsLine) {
+  ColumnChoice find;
+  find.findDy = true;
+  const std::string head = "Die Datei \"m.csv\" enthält in Zeile 3 einen Fehler: ";
+  const std::pair<std::string, std::string> cases[] = {
+      {"x,y,dy\n1,2,0.5\n2,3,0\n", "Die Unsicherheit dy muss größer als 0 sein.\n\"2,3,0\""},
+      {"x,y,dy\n1,2,0.5\n2,3,-1\n", "Die Unsicherheit dy muss größer als 0 sein.\n\"2,3,-1\""},
+      {"x,y,dy\n1,2,0.5\n2,3,NA\n", "Die Unsicherheit dy fehlt.\n\"2,3,NA\""},
+      {"x,y,dy\n1,2,0.5\n2,3,\n", "Die Unsicherheit dy fehlt.\n\"2,3,\""},
+      {"x,y,dy\n1,2,0.5\n2,3\n", "Der dy-Wert fehlt.\n\"2,3\""},
+      {"x,y,dy\n1,2,0.5\n2,3,viel\n", "\"viel\" ist keine Zahl.\n\"2,3,viel\""},
+      {"x,y,dy\n1,2,0.5\n2,3,inf\n", "NaN und unendliche Werte sind nicht erlaubt.\n\"2,3,inf\""},
+  };
+  for (const auto& [text, reason] : cases) {
+    const DataFileResult r = ParseDataText(text, "m.csv", find);
+    EXPECT_EQ(r.error, head + reason) << text;
+    EXPECT_TRUE(r.points.empty());
+    EXPECT_TRUE(r.dy.empty());
+  }
+  // The program's export has no third column.
+  ColumnChoice third;
+  third.dy = "3";
+  const DataFileResult exported = ParseDataText(
+      "Data exported from Kovix TRovavAza\n2\t;nr. of columns\n1\t;nr. of rows\n"
+      "FALSE TRUE FALSE\t;row attributes, column names, row names\nx   y\n1.5\t2\n",
+      "m.csv", third);
+  EXPECT_EQ(exported.error,
+            "Die Datei \"m.csv\" enthält in Zeile 6 einen Fehler: Der dy-Wert "
+            "fehlt.\n\"1.5?2\"");
+  ColumnChoice missing{"x", "y"};
+  missing.dy = "sigma";
+  EXPECT_EQ(ParseDataText("x,y,dy\n1,2,0.5\n", "m.csv", missing).error,
+            "Die Datei \"m.csv\" hat keine Spalte \"sigma\". Ihre Spalten: \"x\", \"y\", \"dy\".");
+}
+
 TEST(ParseDataText, ChecksTheExportsRowCount) {
   const std::string head =
       "t\r\n2\t;nr. of columns\r\n3\t;nr. of rows\r\n"
