@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app_core/model_table.h"
+#include "app_core/parse_whole.h"
 #include "io/data_file.h"
 
 #ifndef RAVELON_VERSION
@@ -24,14 +25,6 @@ CommandLine Usage(std::string problem) {
   r.Do = CommandLine::Action::Usage;
   r.Problem = std::move(problem);
   return r;
-}
-
-// The whole text must be the number.
-template <class T>
-bool ParseWhole(std::string_view text, T& value) {
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  return ec == std::errc() && ptr == end;
 }
 
 // MODEL and FILE of --fit (also all) and --plot (also none).
@@ -262,4 +255,3 @@ std::string ProgramVersion() {
 std::string VersionText() {
   return std::string("ravelon ") + RAVELON_VERSION + "\n";
 }
-

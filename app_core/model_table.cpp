@@ -5,6 +5,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "app_core/parse_whole.h"
 #include "base/float_check.h"
 #include "fit/numeric_kernels.h"
 #include "format/format_fixed_width.h"
@@ -241,14 +242,6 @@ static_assert(
       return true;
     }(),
     "the rows stand in the order of ModelKind");
-
-// The whole text must be the number.
-template <class T>
-bool ParseWhole(std::string_view text, T& value) {
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  return ec == std::errc() && ptr == end;
-}
 
 // The window's order control stops at 9.
 constexpr int kMaxCommandLineOrder = 9;
