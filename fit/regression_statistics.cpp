@@ -205,6 +205,33 @@ Sums BlockSums(const RegressionInput& in, const double* xs, const double* ys, co
   return block;
 }
 
+// The smallest and largest x as std::minmax_element finds them, four at a time: four chains of
+// comparisons instead of one. NaNs fall where they may; the pass refuses them.
+std::pair<double, double> RangeOf(std::span<const double> x) {
+  std::array<double, 4> lo, hi;
+  lo.fill(x[0]);
+  hi.fill(x[0]);
+  std::size_t i = 0;
+  for (; i + 4 <= x.size(); i += 4)
+    for (std::size_t k = 0; k < 4; ++k) {
+      lo[k] = x[i + k] < lo[k] ? x[i + k] : lo[k];
+      hi[k] = hi[k] < x[i + k] ? x[i + k] : hi[k];
+    }
+  for (; i < x.size(); ++i) {
+    lo[0] = x[i] < lo[0] ? x[i] : lo[0];
+    hi[0] = hi[0] < x[i] ? x[i] : hi[0];
+  }
+  const double low = std::min({lo[0], lo[1], lo[2], lo[3]});
+  const double high = std::max({hi[0], hi[1], hi[2], hi[3]});
+  // Zeros of both signs compare equal: which one is taken, as minmax_element takes it (the first
+  // smallest, the last largest), is left to it.
+  if (low == 0 || high == 0) {
+    const auto [first, last] = std::minmax_element(x.begin(), x.end());
+    return {*first, *last};
+  }
+  return {low, high};
+}
+
 // The one pass over the points: residuals, the spread of z and the power sums of t. Blocks are
 // summed in groups of kBlock and the groups into the totals, so that a sum's rounding grows
 // with the block size and the number of groups rather than with n: the power sums decide the
@@ -455,8 +482,8 @@ RegressionStatistics LeastSquaresStatistics(const RegressionInput& in) {
   if (in.centre && !chebyshev) {
     centre = *in.centre;
   } else {
-    const auto [lo, hi] = std::minmax_element(in.x.begin(), in.x.end());
-    const Ext ulo = InCoordinate(in.u, *lo), uhi = InCoordinate(in.u, *hi);
+    const auto [lo, hi] = RangeOf(in.x);
+    const Ext ulo = InCoordinate(in.u, lo), uhi = InCoordinate(in.u, hi);
     centre = (ulo + uhi) / 2;
     half = (uhi - ulo) / 2;
     if (!(half > 0)) half = 1;  // all x equal (or not finite, found below)
