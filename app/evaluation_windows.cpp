@@ -64,6 +64,8 @@ StatisticsWindow::StatisticsWindow(QWidget* parent)
   Report = new QPlainTextEdit(this);
   Report->setObjectName(QStringLiteral("Report"));
   Report->setReadOnly(true);
+  // Replaced whole at every change: nothing to undo, and no history to build.
+  Report->setUndoRedoEnabled(false);
   Report->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   Report->setLineWrapMode(QPlainTextEdit::NoWrap);
   // The report's columns line up in a fixed-width font.
