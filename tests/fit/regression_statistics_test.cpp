@@ -228,6 +228,18 @@ Quad QuadAbs(Quad v) {
 
 using QuadMatrix = std::vector<std::vector<Quad>>;
 
+// The covariance as the reference has it, each element within `relative` of √(cov_aa·cov_bb).
+void ExpectCovariance(const RegressionStatistics& st, const QuadMatrix& cov, double relative) {
+  const int p = st.parameters;
+  for (int a = 0; a < p; ++a)
+    for (int b = 0; b < p; ++b) {
+      const double scale = static_cast<double>(test_support::Sqrt(cov[a][a] * cov[b][b]));
+      EXPECT_NEAR(st.covariance[static_cast<std::size_t>(a * p + b)],
+                  static_cast<double>(cov[a][b]), relative * scale)
+          << a << ", " << b;
+    }
+}
+
 // 2-norm condition number of the n × p design with columns w^0..w^(p−1), one-sided Jacobi.
 Quad QuadCondition(const std::vector<Quad>& w, int p) {
   const int n = static_cast<int>(w.size());
@@ -322,14 +334,7 @@ TEST_P(GeneratedData, AgreesWithQuadruplePrecision) {
   }
   const test_support::LeastSquares<Quad> ref(u, z, g.order, test_support::Basis::kPowers,
                                              test_support::Centring::kMeanAndRms);
-  const QuadMatrix cov = ref.CovarianceInU();
-  for (int a = 0; a < p; ++a)
-    for (int b = 0; b < p; ++b) {
-      const double scale = static_cast<double>(test_support::Sqrt(cov[a][a] * cov[b][b]));
-      EXPECT_NEAR(st.covariance[static_cast<std::size_t>(a * p + b)],
-                  static_cast<double>(cov[a][b]), 1e-13 * scale)
-          << a << ", " << b;
-    }
+  ExpectCovariance(st, ref.CovarianceInU(), 1e-13);
   const double ulo = static_cast<double>(*std::min_element(u.begin(), u.end()));
   const double uhi = static_cast<double>(*std::max_element(u.begin(), u.end()));
   for (const double at : {ulo, (ulo + uhi) / 2, uhi, 2 * uhi - ulo, 0.0}) {
@@ -560,13 +565,7 @@ TEST(LeastSquaresStatistics, ManyPointsAsFewAndTheirErrors) {
   std::vector<Quad> u(x.begin(), x.end()), z(y.begin(), y.end());
   const test_support::LeastSquares<Quad> ref(u, z, 2, test_support::Basis::kPowers,
                                              test_support::Centring::kMeanAndRms);
-  const QuadMatrix cov = ref.CovarianceInU();
-  for (int a = 0; a < 3; ++a)
-    for (int b = 0; b < 3; ++b) {
-      const double scale = static_cast<double>(test_support::Sqrt(cov[a][a] * cov[b][b]));
-      EXPECT_NEAR(st.covariance[static_cast<std::size_t>(a * 3 + b)],
-                  static_cast<double>(cov[a][b]), 1e-12 * scale);
-    }
+  ExpectCovariance(st, ref.CovarianceInU(), 1e-12);
   // ẑ = 0: the residual sum is Σ y².
   Quad squares = 0;
   for (const double v : y) squares += Quad(v) * v;
@@ -619,14 +618,7 @@ TEST(LeastSquaresStatistics, WeightedAsTheIndependentWeightedLeastSquares) {
     EXPECT_NEAR(st.rss, chi2, 1e-12 * chi2);
     EXPECT_NEAR(*st.r_squared, static_cast<double>(ref.FitQuality()), 1e-12);
     EXPECT_NEAR(*st.sigma2, chi2 / (300 - p), 1e-12 * chi2);
-    const QuadMatrix cov = ref.CovarianceInU();
-    for (int a = 0; a < p; ++a)
-      for (int b = 0; b < p; ++b) {
-        const double scale = static_cast<double>(test_support::Sqrt(cov[a][a] * cov[b][b]));
-        EXPECT_NEAR(st.covariance[static_cast<std::size_t>(a * p + b)],
-                    static_cast<double>(cov[a][b]), 1e-11 * scale)
-            << a << ", " << b;
-      }
+    ExpectCovariance(st, ref.CovarianceInU(), 1e-11);
     for (const Quad at : {u.front(), u[150], u.back()}) {
       const double expected = static_cast<double>(ref.Variance(at));
       EXPECT_NEAR(st.VarianceFactor(static_cast<double>(at)), expected, 1e-11 * expected);
