@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "app_core/curve_sampling.h"
+#include "base/two_halves.h"
 #include "fit/regression_statistics.h"
 #include "fit/spline_statistics.h"
 #include "fit/tied_spline.h"
@@ -89,19 +90,23 @@ FitAnalysis AnalyseRegression(TRovavAza& store, std::span<const DataPoint> point
     }
   }
   a.residuals = [points, row, fit, u = in.u, s](const FitAnalysis::ResidualSink& sink) {
-    // In runs, whose leverages share one test of the flags.
+    // The leverages first, on two threads, in runs whose leverages share one test of the flags.
     constexpr std::size_t kRun = 1024;
-    std::array<double, kRun> us, leverages;
-    for (std::size_t from = 0; from < points.size(); from += kRun) {
-      const std::size_t n = std::min(kRun, points.size() - from);
-      for (std::size_t i = 0; i < n; ++i) us[i] = double(InCoordinate(u, points[from + i].x));
-      s.VarianceFactors({us.data(), n}, {leverages.data(), n});
-      for (std::size_t i = 0; i < n; ++i) {
-        const DataPoint& pt = points[from + i];
-        ResidualRow r{pt.x, pt.y, row.Value(fit, pt.x), {}, leverages[i]};
-        if (r.fitted) r.residual = pt.y - *r.fitted;
-        sink(r);
+    const std::size_t n = points.size();
+    std::vector<double> leverages(n);
+    InTwoHalves((n + kRun - 1) / kRun, [&](std::size_t first, std::size_t last) {
+      std::array<double, kRun> us;
+      for (std::size_t from = first * kRun; from < std::min(n, last * kRun); from += kRun) {
+        const std::size_t m = std::min(kRun, n - from);
+        for (std::size_t i = 0; i < m; ++i) us[i] = double(InCoordinate(u, points[from + i].x));
+        s.VarianceFactors({us.data(), m}, {leverages.data() + from, m});
       }
+    });
+    for (std::size_t i = 0; i < n; ++i) {
+      const DataPoint& pt = points[i];
+      ResidualRow r{pt.x, pt.y, row.Value(fit, pt.x), {}, leverages[i]};
+      if (r.fitted) r.residual = pt.y - *r.fitted;
+      sink(r);
     }
   };
   return a;

@@ -8,15 +8,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cfenv>
 #include <cmath>
 #include <cstddef>
-#include <exception>
 #include <limits>
-#include <thread>
 #include <utility>
 
 #include "base/float_check.h"
+#include "base/two_halves.h"
 #include "fit/kovix_errors.h"
 #include "fit/numeric_kernels.h"
 
@@ -260,27 +258,10 @@ Pass Accumulate(const RegressionInput& in, Ext centre, Ext half, bool chebyshev)
       }
   };
   Pass pass, later;
-  const std::size_t split = groups >= 2 ? groups / 2 : groups;
-  std::exception_ptr failed;
-  int raised = 0;
-  {
-    std::jthread worker;
-    if (split < groups)
-      worker = std::jthread([&] {
-        // The flags are each thread's own: what the worker raised is handed to the caller's.
-        ClearFloatFlags();
-        try {
-          run(split, groups, later);
-        } catch (...) {
-          failed = std::current_exception();
-        }
-        raised = std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
-      });
-    run(0, split, pass);
-  }
-  if (failed) std::rethrow_exception(failed);
-  if (raised) std::feraiseexcept(raised);
-  if (split < groups) {
+  InTwoHalves(groups, [&](std::size_t first, std::size_t last) {
+    run(first, last, first == 0 ? pass : later);
+  });
+  if (groups >= 2) {
     pass.lo = std::min(pass.lo, later.lo);
     pass.hi = std::max(pass.hi, later.hi);
     pass.probe += later.probe;

@@ -130,6 +130,30 @@ TEST(FitReport, BandsAgreeWithAnIndependentLeastSquares) {
   }
 }
 
+// Enough points for the leverages to be formed on two threads: each as the independent least
+// squares has it, in the points' order.
+TEST(FitReport, ResidualsOfManyPointsAsTheIndependentLeastSquares) {
+  TemporaryWorkDir dir;
+  const auto points = Generated([](double x) { return 5 + std::sin(x / 3); }, 0, 30, 5000, 0.02, 7);
+  WritePoints(dir.File("many.csv"), points);
+  for (const auto& [model, order] : {std::pair{std::string("lin"), 1}, {"poly:3", 3}}) {
+    SCOPED_TRACE(model);
+    const Outcome r = RunArgs({"--fit", model, dir.File("many.csv"), "--residuals"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<LD> u, z;
+    for (const auto& [x, y] : points) u.push_back(x), z.push_back(y);
+    const test_support::LeastSquares<LD> ref(u, z, order);
+    const auto rows = Rows(r.out.substr(r.out.find("\n\n") + 2));
+    ASSERT_EQ(rows.size(), points.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      ASSERT_EQ(rows[i].size(), 5u);
+      EXPECT_EQ(rows[i][0], points[i].first);
+      EXPECT_NEAR(rows[i][3], double(z[i] - ref.Fitted(u[i])), 1e-9);
+      EXPECT_NEAR(rows[i][4], double(ref.Variance(u[i])), 1e-9 * double(ref.Variance(u[i])));
+    }
+  }
+}
+
 TEST(FitReport, TheLineAtZeroHasTheInterceptsInterval) {
   TemporaryWorkDir dir;
   auto points = Generated([](double x) { return 4 - 0.5 * x; }, 0, 10, 40, 0.05, 7);
