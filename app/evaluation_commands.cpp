@@ -137,7 +137,6 @@ void TFrmMain::UpdateEvaluation() noexcept {
 }
 
 void TFrmMain::StartComparison(std::vector<DataPoint> points) {
-  comparisonThread_.setMaxThreadCount(1);
   const int generation = comparisonGeneration_;
   const bool merge = mergeTies_;
   comparisonThread_.start([this, points = std::move(points), merge, generation] {

@@ -50,12 +50,7 @@ void TFrmMain::ShowFittedModel(const ModelRow& row) {
         NLabFitQual.SetValue(fitQual);
         NLabFitQual.SetEmpty(false);
       },
-      [this](double x, double y, bool move) {
-        if (move)
-          VArori1.AddMovePoint(x, y);
-        else
-          VArori1.AddLinePoint(x, y);
-      },
+      [this](double x, double y, bool move) { AddCurvePoint(VArori1, x, y, move); },
       fit ? &*fit : nullptr);
   if (!texts) return;
   VArori1.ShowItems();

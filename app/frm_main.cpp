@@ -141,6 +141,8 @@ void NameSpinEdit(platform_qt::SpinEdit* spin, const QString& name) {
 
 TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("FrmMain"));
+  // One comparison at a time; a later one waits for the one running.
+  comparisonThread_.setMaxThreadCount(1);
   setWindowTitle(QString::fromStdString(CaptionText("")));
   setFont(PixelFont("Arial", 13));
   QPalette pal = palette();

@@ -37,16 +37,19 @@ inline constexpr std::uint8_t kPointMark = 26;
 // The caller holds painting, so that it is one picture.
 void ShowPointsOnChart(TVArori& c, std::span<const DataPoint> points);
 
-// A fitted model's curve as the chart's line items: points with x, y and move (CurvePoint, or
-// SampledBand's curve).
+// One point of a fitted model's curve as the chart's line item: a move where the curve starts
+// anew.
+inline void AddCurvePoint(TVArori& c, double x, double y, bool move) {
+  if (move)
+    c.AddMovePoint(x, y);
+  else
+    c.AddLinePoint(x, y);
+}
+
+// A fitted model's curve: points with x, y and move (CurvePoint, or SampledBand's curve).
 template <class Points>
 void AddCurve(TVArori& c, const Points& curve) {
-  for (const auto& p : curve) {
-    if (p.move)
-      c.AddMovePoint(p.x, p.y);
-    else
-      c.AddLinePoint(p.x, p.y);
-  }
+  for (const auto& p : curve) AddCurvePoint(c, p.x, p.y, p.move);
 }
 
 // The confidence band as a light fill under the grid, the marks and the curve, drawn before them

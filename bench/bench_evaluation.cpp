@@ -6,7 +6,7 @@
 #include "app/evaluation_windows.h"
 #include "app/frm_main.h"
 #include "bench/bench_csv.h"
-#include "platform/qt/install.h"
+#include "bench/offscreen_app.h"
 #include "platform/qt/scroll_bar.h"
 #include "platform/qt/speed_button.h"
 
@@ -17,14 +17,7 @@ enum Evaluation { kPlain, kStatisticsAndBands, kResiduals };
 // The window with the million points of bench_open's file, with the statistics window open and
 // the bands shown, or the residual window open, or neither.
 TFrmMain& Window(Evaluation evaluation) {
-  static int argc = 1;
-  static char name[] = "bench_evaluation";
-  static char* argv[] = {name, nullptr};
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Never destroyed: the window's objects may outlive this function's statics at exit.
-  static QApplication* app = new QApplication(argc, argv);
-  (void)app;
-  platform_qt::InstallQtPlatform();
+  StartOffscreenApplication();
   static TFrmMain* window = [] {
     auto* w = new TFrmMain;
     w->show();

@@ -70,9 +70,7 @@ struct Pass {
 
 // The weight of every point where the points carry none: terms are added as they are, without
 // the product by 1 (which would leave them as they are, at a cost).
-struct UnitWeight {
-  Ext operator()(int) const { return 1; }
-};
+struct UnitWeight {};
 inline Ext Weighted(const UnitWeight&, int, Ext term) {
   return term;
 }

@@ -442,10 +442,10 @@ class Parser {
     std::size_t from = 0;
     const std::size_t names = HeaderNames(header, sep, rowNames, from);
     std::size_t dyField = 0;
-    std::vector<std::pair<const std::string*, std::size_t*>> wanted_fields;
-    if (choice_.Given()) wanted_fields = {{&choice_.x, &layout.x}, {&choice_.y, &layout.y}};
-    if (!choice_.dy.empty()) wanted_fields.push_back({&choice_.dy, &dyField});
-    for (const auto& [wanted, field] : wanted_fields) {
+    std::vector<std::pair<const std::string*, std::size_t*>> wantedFields;
+    if (choice_.Given()) wantedFields = {{&choice_.x, &layout.x}, {&choice_.y, &layout.y}};
+    if (!choice_.dy.empty()) wantedFields.push_back({&choice_.dy, &dyField});
+    for (const auto& [wanted, field] : wantedFields) {
       std::optional<std::size_t> column;
       for (std::size_t i = 0; i < names && !column && !choice_.numbers; ++i)
         if (Trim(headerFields_[from + i]) == *wanted) column = i;
@@ -484,7 +484,13 @@ class Parser {
     for (const char* plain : {"dy", "sigma", "err", "error", "uncertainty"})
       if (n == plain) return true;
     if (yl.empty()) return false;
-    return n == "u(" + yl + ")" || n == "d" + yl || n == yl + "_err";
+    const std::string_view v(n);
+    // "u(<y>)", "d<y>", "<y>_err"
+    const auto around = [&v, &yl](std::string_view before, std::string_view after) {
+      return v.size() == before.size() + yl.size() + after.size() && v.starts_with(before) &&
+             v.ends_with(after) && v.substr(before.size(), yl.size()) == yl;
+    };
+    return around("u(", ")") || around("d", "") || around("", "_err");
   }
 
   std::string UnknownColumn(const std::string& wanted, std::size_t names, std::size_t from) {
